@@ -1,0 +1,91 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "emulator/EcuVariant.h"
+
+// The hidden mirror fields that hold the engine values as text.
+enum class Mirror {
+    Speed,        // Edit9, integer, km/h
+    Coolant,      // Edit10, integer, °C
+    EngineSpeed,  // Edit11, integer, rpm
+    Throttle,     // Edit12, integer, %
+    IdleValve,    // Edit13, integer, steps
+    FuelFlow,     // Edit14, one decimal, l/h
+    AirFlow,      // Edit15, one decimal, kg/h
+    Voltage,      // Edit16, one decimal, V
+    IdleSpeed,    // Edit18, integer, rpm
+    Injection,    // Edit24, two decimals, ms
+    Consumption,  // Edit1, one decimal, l/100 km
+};
+
+// The identification texts, named after the option byte that asks for them.
+enum class IdentField {
+    RomVersion,       // Edit2, option 0x9A
+    Vin,              // Edit37, option 0x90
+    EcuSerialNumber,  // Edit3, option 0x91
+    EngineId,         // Edit4, option 0x97
+    ProgrammingDate,  // Edit5, option 0x99
+    HardwareNumber,   // Edit6, option 0x92
+    SoftwareNumber,   // Edit7, option 0x94
+};
+
+// Every lamp the emulator switches.
+enum class Lamp {
+    UiLED1,  // "Запрос по К-линии"
+    UiLED2,  // "Ответ по К-линии"
+    UiLED3,  // "Произведен сброс ошибок", tester tab
+    UiLED4,  // "Произведен сброс ЭБУ"
+    UiLED5,  // "Произведен сброс ошибок", trouble-code tab
+    ESUDCONTROL1ON,
+    ESUDCONTROL1OFF,
+    ESUDCONTROL2ON,
+    ESUDCONTROL2OFF,
+    ESUDCONTROL5ON,
+    ESUDCONTROL5OFF,
+    ESUDCONTROL6ON,
+    ESUDCONTROL6OFF,
+    ESUDCONTROL7ON,
+    ESUDCONTROL7OFF,
+    ESUDCONTROL8ON,
+    ESUDCONTROL8OFF,
+};
+
+// How the console writes numbers with decimals into the mirrors (the user's locale).
+// Separators are UTF-8: a Russian locale groups with a no-break space (U+00A0).
+struct NumberFormat {
+    std::string decimalSeparator = ".";
+    std::string groupSeparator = ",";
+};
+
+// Everything the emulator touches outside itself: the port, the console values it reads
+// at the moment of a request, and the indicators it switches. The emulator keeps no copy
+// of a console value between requests. All calls happen on the main thread.
+class EcuEnvironment {
+public:
+    virtual ~EcuEnvironment() = default;
+
+    // Serial port. ReadBuf returns the bytes read (0 when nothing arrived or the port is
+    // closed); WriteBuf copies or sends the bytes before it returns and may throw the
+    // port's error.
+    virtual int ReadBuf(std::uint8_t* buffer, int count) = 0;
+    virtual int WriteBuf(const std::uint8_t* buffer, int count) = 0;
+
+    // Console values.
+    virtual bool IgnitionOn() const = 0;  // pressed state of UiColBitBtn2
+    virtual EcuVariant Variant() const = 0;
+    virtual std::string MirrorText(Mirror mirror) const = 0;  // UTF-8
+    virtual NumberFormat MirrorNumberFormat() const = 0;
+    virtual std::string IdentificationText(IdentField field) const = 0;  // UTF-8
+    virtual int TroubleCodeItemCount() const = 0;                        // CheckListBox1
+    virtual std::string TroubleCodeItemText(int index) const = 0;        // UTF-8
+    virtual bool TroubleCodeTicked(int index) const = 0;
+    virtual bool TripCheckRunning() const = 0;
+
+    // Indicators.
+    virtual void SetLamp(Lamp lamp, bool on) = 0;
+    virtual void AppendLog(const std::string& line) = 0;  // Memo1, never shown
+    // Enables Timer2 (5000 ms, switches the reset lamps off); a running timer is not restarted.
+    virtual void EnableResetTimer() = 0;
+};

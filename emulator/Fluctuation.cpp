@@ -1,0 +1,68 @@
+#include "emulator/Fluctuation.h"
+
+#include <chrono>
+#include <cstdlib>
+
+#include "emulator/Rounding.h"
+
+namespace {
+std::uint32_t HighResolutionCounter() {
+    const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+    return static_cast<std::uint32_t>(ticks);
+}
+}  // namespace
+
+Fluctuation::Fluctuation() : Fluctuation(HighResolutionCounter) {}
+
+Fluctuation::Fluctuation(SeedSource seedSource) : seedSource_(std::move(seedSource)) {}
+
+void Fluctuation::Configure(bool enabled, std::uint8_t percent) {
+    enabled_ = enabled;
+    percent_ = percent;
+}
+
+void Fluctuation::ResetDeviations() {
+    speedDeviation_ = 0;
+    fuelDeviation_ = 0;
+}
+
+std::uint32_t Fluctuation::Draw(std::uint32_t n) {
+    // Linear congruential: seed := seed × 134775813 + 1, draw = high half of n × seed.
+    seed_ = seed_ * 134775813u + 1u;
+    return static_cast<std::uint32_t>((static_cast<std::uint64_t>(n) * seed_) >> 32);
+}
+
+void Fluctuation::Walk(int& deviation, std::uint32_t r) const {
+    if (r > 60) {
+        ++deviation;
+    } else if (r < 40) {
+        --deviation;
+    }
+    const int bound = percent_;
+    if (std::abs(deviation) > bound) {
+        deviation = deviation > 0 ? bound : -bound;
+    }
+}
+
+void Fluctuation::Timer4Timer(bool tripCheckRunning) {
+    if (!tripCheckRunning) {
+        return;
+    }
+    seed_ = seedSource_();
+    Walk(speedDeviation_, Draw(100));
+    Walk(fuelDeviation_, Draw(100));
+}
+
+long long Fluctuation::DeviatedSpeed(long long v) const {
+    if (!enabled_) {
+        return v;
+    }
+    return v + RoundHalfEven(static_cast<double>(v * speedDeviation_) / 100.0);
+}
+
+double Fluctuation::DeviatedFuel(double q) const {
+    if (!enabled_) {
+        return q;
+    }
+    return q + q * fuelDeviation_ / 100.0;
+}

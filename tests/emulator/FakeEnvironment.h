@@ -1,0 +1,90 @@
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "emulator/EcuEnvironment.h"
+
+// A console and port in memory: chunks queued for reading, every written frame kept,
+// lamps and the log recorded.
+class FakeEnvironment : public EcuEnvironment {
+public:
+    using Bytes = std::vector<std::uint8_t>;
+
+    FakeEnvironment() {
+        mirrors = {{Mirror::Speed, "0"},      {Mirror::Coolant, "20"},     {Mirror::EngineSpeed, "0"},
+                   {Mirror::Throttle, "0"},   {Mirror::IdleValve, "0"},    {Mirror::FuelFlow, "0.0"},
+                   {Mirror::AirFlow, "0.0"},  {Mirror::Voltage, "11.4"},   {Mirror::IdleSpeed, "0"},
+                   {Mirror::Injection, "0.00"}, {Mirror::Consumption, "0.0"}};
+        idents = {{IdentField::RomVersion, "V5V13J02"},
+                  {IdentField::Vin, "XTA2110498765432109"},
+                  {IdentField::EcuSerialNumber, "2112 -1411020-60"},
+                  {IdentField::EngineId, "SAMARA-1.5L, 8V"},
+                  {IdentField::ProgrammingDate, "05-07-1996"},
+                  {IdentField::HardwareNumber, "0261123456"},
+                  {IdentField::SoftwareNumber, "1411000-00"}};
+    }
+
+    // Port: the next ReadBuf hands over what was queued with Arrive.
+    void Arrive(const Bytes& chunk) { pending.insert(pending.end(), chunk.begin(), chunk.end()); }
+    int Waiting() const { return static_cast<int>(pending.size()); }
+
+    int ReadBuf(std::uint8_t* buffer, int count) override {
+        const int n = std::min<int>(count, static_cast<int>(pending.size()));
+        for (int i = 0; i < n; ++i) {
+            buffer[i] = pending.front();
+            pending.pop_front();
+        }
+        return n;
+    }
+    int WriteBuf(const std::uint8_t* buffer, int count) override {
+        written.emplace_back(buffer, buffer + count);
+        return count;
+    }
+
+    bool IgnitionOn() const override { return ignition; }
+    EcuVariant Variant() const override { return variant; }
+    std::string MirrorText(Mirror mirror) const override { return mirrors.at(mirror); }
+    NumberFormat MirrorNumberFormat() const override { return format; }
+    std::string IdentificationText(IdentField field) const override { return idents.at(field); }
+    int TroubleCodeItemCount() const override { return static_cast<int>(troubleCodes.size()); }
+    std::string TroubleCodeItemText(int index) const override { return troubleCodes.at(index).first; }
+    bool TroubleCodeTicked(int index) const override { return troubleCodes.at(index).second; }
+    bool TripCheckRunning() const override { return tripRunning; }
+
+    void SetLamp(Lamp lamp, bool on) override { lamps[lamp] = on; }
+    void AppendLog(const std::string& line) override { log.push_back(line); }
+    void EnableResetTimer() override {
+        if (!resetTimerEnabled) {
+            resetTimerEnabled = true;
+            ++resetTimerStarts;
+        }
+    }
+
+    bool LampOn(Lamp lamp) const {
+        auto it = lamps.find(lamp);
+        return it != lamps.end() && it->second;
+    }
+
+    // Console state, set freely by tests.
+    bool ignition = true;
+    EcuVariant variant = EcuVariant::Ja5;
+    std::map<Mirror, std::string> mirrors;
+    NumberFormat format;
+    std::map<IdentField, std::string> idents;
+    std::vector<std::pair<std::string, bool>> troubleCodes;
+    bool tripRunning = false;
+
+    // What the emulator did.
+    std::deque<std::uint8_t> pending;
+    std::vector<Bytes> written;
+    std::map<Lamp, bool> lamps;
+    std::vector<std::string> log;
+    bool resetTimerEnabled = false;
+    int resetTimerStarts = 0;
+};
