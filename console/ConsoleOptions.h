@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+class LinkTap;
+
+// How this run of the console differs from an ordinary start. Nothing here is stored.
+struct ConsoleOptions {
+    // Device to open instead of the stored "COM-Port" (empty: the stored name).
+    QString portOverride;
+    // No window: every message a message box would show goes to this sink as one line.
+    bool hidden = false;
+    std::function<void(const QString&)> messageSink;
+    // Optional listener on the link (not owned).
+    LinkTap* linkTap = nullptr;
+    // Monotonic milliseconds for the trip check; empty means the steady clock.
+    std::function<std::int64_t()> monotonicMs;
+};
