@@ -1,0 +1,41 @@
+#include "emulator/ResponseFramer.h"
+
+#include <algorithm>
+
+#include "emulator/HexConversionError.h"
+#include "emulator/KwpFrame.h"
+
+void ResponseFramer::SetRequestAddresses(std::uint8_t target, std::uint8_t source) {
+    requestTarget_ = target;
+    requestSource_ = source;
+}
+
+void ResponseFramer::SendHexResponse(const std::string& payload, FrameForm form) {
+    std::string badPair;
+    const auto data = ParseHexPayload(payload, &badPair);
+    if (!data) {
+        throw HexConversionError(badPair);
+    }
+    Send(data->data(), data->size(), form);
+}
+
+void ResponseFramer::SendSingleByte(std::uint8_t byte) {
+    Send(&byte, 1, FrameForm::Short);
+}
+
+void ResponseFramer::SendFixed(const std::uint8_t* bytes, std::size_t n) {
+    if (n > txBuffer_.size()) {
+        return;
+    }
+    std::copy(bytes, bytes + n, txBuffer_.begin());
+    env_.WriteBuf(txBuffer_.data(), static_cast<int>(n));
+}
+
+void ResponseFramer::Send(const std::uint8_t* data, std::size_t n, FrameForm form) {
+    const std::size_t size =
+        FrameInto(txBuffer_.data(), txBuffer_.size(), requestSource_, requestTarget_, data, n, form);
+    if (size == 0) {
+        return;
+    }
+    env_.WriteBuf(txBuffer_.data(), static_cast<int>(size));
+}

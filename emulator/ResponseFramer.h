@@ -1,0 +1,42 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "emulator/EcuEnvironment.h"
+#include "emulator/FrameForm.h"
+#include "emulator/ServiceContext.h"
+
+// Frames replies back to the sender of the current request and writes them to the port.
+class ResponseFramer : public ReplySender {
+public:
+    explicit ResponseFramer(EcuEnvironment& env) : env_(env) {}
+
+    // The current request's addresses; replies go to its source, from its target.
+    void SetRequestAddresses(std::uint8_t target, std::uint8_t source);
+
+    // Converts the hex text, frames it and writes it. A pair that is not hexadecimal
+    // throws HexConversionError before anything is written; more than 255 data bytes
+    // cannot be framed and send nothing.
+    void SendHexResponse(const std::string& payload, FrameForm form) override;
+
+    // One data byte in the short form (the C2 and 7E replies).
+    void SendSingleByte(std::uint8_t byte);
+
+    // A fixed frame written byte for byte, whatever the request's addresses.
+    void SendFixed(const std::uint8_t* bytes, std::size_t n);
+    template <std::size_t N>
+    void SendFixed(const std::array<std::uint8_t, N>& bytes) {
+        SendFixed(bytes.data(), N);
+    }
+
+private:
+    void Send(const std::uint8_t* data, std::size_t n, FrameForm form);
+
+    EcuEnvironment& env_;
+    std::uint8_t requestTarget_ = 0;
+    std::uint8_t requestSource_ = 0;
+    std::array<std::uint8_t, 1024> txBuffer_{};
+};
