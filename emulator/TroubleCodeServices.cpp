@@ -1,0 +1,68 @@
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "emulator/ConversionError.h"
+#include "emulator/DataServices.h"
+#include "emulator/PayloadText.h"
+
+// ReadDTCByStatus (18) and ClearDiagnosticInformation (14 00 00).
+
+namespace {
+
+// 58, the count and three bytes per code must fit one frame of 255 data bytes.
+constexpr int kMaxReportedCodes = 84;
+constexpr std::uint8_t kStoredStatus = 0xE0;
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// The first four characters of an item are the code, "0102" giving 01 02.
+void AppendCode(const std::string& item, std::vector<std::uint8_t>& data) {
+    int digits[4] = {-1, -1, -1, -1};
+    for (std::size_t i = 0; i < 4 && i < item.size(); ++i) {
+        digits[i] = HexDigit(item[i]);
+    }
+    for (int digit : digits) {
+        if (digit < 0) {
+            throw ConversionError("'" + item.substr(0, 4) + "' is not a valid integer value");
+        }
+    }
+    data.push_back(static_cast<std::uint8_t>(digits[0] << 4 | digits[1]));
+    data.push_back(static_cast<std::uint8_t>(digits[2] << 4 | digits[3]));
+    data.push_back(kStoredStatus);
+}
+
+}  // namespace
+
+void ReadDTCByStatus(ServiceContext& ctx) {
+    if (ctx.RequestData[0] != 0x18) {
+        return;
+    }
+    std::vector<std::uint8_t> data{0x58, 0x00};
+    int reported = 0;
+    const int items = ctx.env.TroubleCodeItemCount();
+    for (int i = 0; i < items && reported < kMaxReportedCodes; ++i) {
+        if (ctx.env.TroubleCodeTicked(i)) {
+            AppendCode(ctx.env.TroubleCodeItemText(i), data);
+            ++reported;
+        }
+    }
+    data[1] = static_cast<std::uint8_t>(reported);
+    ctx.reply.SendHexResponse(PayloadText(data), FrameForm::Short);
+}
+
+void ClearDiagnosticInformation(ServiceContext& ctx) {
+    if (ctx.RequestData[0] != 0x14 || ctx.RequestData[1] != 0x00 || ctx.RequestData[2] != 0x00) {
+        return;
+    }
+    // The ticks stay: the codes are only shown as cleared, on both lamps, for 5 s.
+    ctx.env.SetLamp(Lamp::UiLED3, true);
+    ctx.env.SetLamp(Lamp::UiLED5, true);
+    ctx.env.EnableResetTimer();
+    ctx.reply.SendHexResponse("54 00 00", FrameForm::Short);
+}
