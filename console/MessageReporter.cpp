@@ -1,0 +1,11 @@
+#include "console/MessageReporter.h"
+
+#include <QMessageBox>
+
+void MessageReporter::Report(QWidget* parent, const QString& message) const {
+    if (sink_) {
+        sink_(message);
+        return;
+    }
+    QMessageBox::critical(parent, QString(), message);
+}

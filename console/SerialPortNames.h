@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Port names the operator can pick: the classic "COM1" … "COM8" and the serial devices
+// present now (USB K-line adapters and CDC devices, and their stable by-id names).
+namespace SerialPortNames {
+
+QStringList ClassicNames();
+
+// Devices under devRoot: ttyUSB*, ttyACM* (in number order) and serial/by-id/*.
+QStringList PresentDevices(const QString& devRoot = QStringLiteral("/dev"));
+
+// The device a port name opens: "COMn" stands for /dev/ttyS(n-1); other names are paths.
+QString DevicePath(const QString& portName);
+
+}  // namespace SerialPortNames

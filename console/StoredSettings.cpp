@@ -1,0 +1,32 @@
+#include "console/StoredSettings.h"
+
+#include "console/SettingsStore.h"
+
+namespace StoredSettings {
+
+std::optional<std::int32_t> ParseInteger(const QString& text) {
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok, 10);
+    if (!ok) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+}  // namespace StoredSettings
+
+StartupSettings StartupSettings::Read(const SettingsStore& store) {
+    using namespace StoredSettings;
+    StartupSettings s;
+    s.portName = store.ReadString(kSection, kPortName, kDefaultPortName);
+    s.fluctuationEnabled =
+        FluctuationEnabledFromText(store.ReadString(kSection, kFluctuationEnabled, kDefaultFluctuationEnabled));
+    const QString percentText = store.ReadString(kSection, kFluctuationPercent, kDefaultFluctuationPercent);
+    if (const auto percent = ParseInteger(percentText)) {
+        // Older stores may hold any integer; the percentage keeps its low 8 bits (300 gives 44).
+        s.fluctuationPercent = static_cast<std::uint8_t>(static_cast<std::uint32_t>(*percent) & 0xFFu);
+    } else {
+        s.error = QStringLiteral("'%1' is not a valid integer value").arg(percentText);
+    }
+    return s;
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+class SettingsStore;
+
+// The three settings kept between runs, as the store holds them.
+namespace StoredSettings {
+
+inline const QString kSection = QStringLiteral("MK-Vorta-Tester");
+inline const QString kPortName = QStringLiteral("COM-Port");
+inline const QString kFluctuationEnabled = QStringLiteral("EN");
+inline const QString kFluctuationPercent = QStringLiteral("Pogr");
+
+inline const QString kDefaultPortName = QStringLiteral("COM1");
+inline const QString kDefaultFluctuationEnabled = QStringLiteral("0");
+inline const QString kDefaultFluctuationPercent = QStringLiteral("5");
+
+// Fluctuation is on exactly when "EN" holds "1".
+inline bool FluctuationEnabledFromText(const QString& text) {
+    return text == QLatin1String("1");
+}
+
+// A whole number as typed by the operator (blanks around it allowed), within 32 bits.
+std::optional<std::int32_t> ParseInteger(const QString& text);
+
+}  // namespace StoredSettings
+
+// What start-up takes from the store.
+struct StartupSettings {
+    QString portName;
+    bool fluctuationEnabled = false;
+    std::uint8_t fluctuationPercent = 5;
+    // Set when "Pogr" is not a number: the message for the operator; the percentage is then 5.
+    QString error;
+
+    static StartupSettings Read(const SettingsStore& store);
+};

@@ -1,0 +1,144 @@
+#include "console/TForm2.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <utility>
+
+#include "console/SerialPortNames.h"
+#include "console/SettingsStore.h"
+#include "console/StoredSettings.h"
+
+namespace {
+
+template <typename T>
+T* Named(T* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+}  // namespace
+
+TForm2::TForm2(SettingsStore& store, MessageReporter reporter, QWidget* parent, QString devRoot)
+    : QDialog(parent),
+      store_(store),
+      reporter_(std::move(reporter)),
+      devRoot_(std::move(devRoot)),
+      Label1_(Named(new QLabel(QStringLiteral("Выбор COM порта:"), this), "Label1")),
+      ComboBox1_(Named(new QComboBox(this), "ComboBox1")),
+      Label2_(Named(new QLabel(QStringLiteral("Внимание: для работы с новым COM портом"), this), "Label2")),
+      Label3_(Named(new QLabel(QStringLiteral("перезапустите программу"), this), "Label3")),
+      CheckBox1_(Named(new QCheckBox(QStringLiteral("Разрешить колебания параметров"), this), "CheckBox1")),
+      Label4_(Named(new QLabel(QStringLiteral("Процент колебания:"), this), "Label4")),
+      Edit1_(Named(new QLineEdit(QStringLiteral("5"), this), "Edit1")),
+      BitBtn1_(Named(new QPushButton(QStringLiteral("OK"), this), "BitBtn1")),
+      BitBtn2_(Named(new QPushButton(QStringLiteral("Cancel"), this), "BitBtn2")) {
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("Настройка"));
+    setModal(false);
+
+    ComboBox1_->setEditable(false);
+    ComboBox1_->addItems(SerialPortNames::ClassicNames());
+    ComboBox1_->setCurrentIndex(-1);
+    ComboBox1_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    ComboBox1_->setMinimumContentsLength(12);
+    Label2_->setWordWrap(false);
+
+    BitBtn1_->setDefault(true);
+    BitBtn1_->setAutoDefault(true);
+    BitBtn2_->setAutoDefault(false);
+
+    auto* percentRow = new QHBoxLayout;
+    percentRow->addWidget(Label4_);
+    percentRow->addWidget(Edit1_);
+    percentRow->addStretch();
+    Edit1_->setMaximumWidth(60);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(BitBtn1_);
+    buttons->addWidget(BitBtn2_);
+    buttons->addStretch();
+
+    auto* column = new QVBoxLayout(this);
+    column->addWidget(Label1_);
+    column->addWidget(ComboBox1_);
+    column->addSpacing(4);
+    column->addWidget(Label2_);
+    column->addWidget(Label3_);
+    column->addSpacing(4);
+    column->addWidget(CheckBox1_);
+    column->addLayout(percentRow);
+    column->addStretch();
+    column->addLayout(buttons);
+
+    setFixedSize(312, 226);
+
+    connect(BitBtn1_, &QPushButton::clicked, this, &TForm2::BitBtn1Click);
+    connect(BitBtn2_, &QPushButton::clicked, this, &TForm2::BitBtn2Click);
+}
+
+void TForm2::FillPortList(const QString& storedName) {
+    ComboBox1_->clear();
+    ComboBox1_->addItems(SerialPortNames::ClassicNames());
+    for (const QString& device : SerialPortNames::PresentDevices(devRoot_)) {
+        if (ComboBox1_->findText(device, Qt::MatchExactly) < 0) {
+            ComboBox1_->addItem(device);
+        }
+    }
+    if (storedName.isEmpty()) {
+        ComboBox1_->setCurrentIndex(-1);
+        return;
+    }
+    // A device unplugged for now keeps its place, so OK does not wipe the stored port.
+    int index = ComboBox1_->findText(storedName, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index < 0) {
+        ComboBox1_->addItem(storedName);
+        index = ComboBox1_->count() - 1;
+    }
+    ComboBox1_->setCurrentIndex(index);
+}
+
+void TForm2::Load() {
+    using namespace StoredSettings;
+    FillPortList(store_.ReadString(kSection, kPortName, kDefaultPortName));
+    CheckBox1_->setChecked(
+        FluctuationEnabledFromText(store_.ReadString(kSection, kFluctuationEnabled, kDefaultFluctuationEnabled)));
+    Edit1_->setText(store_.ReadString(kSection, kFluctuationPercent, kDefaultFluctuationPercent));
+}
+
+void TForm2::LoadAndShow() {
+    Load();
+    show();
+    raise();
+    activateWindow();
+}
+
+void TForm2::BitBtn1Click() {
+    using namespace StoredSettings;
+    const auto percent = ParseInteger(Edit1_->text());
+    if (!percent || *percent < 0 || *percent > 100) {
+        reporter_.Report(this, QStringLiteral("Процент колебания должен быть целым числом от 0 до 100."));
+        return;
+    }
+    try {
+        if (ComboBox1_->currentIndex() >= 0) {
+            store_.WriteString(kSection, kPortName, ComboBox1_->currentText());
+        }
+        store_.WriteString(kSection, kFluctuationEnabled,
+                           CheckBox1_->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+        store_.WriteString(kSection, kFluctuationPercent, QString::number(*percent));
+    } catch (const SettingsStoreError& e) {
+        reporter_.Report(this, e.Message());
+        return;
+    }
+    hide();
+}
+
+void TForm2::BitBtn2Click() {
+    hide();
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include "console/MessageReporter.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class SettingsStore;
+
+// The settings dialog "Настройка": port, fluctuation switch and percentage. What it stores
+// takes effect at the next start. Created once, hidden, and only shown and hidden.
+class TForm2 : public QDialog {
+    Q_OBJECT
+
+public:
+    TForm2(SettingsStore& store, MessageReporter reporter, QWidget* parent = nullptr,
+           QString devRoot = QStringLiteral("/dev"));
+
+    // "Настройка" on the main window: load the store into the controls and show the dialog
+    // modeless (or bring it to the front), discarding anything typed and not stored.
+    void LoadAndShow();
+    void Load();
+
+    // OK: store the dialog's state and hide it. A bad percentage or a failed write is
+    // reported and the dialog stays open; nothing is stored after a refusal.
+    void BitBtn1Click();
+    // Cancel: hide without storing.
+    void BitBtn2Click();
+
+private:
+    void FillPortList(const QString& storedName);
+
+    SettingsStore& store_;
+    MessageReporter reporter_;
+    QString devRoot_;
+
+    QLabel* Label1_;
+    QComboBox* ComboBox1_;
+    QLabel* Label2_;
+    QLabel* Label3_;
+    QCheckBox* CheckBox1_;
+    QLabel* Label4_;
+    QLineEdit* Edit1_;
+    QPushButton* BitBtn1_;
+    QPushButton* BitBtn2_;
+};
