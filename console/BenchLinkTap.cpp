@@ -1,0 +1,54 @@
+#include "console/BenchLinkTap.h"
+
+#include <exception>
+#include <utility>
+
+BenchLinkTap::BenchLinkTap(PortWriter writer, ErrorSink errors)
+    : writer_(std::move(writer)),
+      errors_(std::move(errors)),
+      faults_([this](const QByteArray& frame) {
+          // Faulted and delayed frames leave from here, outside any handler that could catch
+          // a port error, so it is reported instead of escaping.
+          try {
+              WriteTraced(reinterpret_cast<const std::uint8_t*>(frame.constData()),
+                          static_cast<int>(frame.size()));
+          } catch (const std::exception& e) {
+              errors_(QString::fromLocal8Bit(e.what()));
+          }
+      }) {}
+
+bool BenchLinkTap::OpenTrace(const QString& path, QString* error, TraceLog::MicrosClock clock) {
+    auto trace = std::make_unique<TraceLog>(std::move(clock));
+    if (!trace->Open(path, error)) {
+        return false;
+    }
+    trace_ = std::move(trace);
+    return true;
+}
+
+void BenchLinkTap::ChunkRead(const std::uint8_t* bytes, int count) {
+    if (trace_) {
+        trace_->Record(TraceLog::Direction::Received, bytes, count);
+    }
+    if (echo_ && count > 0) {
+        writer_(bytes, count);
+    }
+}
+
+bool BenchLinkTap::FrameOut(const std::uint8_t* bytes, int count) {
+    if (faults_.FrameOut(bytes, count)) {
+        return true;
+    }
+    // Unchanged and on time: the console writes it, with its own error handling.
+    if (trace_) {
+        trace_->Record(TraceLog::Direction::Sent, bytes, count);
+    }
+    return false;
+}
+
+void BenchLinkTap::WriteTraced(const std::uint8_t* bytes, int count) {
+    if (trace_) {
+        trace_->Record(TraceLog::Direction::Sent, bytes, count);
+    }
+    writer_(bytes, count);
+}

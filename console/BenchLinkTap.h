@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "console/LinkTap.h"
+#include "console/ReplyFaults.h"
+#include "console/TraceLog.h"
+
+// The tap that bench automation puts on the link: echoes the tester's bytes on a virtual port
+// (a K-line's single wire echoes every byte the tester sends, before any reply), traces every
+// chunk received and every frame sent, and applies the reply fault chosen over the control
+// interface.
+class BenchLinkTap : public LinkTap {
+public:
+    // Writes bytes to the port; may throw the port's error.
+    using PortWriter = std::function<void(const std::uint8_t* bytes, int count)>;
+    // Where a port error from a delayed write goes (no handler is there to catch it).
+    using ErrorSink = std::function<void(const QString& message)>;
+
+    BenchLinkTap(PortWriter writer, ErrorSink errors);
+
+    void SetEcho(bool on) { echo_ = on; }
+    bool Echo() const { return echo_; }
+    // Trace to this file from now on; false with a message when it cannot be opened.
+    bool OpenTrace(const QString& path, QString* error, TraceLog::MicrosClock clock = {});
+    ReplyFaults& Faults() { return faults_; }
+
+    void ChunkRead(const std::uint8_t* bytes, int count) override;
+    bool FrameOut(const std::uint8_t* bytes, int count) override;
+
+private:
+    void WriteTraced(const std::uint8_t* bytes, int count);
+
+    PortWriter writer_;
+    ErrorSink errors_;
+    bool echo_ = false;
+    std::unique_ptr<TraceLog> trace_;
+    ReplyFaults faults_;
+};

@@ -1,0 +1,96 @@
+#include "console/CommandLineOptions.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+CommandLineOptions::Parsed CommandLineOptions::Parse(const QStringList& args) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Тестер БК \"ВОРТА\": emulates an engine controller on a K-line link."));
+    const QCommandLineOption port(
+        QStringLiteral("port"),
+        QStringLiteral("Open DEVICE for this run instead of the stored port; 'pty' makes a "
+                       "pseudo-terminal pair and prints the tester's side on standard output."),
+        QStringLiteral("DEVICE"));
+    const QCommandLineOption ptyLink(
+        QStringLiteral("pty-link"),
+        QStringLiteral("With --port pty: make PATH a symbolic link to the tester's side "
+                       "(removed at exit)."),
+        QStringLiteral("PATH"));
+    const QCommandLineOption noEcho(
+        QStringLiteral("no-echo"),
+        QStringLiteral("On the virtual port, do not echo the tester's bytes."));
+    const QCommandLineOption control(
+        QStringLiteral("control"),
+        QStringLiteral("Open the control interface on HOST:PORT (loopback only) or unix:PATH."),
+        QStringLiteral("ADDRESS"));
+    const QCommandLineOption hidden(
+        QStringLiteral("hidden"),
+        QStringLiteral("Run without a window; messages go to standard error."));
+    const QCommandLineOption trace(
+        QStringLiteral("trace"),
+        QStringLiteral("Append every chunk received and every frame sent to FILE."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help."));
+    const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Show the version."));
+    parser.addOptions({port, ptyLink, noEcho, control, hidden, trace, help, version});
+
+    Parsed parsed;
+    if (!parser.parse(args)) {
+        parsed.text = parser.errorText();
+        return parsed;
+    }
+    if (parser.isSet(help)) {
+        parsed.action = Action::ShowHelp;
+        parsed.text = parser.helpText();
+        return parsed;
+    }
+    if (parser.isSet(version)) {
+        parsed.action = Action::ShowVersion;
+        parsed.text = QStringLiteral("%1 %2").arg(QCoreApplication::applicationName(),
+                                                  QCoreApplication::applicationVersion());
+        return parsed;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        parsed.text = QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first());
+        return parsed;
+    }
+    for (const auto* option : {&port, &ptyLink, &control, &trace}) {
+        if (parser.values(*option).size() > 1) {
+            parsed.text = QStringLiteral("Option '%1' given more than once.").arg(option->names().first());
+            return parsed;
+        }
+    }
+
+    CommandLineOptions& options = parsed.options;
+    options.port = parser.value(port);
+    options.pty = options.port == QLatin1String("pty");
+    if (options.pty) {
+        options.port.clear();
+    }
+    if (parser.isSet(port) && options.port.isEmpty() && !options.pty) {
+        parsed.text = QStringLiteral("Option '--port' needs a device name or 'pty'.");
+        return parsed;
+    }
+    options.ptyLink = parser.value(ptyLink);
+    if (parser.isSet(ptyLink) && (!options.pty || options.ptyLink.isEmpty())) {
+        parsed.text = QStringLiteral("Option '--pty-link PATH' goes with '--port pty'.");
+        return parsed;
+    }
+    options.echo = !parser.isSet(noEcho);
+    options.control = parser.value(control);
+    if (parser.isSet(control) && options.control.isEmpty()) {
+        parsed.text = QStringLiteral("Option '--control' needs HOST:PORT or unix:PATH.");
+        return parsed;
+    }
+    options.hidden = parser.isSet(hidden);
+    options.trace = parser.value(trace);
+    if (parser.isSet(trace) && options.trace.isEmpty()) {
+        parsed.text = QStringLiteral("Option '--trace' needs a file name.");
+        return parsed;
+    }
+    parsed.action = Action::Run;
+    return parsed;
+}

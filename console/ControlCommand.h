@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+#include "console/ReplyFaults.h"
+#include "emulator/EcuEnvironment.h"
+#include "emulator/EcuVariant.h"
+
+// The buttons a bench may press over the control interface.
+enum class ControlButton {
+    Ignition,   // UiColBitBtn2, first tab
+    Engine,     // UiColBitBtn1, first tab
+    Ignition2,  // UiColBitBtn3, fourth tab
+    Engine2,    // UiColBitBtn4, fourth tab
+    Trip,       // UiColBitBtn7, trip check start/stop
+    Curve,      // UiColBitBtn11, speed curve
+    ClearDtc,   // UiColBitBtn8, clears the trouble-code window
+};
+
+// What a "get" asks for.
+enum class ControlQuery { Mirror, Variant, Dtc, Ident, Lamp, Trip, Fault };
+
+// One line of the control interface, parsed and checked, not yet carried out.
+struct ControlCommand {
+    enum class Kind { Set, Get, Click, Variant, Dtc, Ident, Fault, Quit };
+
+    Kind kind = Kind::Quit;
+    ControlQuery query = ControlQuery::Mirror;  // Get
+    Mirror mirror = Mirror::Speed;              // Set, Get of a value
+    double value = 0.0;                         // Set
+    ControlButton button = ControlButton::Ignition;
+    EcuVariant variant = EcuVariant::Ja5;
+    int dtcIndex = 0;  // 1-based, in list order; its upper bound is the list's business
+    bool dtcOn = false;
+    IdentField ident = IdentField::RomVersion;
+    QString text;  // Ident
+    Lamp lamp = Lamp::UiLED1;
+    ReplyFaultMode faultMode = ReplyFaultMode::None;
+    int faultDelayMs = 0;
+
+    // Parses one line without its line end. On failure returns nothing and puts the reason
+    // (without the "ERR " prefix) into *error.
+    static std::optional<ControlCommand> Parse(const QString& line, QString* error);
+};
+
+// The names used on the control interface, shared by parser and answers.
+QString VariantName(EcuVariant variant);
+QString ReplyFaultName(ReplyFaultMode mode, int delayMs);

@@ -1,0 +1,88 @@
+#include "console/ControlCommandExecutor.h"
+
+#include "console/ControlCommand.h"
+#include "console/ControlTarget.h"
+#include "console/ReplyFaults.h"
+
+namespace {
+
+QString Ok(const QString& value) {
+    return QStringLiteral("OK ") + value;
+}
+
+}  // namespace
+
+ControlCommandExecutor::ControlCommandExecutor(ControlTarget& target, ReplyFaults& faults)
+    : target_(target), faults_(faults) {}
+
+QString ControlCommandExecutor::Execute(const QString& line) {
+    QString error;
+    const auto command = ControlCommand::Parse(line, &error);
+    if (!command) {
+        return QStringLiteral("ERR ") + error;
+    }
+    return Run(*command);
+}
+
+QString ControlCommandExecutor::Run(const ControlCommand& command) {
+    using Kind = ControlCommand::Kind;
+    switch (command.kind) {
+    case Kind::Set:
+        target_.SetValue(command.mirror, command.value);
+        break;
+    case Kind::Get:
+        return Answer(command);
+    case Kind::Click:
+        target_.Click(command.button);
+        break;
+    case Kind::Variant:
+        target_.SelectVariant(command.variant);
+        break;
+    case Kind::Dtc:
+        if (command.dtcIndex > target_.TroubleCodeCount()) {
+            return QStringLiteral("ERR no trouble code %1, the list holds %2")
+                .arg(command.dtcIndex)
+                .arg(target_.TroubleCodeCount());
+        }
+        target_.SetTroubleCodeTicked(command.dtcIndex - 1, command.dtcOn);
+        break;
+    case Kind::Ident:
+        target_.SetIdentText(command.ident, command.text);
+        break;
+    case Kind::Fault:
+        faults_.SetFault(command.faultMode, command.faultDelayMs);
+        break;
+    case Kind::Quit:
+        target_.Quit();
+        break;
+    }
+    return QStringLiteral("OK");
+}
+
+QString ControlCommandExecutor::Answer(const ControlCommand& command) const {
+    switch (command.query) {
+    case ControlQuery::Mirror:
+        return Ok(target_.MirrorText(command.mirror));
+    case ControlQuery::Variant:
+        return Ok(VariantName(target_.Variant()));
+    case ControlQuery::Dtc: {
+        QStringList ticked;
+        for (int i = 0; i < target_.TroubleCodeCount(); ++i) {
+            if (target_.TroubleCodeTicked(i)) {
+                ticked << QString::number(i + 1);
+            }
+        }
+        // No code ticked: a bare "OK", the list is empty.
+        return ticked.isEmpty() ? QStringLiteral("OK") : Ok(ticked.join(QLatin1Char(' ')));
+    }
+    case ControlQuery::Ident:
+        return Ok(target_.IdentText(command.ident));
+    case ControlQuery::Lamp:
+        return Ok(target_.LampOn(command.lamp) ? QStringLiteral("on") : QStringLiteral("off"));
+    case ControlQuery::Trip:
+        return Ok(target_.TripTexts().join(QLatin1Char(' ')));
+    case ControlQuery::Fault:
+        return Ok(ReplyFaultName(faults_.Mode(), faults_.DelayMs()));
+    }
+    return QStringLiteral("ERR nothing to answer");
+}

@@ -1,0 +1,218 @@
+#include "console/ControlServer.h"
+
+#include <QFileInfo>
+#include <QHostAddress>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QStringDecoder>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+const QLatin1String kUnixPrefix("unix:");
+
+// Splits "HOST:PORT" (IPv6 as "[::1]:PORT"); false when the form is wrong.
+bool SplitHostPort(const QString& endpoint, QString* host, quint16* port) {
+    const int colon = endpoint.lastIndexOf(QLatin1Char(':'));
+    if (colon <= 0) {
+        return false;
+    }
+    *host = endpoint.left(colon);
+    if (host->startsWith(QLatin1Char('[')) && host->endsWith(QLatin1Char(']'))) {
+        *host = host->mid(1, host->size() - 2);
+    }
+    const QString portText = endpoint.mid(colon + 1);
+    bool ok = false;
+    const uint value = portText.toUInt(&ok);
+    if (!ok || value > 65535 || portText.isEmpty() || !portText.at(0).isDigit()) {
+        return false;
+    }
+    *port = static_cast<quint16>(value);
+    return !host->isEmpty();
+}
+
+}  // namespace
+
+ControlServer::ControlServer(LineHandler handler, QObject* parent)
+    : QObject(parent), handler_(std::move(handler)) {}
+
+ControlServer::~ControlServer() {
+    for (auto& client : clients_) {
+        if (client.socket) {
+            client.socket->disconnect(this);
+        }
+    }
+}
+
+bool ControlServer::Listen(const QString& endpoint, QString* error) {
+    if (endpoint.startsWith(kUnixPrefix)) {
+        return ListenLocal(endpoint.mid(kUnixPrefix.size()), error);
+    }
+    return ListenTcp(endpoint, error);
+}
+
+bool ControlServer::ListenTcp(const QString& endpoint, QString* error) {
+    QString host;
+    quint16 port = 0;
+    if (!SplitHostPort(endpoint, &host, &port)) {
+        *error = QStringLiteral("control address '%1' is neither HOST:PORT nor unix:PATH").arg(endpoint);
+        return false;
+    }
+    QHostAddress address;
+    if (host == QLatin1String("localhost")) {
+        address = QHostAddress(QHostAddress::LocalHost);
+    } else if (!address.setAddress(host) || !address.isLoopback()) {
+        *error = QStringLiteral(
+                     "control address '%1' refused: only loopback addresses "
+                     "(127.0.0.1, ::1, localhost) are accepted")
+                     .arg(endpoint);
+        return false;
+    }
+    tcp_ = new QTcpServer(this);
+    if (!tcp_->listen(address, port)) {
+        *error = QStringLiteral("cannot listen on %1: %2").arg(endpoint, tcp_->errorString());
+        delete tcp_;
+        tcp_ = nullptr;
+        return false;
+    }
+    connect(tcp_, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket* socket = tcp_->nextPendingConnection()) {
+            Adopt(socket);
+        }
+    });
+    return true;
+}
+
+bool ControlServer::ListenLocal(const QString& path, QString* error) {
+    if (path.isEmpty()) {
+        *error = QStringLiteral("control address 'unix:' names no socket path");
+        return false;
+    }
+    if (QFileInfo::exists(path)) {
+        // A socket file left behind by a run that ended badly is taken over; a live one is not.
+        QLocalSocket probe;
+        probe.connectToServer(path);
+        if (probe.waitForConnected(200)) {
+            *error = QStringLiteral("cannot listen on unix:%1: another program listens there").arg(path);
+            return false;
+        }
+        QLocalServer::removeServer(path);
+    }
+    local_ = new QLocalServer(this);
+    local_->setSocketOptions(QLocalServer::UserAccessOption);
+    const bool listening = local_->listen(path);
+    if (!listening) {
+        *error = QStringLiteral("cannot listen on unix:%1: %2").arg(path, local_->errorString());
+        delete local_;
+        local_ = nullptr;
+        return false;
+    }
+    connect(local_, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* socket = local_->nextPendingConnection()) {
+            Adopt(socket);
+        }
+    });
+    return true;
+}
+
+QString ControlServer::Endpoint() const {
+    if (local_) {
+        return kUnixPrefix + local_->fullServerName();
+    }
+    if (tcp_) {
+        const QHostAddress address = tcp_->serverAddress();
+        const QString host = address.protocol() == QAbstractSocket::IPv6Protocol
+                                 ? QStringLiteral("[%1]").arg(address.toString())
+                                 : address.toString();
+        return QStringLiteral("%1:%2").arg(host).arg(tcp_->serverPort());
+    }
+    return {};
+}
+
+int ControlServer::ClientCount() const {
+    return static_cast<int>(clients_.size());
+}
+
+void ControlServer::Adopt(QIODevice* socket) {
+    clients_.push_back({socket, {}, false});
+    connect(socket, &QIODevice::readyRead, this, [this, socket] { ReadLines(socket); });
+    auto gone = [this, socket] { Forget(socket); };
+    if (auto* tcp = qobject_cast<QTcpSocket*>(socket)) {
+        connect(tcp, &QTcpSocket::disconnected, this, gone);
+    } else if (auto* local = qobject_cast<QLocalSocket*>(socket)) {
+        connect(local, &QLocalSocket::disconnected, this, gone);
+    }
+}
+
+void ControlServer::ReadLines(QIODevice* socket) {
+    Client* client = Find(socket);
+    if (!client) {
+        return;
+    }
+    client->pending += socket->readAll();
+    for (;;) {
+        const int end = client->pending.indexOf('\n');
+        if (end < 0) {
+            break;
+        }
+        QByteArray line = client->pending.left(end);
+        client->pending.remove(0, end + 1);
+        if (line.endsWith('\r')) {
+            line.chop(1);
+        }
+        if (client->overlong || line.size() > kMaxLineBytes) {
+            client->overlong = false;
+            Reply(socket, QStringLiteral("ERR line longer than %1 bytes").arg(kMaxLineBytes));
+            continue;
+        }
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        const QString text = utf8.decode(line);
+        if (utf8.hasError()) {
+            Reply(socket, QStringLiteral("ERR line is not UTF-8"));
+            continue;
+        }
+        Reply(socket, handler_(text));
+        // The handler may have closed the connection (quit) or run an event loop.
+        client = Find(socket);
+        if (!client) {
+            return;
+        }
+    }
+    // Without its line end a line may be a byte longer (a carriage return); past that it is
+    // too long already: keep nothing of it and refuse it when its end arrives.
+    if (client->pending.size() > kMaxLineBytes + 1) {
+        client->overlong = true;
+        client->pending.clear();
+    }
+}
+
+void ControlServer::Reply(QIODevice* socket, const QString& answer) {
+    QByteArray bytes = answer.toUtf8();
+    bytes.replace('\n', ' ');
+    bytes.append('\n');
+    socket->write(bytes);
+    if (auto* tcp = qobject_cast<QTcpSocket*>(socket)) {
+        tcp->flush();
+    } else if (auto* local = qobject_cast<QLocalSocket*>(socket)) {
+        local->flush();
+    }
+}
+
+void ControlServer::Forget(QIODevice* socket) {
+    clients_.erase(std::remove_if(clients_.begin(), clients_.end(),
+                                  [socket](const Client& c) { return c.socket == socket; }),
+                   clients_.end());
+    socket->deleteLater();
+}
+
+ControlServer::Client* ControlServer::Find(QIODevice* socket) {
+    for (auto& client : clients_) {
+        if (client.socket == socket) {
+            return &client;
+        }
+    }
+    return nullptr;
+}

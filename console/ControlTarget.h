@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "console/ControlCommand.h"
+#include "emulator/EcuEnvironment.h"
+#include "emulator/EcuVariant.h"
+
+// What the control interface acts on: the console as the operator sees it. Every call runs on
+// the main thread and goes through the same handlers as the operator's mouse and keyboard.
+class ControlTarget {
+public:
+    virtual ~ControlTarget() = default;
+
+    // Sets a control as if dragged there: clamped and quantised by the control itself.
+    virtual void SetValue(Mirror mirror, double value) = 0;
+    virtual QString MirrorText(Mirror mirror) const = 0;
+
+    // Toggles a two-state button (or presses a push button) and runs its click handler.
+    virtual void Click(ControlButton button) = 0;
+
+    virtual void SelectVariant(EcuVariant variant) = 0;
+    virtual EcuVariant Variant() const = 0;
+
+    // Trouble-code list, 0-based in list order.
+    virtual int TroubleCodeCount() const = 0;
+    virtual void SetTroubleCodeTicked(int index, bool ticked) = 0;
+    virtual bool TroubleCodeTicked(int index) const = 0;
+
+    virtual void SetIdentText(IdentField field, const QString& text) = 0;
+    virtual QString IdentText(IdentField field) const = 0;
+
+    virtual bool LampOn(Lamp lamp) const = 0;
+
+    // Distance, fuel, average speed, average consumption and travel time, as shown.
+    virtual QStringList TripTexts() const = 0;
+
+    // Closes the program once the current answer is on its way.
+    virtual void Quit() = 0;
+};

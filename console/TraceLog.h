@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QFile>
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+// Appends one line per chunk received and per frame sent:
+// "<monotonic microseconds> RX|TX <bytes in hex>", e.g. "81234567 RX 81 10 F1 81 03".
+class TraceLog {
+public:
+    enum class Direction { Received, Sent };
+    using MicrosClock = std::function<std::int64_t()>;
+
+    // An empty clock means the system's monotonic clock.
+    explicit TraceLog(MicrosClock clock = {});
+
+    // Opens (creating or appending to) the file; false with a message when it cannot.
+    bool Open(const QString& path, QString* error);
+    bool IsOpen() const { return file_.isOpen(); }
+
+    void Record(Direction direction, const std::uint8_t* bytes, int count);
+
+    static std::int64_t MonotonicMicros();
+
+private:
+    QFile file_;
+    MicrosClock clock_;
+};
