@@ -1,7 +1,10 @@
 #include "emulator/Fluctuation.h"
 
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
+#include <limits>
+#include <utility>
 
 #include "emulator/Rounding.h"
 
@@ -14,7 +17,8 @@ std::uint32_t HighResolutionCounter() {
 
 Fluctuation::Fluctuation() : Fluctuation(HighResolutionCounter) {}
 
-Fluctuation::Fluctuation(SeedSource seedSource) : seedSource_(std::move(seedSource)) {}
+Fluctuation::Fluctuation(SeedSource seedSource)
+    : seedSource_(seedSource ? std::move(seedSource) : SeedSource(HighResolutionCounter)) {}
 
 void Fluctuation::Configure(bool enabled, std::uint8_t percent) {
     enabled_ = enabled;
@@ -57,7 +61,24 @@ long long Fluctuation::DeviatedSpeed(long long v) const {
     if (!enabled_) {
         return v;
     }
-    return v + RoundHalfEven(static_cast<double>(v * speedDeviation_) / 100.0);
+    long long product = 0;
+    long long sum = 0;
+    if (!__builtin_mul_overflow(v, static_cast<long long>(speedDeviation_), &product) &&
+        !__builtin_add_overflow(v, RoundHalfEven(static_cast<double>(product) / 100.0), &sum)) {
+        return sum;
+    }
+    // Only a speed far beyond any mirror's range gets here: work in long double and
+    // saturate instead of overflowing.
+    const long double wide = static_cast<long double>(v);
+    const long double exact = wide + std::nearbyint(wide * speedDeviation_ / 100.0L);
+    constexpr long double kLimit = static_cast<long double>(std::numeric_limits<long long>::max());
+    if (exact >= kLimit) {
+        return std::numeric_limits<long long>::max();
+    }
+    if (exact <= -kLimit) {
+        return std::numeric_limits<long long>::min();
+    }
+    return static_cast<long long>(exact);
 }
 
 double Fluctuation::DeviatedFuel(double q) const {

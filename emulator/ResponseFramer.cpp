@@ -16,11 +16,11 @@ void ResponseFramer::SendHexResponse(const std::string& payload, FrameForm form)
     if (!data) {
         throw HexConversionError(badPair);
     }
-    Send(data->data(), data->size(), form);
+    SendBytes(data->data(), data->size(), form);
 }
 
 void ResponseFramer::SendSingleByte(std::uint8_t byte) {
-    Send(&byte, 1, FrameForm::Short);
+    SendBytes(&byte, 1, FrameForm::Short);
 }
 
 void ResponseFramer::SendFixed(const std::uint8_t* bytes, std::size_t n) {
@@ -31,7 +31,7 @@ void ResponseFramer::SendFixed(const std::uint8_t* bytes, std::size_t n) {
     env_.WriteBuf(txBuffer_.data(), static_cast<int>(n));
 }
 
-void ResponseFramer::Send(const std::uint8_t* data, std::size_t n, FrameForm form) {
+void ResponseFramer::SendBytes(const std::uint8_t* data, std::size_t n, FrameForm form) {
     const std::size_t size =
         FrameInto(txBuffer_.data(), txBuffer_.size(), requestSource_, requestTarget_, data, n, form);
     if (size == 0) {

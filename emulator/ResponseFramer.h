@@ -22,6 +22,9 @@ public:
     // cannot be framed and send nothing.
     void SendHexResponse(const std::string& payload, FrameForm form) override;
 
+    // Reply data already in bytes; framed like SendHexResponse.
+    void SendBytes(const std::uint8_t* data, std::size_t n, FrameForm form);
+
     // One data byte in the short form (the C2 and 7E replies).
     void SendSingleByte(std::uint8_t byte);
 
@@ -33,8 +36,6 @@ public:
     }
 
 private:
-    void Send(const std::uint8_t* data, std::size_t n, FrameForm form);
-
     EcuEnvironment& env_;
     std::uint8_t requestTarget_ = 0;
     std::uint8_t requestSource_ = 0;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -43,6 +44,9 @@ public:
         return n;
     }
     int WriteBuf(const std::uint8_t* buffer, int count) override {
+        if (!writeError.empty()) {
+            throw std::runtime_error(writeError);
+        }
         written.emplace_back(buffer, buffer + count);
         return count;
     }
@@ -79,6 +83,7 @@ public:
     std::map<IdentField, std::string> idents;
     std::vector<std::pair<std::string, bool>> troubleCodes;
     bool tripRunning = false;
+    std::string writeError;  // when set, WriteBuf fails with this text as the port would
 
     // What the emulator did.
     std::deque<std::uint8_t> pending;

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+
+#include "emulator/Dispatcher.h"
+#include "emulator/EcuEnvironment.h"
+#include "emulator/Fluctuation.h"
+#include "emulator/FrameAssembler.h"
+#include "emulator/ResponseFramer.h"
+#include "emulator/ServiceContext.h"
+
+// The emulated controller as the console sees it: the port's received-data handler, the
+// deviation timer, and the flags start-up resets.
+class EcuEmulator {
+public:
+    using Clock = std::function<std::chrono::steady_clock::time_point()>;
+
+    // The clock times the gaps between chunks; it must be monotonic.
+    explicit EcuEmulator(EcuEnvironment& env, Clock clock = std::chrono::steady_clock::now,
+                         Fluctuation::SeedSource seedSource = {});
+
+    EcuEmulator(const EcuEmulator&) = delete;
+    EcuEmulator& operator=(const EcuEmulator&) = delete;
+
+    // OnRxChar: reads the `count` bytes waiting, in pieces of at most the receive buffer,
+    // lights the request lamps and, with the ignition on, logs each piece and answers
+    // every request it completes. A reply that cannot be converted throws; the rest of
+    // that piece is then dropped.
+    void SerComm1RxChar(int count);
+
+    // Timer4: one step of the deviation walk while the trip check runs.
+    void Timer4Timer();
+
+    // Start-up: communication not started, no partial frame waiting.
+    void ResetFlags();
+
+    bool CommunicationActive() const { return dispatcher_.CommunicationActive(); }
+    bool SplitFramePending() const { return assembler_.SplitFramePending(); }
+    Fluctuation& GetFluctuation() { return fluctuation_; }
+
+private:
+    void HandleChunk(std::size_t n);
+
+    EcuEnvironment& env_;
+    Clock clock_;
+    Fluctuation fluctuation_;
+    ResponseFramer framer_;
+    Dispatcher dispatcher_;
+    FrameAssembler assembler_;
+    std::array<std::uint8_t, 1024> rxBuffer_{};
+    RequestBuffer requestData_{};
+};
