@@ -16,7 +16,6 @@
 
 class TSerCommEventThread;
 class TSerCommWriteThread;
-class TSerCommOutQueue;
 class TSerHandOver;
 
 // One serial device: its line settings, open and close, an event thread that hands received
@@ -134,8 +133,9 @@ protected:
     virtual void HandleEvents(std::uint32_t mask);
     void WriteDeviceSettings();
     // Every failure ends here: the message is format with "%d" the code and "%s" the
-    // system's text for it.
-    [[noreturn]] void RaiseCommError(const std::string& format, int code) const;
+    // system's text for it, after a head that carries no placeholders.
+    [[noreturn]] void RaiseCommError(const std::string& format, int code,
+                                     const std::string& head = std::string()) const;
 
 private:
     friend class TSerCommEventThread;
@@ -150,7 +150,6 @@ private:
 
     std::unique_ptr<TSerDevice> device_;
     std::unique_ptr<TSerHandOver> handOver_;
-    std::unique_ptr<TSerCommOutQueue> outQueue_;
     std::unique_ptr<TSerCommEventThread> eventThread_;
     std::unique_ptr<TSerCommWriteThread> writeThread_;
     std::mutex readLock_;

@@ -1,0 +1,95 @@
+#include "serial/TSerCommWriteThread.h"
+
+#include "serial/TSerCustomComm.h"
+#include "serial/TSerHandOver.h"
+#include "serial/ThreadPriority.h"
+
+#include <chrono>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// A device that refuses writes is tried again no more often than this.
+constexpr int kRetryPauseMs = 100;
+
+}  // namespace
+
+TSerCommWriteThread::TSerCommWriteThread(TSerCustomComm& port, int queueSize,
+                                         bool reportTxEmpty, TThreadPriority priority)
+    : port_(port), lock_(port.writeLock_), queue_(queueSize), reportTxEmpty_(reportTxEmpty),
+      priority_(priority),
+      thread_([this] { Execute(); }) {}
+
+TSerCommWriteThread::~TSerCommWriteThread() { Stop(); }
+
+void TSerCommWriteThread::Stop() {
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        closing_ = true;
+        queue_.Clear();
+    }
+    dataReady_.notify_all();
+    roomFreed_.notify_all();
+    if (thread_.joinable()) thread_.join();
+}
+
+void TSerCommWriteThread::SetPriority(TThreadPriority priority) {
+    priority_ = priority;
+    ApplyThreadPriority(threadId_, priority);
+}
+
+bool TSerCommWriteThread::Append(const void* data, int count, int timeoutMs) {
+    std::unique_lock<std::mutex> guard(lock_);
+    const bool room = roomFreed_.wait_for(guard, std::chrono::milliseconds(timeoutMs), [&] {
+        return closing_ || queue_.Room() >= count;
+    });
+    if (!room || closing_ || !queue_.Append(data, count)) return false;
+    dataReady_.notify_one();
+    return true;
+}
+
+int TSerCommWriteThread::Take(std::uint8_t* chunk) {
+    std::unique_lock<std::mutex> guard(lock_);
+    dataReady_.wait(guard, [&] { return closing_ || queue_.Count() > 0; });
+    if (closing_) return 0;
+    std::memcpy(chunk, queue_.Data(), static_cast<std::size_t>(queue_.Count()));
+    return queue_.Count();
+}
+
+bool TSerCommWriteThread::Remove(int count) {
+    std::lock_guard<std::mutex> guard(lock_);
+    queue_.Remove(count);
+    roomFreed_.notify_all();
+    return queue_.Count() == 0;
+}
+
+bool TSerCommWriteThread::HandOver(std::uint32_t mask) {
+    return port_.handOver_->Run([this, mask] { port_.DoEvent(mask); });
+}
+
+void TSerCommWriteThread::Execute() {
+    threadId_ = CurrentThreadId();
+    ApplyThreadPriority(threadId_, static_cast<TThreadPriority>(priority_.load()));
+    TSerDevice& device = *port_.device_;
+    std::vector<std::uint8_t> chunk(static_cast<std::size_t>(queue_.Capacity()));
+    bool faultReported = false;
+    for (;;) {
+        const int count = Take(chunk.data());
+        if (count == 0) return;
+        int put = 0;
+        const int error = device.Write(chunk.data(), count, -1, put);
+        if (put > 0) {
+            faultReported = false;
+            if (Remove(put) && reportTxEmpty_ && !HandOver(ceTxEmpty)) return;
+        }
+        if (error != 0) {
+            // The bytes stay queued; say so once, then try again at a calm pace.
+            if (!faultReported) {
+                faultReported = true;
+                if (!HandOver(ceError)) return;
+            }
+            if (!device.Pause(kRetryPauseMs)) return;
+        }
+    }
+}
