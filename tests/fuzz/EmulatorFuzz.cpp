@@ -1,0 +1,177 @@
+// Random chunk sequences, arrival times and console values through reception, dispatch
+// and every service. A conversion error is the emulator's expected report of an odd
+// mirror text; anything else that escapes, and every sanitizer finding, is a fault.
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "emulator/EcuEmulator.h"
+#include "emulator/FakeEnvironment.h"
+#include "emulator/KwpFrame.h"
+
+namespace {
+
+// Reads the fuzz input front to back; zeros once it is used up.
+class Input {
+public:
+    Input(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+
+    bool Empty() const { return at_ >= size_; }
+    std::uint8_t Byte() { return at_ < size_ ? data_[at_++] : 0; }
+    std::uint32_t Word() {
+        std::uint32_t w = 0;
+        for (int i = 0; i < 4; ++i) w = (w << 8) | Byte();
+        return w;
+    }
+    std::vector<std::uint8_t> Bytes(std::size_t n) {
+        std::vector<std::uint8_t> bytes;
+        while (bytes.size() < n && !Empty()) bytes.push_back(Byte());
+        return bytes;
+    }
+    std::string Text(std::size_t n) {
+        const auto bytes = Bytes(n);
+        return std::string(bytes.begin(), bytes.end());
+    }
+
+private:
+    const std::uint8_t* data_;
+    std::size_t size_;
+    std::size_t at_ = 0;
+};
+
+const char* const kOddTexts[] = {
+    "",    "-",      "+",        "1e9",        "99999999999", "-2147483648", "2147483648", "12,5",
+    "12.5", "1 000,0", "1\u00A0000,0", "nan", "inf", "-0,0", ",", "0x1F", " 7", "7 ", "\xFF\xFE",
+    "255", "-40", "6553,5", "1.000.000,25",
+};
+
+const NumberFormat kFormats[] = {
+    {".", ","}, {",", "\u00A0"}, {",", " "}, {",", "."}, {".", ""},
+};
+
+class FuzzRun {
+public:
+    explicit FuzzRun(Input& in)
+        : in_(in), emulator_(env_, [this] { return now_; }, [this] { return in_.Word(); }) {}
+
+    void Run() {
+        while (!in_.Empty()) {
+            Step(in_.Byte() % 12);
+        }
+    }
+
+private:
+    void Step(int op) {
+        switch (op) {
+            case 0:
+            case 1:
+                Deliver(in_.Bytes(in_.Byte()));
+                break;
+            case 2:
+            case 3:
+                Request();
+                break;
+            case 4:
+                now_ += std::chrono::milliseconds(in_.Byte());
+                break;
+            case 5:
+                env_.variant = static_cast<EcuVariant>(in_.Byte() % 6);
+                break;
+            case 6:
+                env_.ignition = !env_.ignition;
+                break;
+            case 7: {
+                const auto mirror = static_cast<Mirror>(in_.Byte() % 11);
+                const std::uint8_t pick = in_.Byte();
+                env_.mirrors[mirror] = pick < 128 ? kOddTexts[pick % std::size(kOddTexts)] : in_.Text(pick % 16);
+                break;
+            }
+            case 8:
+                env_.format = kFormats[in_.Byte() % std::size(kFormats)];
+                break;
+            case 9:
+                env_.tripRunning = (in_.Byte() & 1) != 0;
+                emulator_.Timer4Timer();
+                break;
+            case 10:
+                emulator_.GetFluctuation().Configure((in_.Byte() & 1) != 0, in_.Byte());
+                break;
+            default:
+                Console();
+                break;
+        }
+    }
+
+    // Identification texts, trouble codes and start-up.
+    void Console() {
+        switch (in_.Byte() % 4) {
+            case 0:
+                env_.idents[static_cast<IdentField>(in_.Byte() % 7)] = in_.Text(in_.Byte());
+                break;
+            case 1:
+                env_.troubleCodes.emplace_back(in_.Text(in_.Byte() % 12), (in_.Byte() & 1) != 0);
+                break;
+            case 2: {
+                // Many ticked codes: replies that would outgrow one frame.
+                const int n = env_.troubleCodes.size() < 600 ? in_.Byte() : 0;
+                for (int i = 0; i < n; ++i) env_.troubleCodes.emplace_back(std::to_string(1000 + i) + " x", true);
+                break;
+            }
+            default:
+                emulator_.ResetFlags();
+                break;
+        }
+    }
+
+    // A well-formed request to a served address, cut into chunks with random gaps.
+    void Request() {
+        const std::uint8_t flags = in_.Byte();
+        const std::uint8_t target = (flags & 3) == 0 ? in_.Byte() : static_cast<std::uint8_t>(0x10 + (flags & 1));
+        const std::size_t length = (flags & 4) != 0 ? in_.Byte() : in_.Byte() % 8;
+        const auto data = in_.Bytes(length);
+        const FrameForm form = (flags & 8) != 0 ? FrameForm::Long : FrameForm::Short;
+        const auto frame = BuildFrame(target, 0xF1, data.data(), data.size(), form);
+        std::size_t at = 0;
+        while (at < frame.size()) {
+            const std::size_t n = 1 + in_.Byte() % 8;
+            Deliver(std::vector<std::uint8_t>(frame.begin() + static_cast<std::ptrdiff_t>(at),
+                                              frame.begin() + static_cast<std::ptrdiff_t>(std::min(frame.size(), at + n))));
+            at += n;
+            now_ += std::chrono::milliseconds(in_.Byte() % 48);
+        }
+    }
+
+    // One received-data event; sometimes the reported count differs from what is waiting.
+    void Deliver(const std::vector<std::uint8_t>& chunk) {
+        env_.Arrive(chunk);
+        int count = env_.Waiting();
+        const std::uint8_t skew = in_.Byte();
+        if (skew >= 0xF0) {
+            count += (skew & 0x0F) * 300 - 2000;
+        }
+        try {
+            emulator_.SerComm1RxChar(count);
+        } catch (const std::runtime_error&) {
+            // The application's error report shows it; the port keeps running.
+        }
+        env_.written.clear();
+        env_.log.clear();
+    }
+
+    Input& in_;
+    FakeEnvironment env_;
+    std::chrono::steady_clock::time_point now_{};
+    EcuEmulator emulator_;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    Input in(data, size);
+    FuzzRun(in).Run();
+    return 0;
+}
