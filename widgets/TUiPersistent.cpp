@@ -1,0 +1,8 @@
+#include "widgets/TUiPersistent.h"
+
+void TUiPersistent::Changed() {
+    Recompute();
+    if (onChange_) {
+        onChange_();
+    }
+}
