@@ -1,0 +1,110 @@
+#include "KLineExchange.h"
+
+#include <chrono>
+
+#include "SerialDevice.h"
+#include "emulator/KwpFrame.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double MsBetween(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+}  // namespace
+
+KLineExchange::KLineExchange(SerialDevice& device, EchoMode echo, int p2maxMs)
+    : device_(device), echo_(echo), p2maxMs_(p2maxMs) {}
+
+ExchangeResult KLineExchange::Exchange(const std::vector<std::uint8_t>& request) {
+    ExchangeResult result;
+    device_.DiscardInput();  // leftovers of an earlier exchange are no reply to this one
+    if (!device_.Write(request.data(), request.size(), &result.error)) {
+        result.status = ExchangeResult::Status::LinkError;
+        return result;
+    }
+    const Clock::time_point sent = Clock::now();
+    const auto p2max = std::chrono::milliseconds(p2maxMs_);
+    Clock::time_point deadline = sent + p2max;
+    std::size_t echoed = 0;
+    bool inEcho = echo_ != EchoMode::None;
+    std::size_t frameSize = 0;
+
+    std::uint8_t buffer[512];
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        const int n = device_.Read(buffer, sizeof buffer, static_cast<int>(left.count()) + 1, &result.error);
+        if (n < 0) {
+            result.status = ExchangeResult::Status::LinkError;
+            return result;
+        }
+        if (n == 0) {
+            if (Clock::now() < deadline) continue;
+            break;
+        }
+        const Clock::time_point now = Clock::now();
+        for (int i = 0; i < n; ++i) {
+            const std::uint8_t byte = buffer[i];
+            if (inEcho) {
+                if (byte == request[echoed]) {
+                    if (++echoed == request.size()) {
+                        inEcho = false;
+                        result.echoSeen = true;
+                        deadline = now + p2max;  // the request has left the line now
+                    }
+                    continue;
+                }
+                if (echo_ == EchoMode::Filter) {
+                    result.status = ExchangeResult::Status::NoEcho;
+                    result.error = "the echo of the request is wrong or missing";
+                    return result;
+                }
+                // No echo after all: what looked like its start belongs to the reply.
+                inEcho = false;
+                result.reply.assign(request.begin(), request.begin() + static_cast<long>(echoed));
+            }
+            if (frameSize != 0 && result.reply.size() >= frameSize) {
+                result.trailing.push_back(byte);
+                continue;
+            }
+            if (result.reply.empty()) {
+                result.latencyMs = MsBetween(sent, now);
+            }
+            result.reply.push_back(byte);
+            const FrameSize size = ExpectedFrameSize(result.reply.data(), result.reply.size());
+            if (size.status == FrameSize::Status::NotServed) {
+                result.status = ExchangeResult::Status::BrokenReply;
+                result.error = "the reply does not start with a format byte";
+            } else if (size.status == FrameSize::Status::Known) {
+                frameSize = size.bytes;
+            }
+        }
+        if (frameSize != 0 && result.reply.size() >= frameSize) {
+            break;
+        }
+        if (!inEcho) {
+            deadline = now + p2max;  // between the bytes of the reply
+        }
+    }
+    if (inEcho && echo_ == EchoMode::Filter) {
+        result.status = ExchangeResult::Status::NoEcho;
+        result.error = "no echo of the request";
+        return result;
+    }
+    if (result.reply.empty()) {
+        result.status = ExchangeResult::Status::NoReply;
+        return result;
+    }
+    if (frameSize == 0 || result.reply.size() < frameSize) {
+        if (result.error.empty()) {
+            result.error = "the reply broke off after " + std::to_string(result.reply.size()) + " bytes";
+        }
+        result.status = ExchangeResult::Status::BrokenReply;
+        return result;
+    }
+    result.status = ExchangeResult::Status::Reply;
+    result.checksumOk = FrameChecksum(result.reply.data(), frameSize - 1) == result.reply[frameSize - 1];
+    return result;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// A serial device opened for a K-line tester: raw 8N1, no handshake, a custom baud rate
+// (10400 is no standard rate). Blocking writes, reads with a time-out.
+class SerialDevice {
+public:
+    SerialDevice() = default;
+    SerialDevice(const SerialDevice&) = delete;
+    SerialDevice& operator=(const SerialDevice&) = delete;
+    ~SerialDevice();
+
+    // Opens and configures; false with the system's text in *error. The rate is read back and
+    // a device that does not keep it is refused.
+    bool Open(const std::string& path, int baud, std::string* error);
+    void Close();
+
+    // Writes every byte and waits until they are on the line.
+    bool Write(const std::uint8_t* bytes, std::size_t count, std::string* error);
+    // Waits up to timeoutMs for bytes; returns how many were read, 0 on time-out, -1 on error.
+    int Read(std::uint8_t* buffer, std::size_t capacity, int timeoutMs, std::string* error);
+    // Drops whatever waits unread; returns how many bytes that was.
+    int DiscardInput();
+
+private:
+    int fd_ = -1;
+};

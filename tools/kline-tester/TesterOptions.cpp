@@ -1,0 +1,125 @@
+#include "TesterOptions.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "LiveBlockDecoder.h"
+#include "emulator/KwpFrame.h"
+
+namespace {
+
+bool ParseInt(const std::string& text, int min, int max, int* value) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 9) {
+        return false;
+    }
+    const long parsed = std::strtol(text.c_str(), nullptr, 10);
+    if (parsed < min || parsed > max) {
+        return false;
+    }
+    *value = static_cast<int>(parsed);
+    return true;
+}
+
+std::optional<std::uint8_t> ParseByte(const std::string& text) {
+    const auto bytes = ParseHexPayload(text);
+    if (text.size() != 2 || !bytes || bytes->size() != 1) {
+        return std::nullopt;
+    }
+    return bytes->front();
+}
+
+}  // namespace
+
+const char* TesterOptions::Usage() {
+    return "usage: kline-tester DEVICE [options] --to ADDR HEX... [--to ADDR HEX...]\n"
+           "Sends each request to ADDR (data bytes in hex, format byte, addresses and checksum\n"
+           "are added) and prints every reply with its latency and checksum.\n"
+           "  --to ADDR HEX...   a request: target address and data, e.g. --to 10 21 01\n"
+           "  --from ADDR        tester address (default F1)\n"
+           "  --p2max MS         wait for a reply up to MS milliseconds (default 50)\n"
+           "  --echo MODE        tolerate (default), filter (an adapter that echoes), none\n"
+           "  --repeat N         send the requests N times and print latency statistics\n"
+           "  --interval MS      pause between requests (default 0)\n"
+           "  --wakeup           send the fast-init wake-up (a zero byte) and wait 50 ms first\n"
+           "  --decode TYPE      decode 21 01 replies of TYPE: Ja5 B1 Ja7 B7 BMP b17\n"
+           "  --baud N           line rate (default 10400)\n"
+           "  --quiet            with --repeat: print only the statistics\n"
+           "Exit status: 0 every request got a well-formed reply, 1 some did not, 2 usage or\n"
+           "device error.\n";
+}
+
+std::optional<TesterOptions> TesterOptions::Parse(const std::vector<std::string>& args, std::string* error) {
+    TesterOptions options;
+    auto fail = [error](const std::string& reason) {
+        *error = reason;
+        return std::nullopt;
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        auto needValue = [&]() -> const std::string* {
+            if (!hasValue) return nullptr;
+            return &args[++i];
+        };
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+            return options;
+        }
+        if (arg == "--to") {
+            const std::string* address = needValue();
+            const auto target = address ? ParseByte(*address) : std::nullopt;
+            if (!target) return fail("--to needs a target address in hex, e.g. --to 10 81");
+            TesterRequest request{*target, {}};
+            while (i + 1 < args.size() && args[i + 1].rfind("--", 0) != 0) {
+                std::string digits = args[++i];
+                digits.erase(std::remove(digits.begin(), digits.end(), ' '), digits.end());
+                const auto bytes = ParseHexPayload(digits);
+                if (!bytes || digits.size() % 2 != 0) return fail("bad hex bytes '" + args[i] + "'");
+                request.data.insert(request.data.end(), bytes->begin(), bytes->end());
+            }
+            if (request.data.empty()) return fail("--to needs data bytes after the address");
+            if (request.data.size() > kMaxFrameData) return fail("a request holds at most 255 data bytes");
+            options.requests.push_back(std::move(request));
+        } else if (arg == "--from") {
+            const std::string* value = needValue();
+            const auto source = value ? ParseByte(*value) : std::nullopt;
+            if (!source) return fail("--from needs an address in hex");
+            options.source = *source;
+        } else if (arg == "--p2max") {
+            const std::string* value = needValue();
+            if (!value || !ParseInt(*value, 1, 60000, &options.p2maxMs)) return fail("--p2max needs 1..60000 ms");
+        } else if (arg == "--echo") {
+            const std::string* value = needValue();
+            if (value && *value == "tolerate") options.echo = EchoMode::Tolerate;
+            else if (value && *value == "filter") options.echo = EchoMode::Filter;
+            else if (value && *value == "none") options.echo = EchoMode::None;
+            else return fail("--echo needs tolerate, filter or none");
+        } else if (arg == "--repeat") {
+            const std::string* value = needValue();
+            if (!value || !ParseInt(*value, 1, 100000000, &options.repeat)) return fail("--repeat needs a count from 1");
+        } else if (arg == "--interval") {
+            const std::string* value = needValue();
+            if (!value || !ParseInt(*value, 0, 60000, &options.intervalMs)) return fail("--interval needs 0..60000 ms");
+        } else if (arg == "--baud") {
+            const std::string* value = needValue();
+            if (!value || !ParseInt(*value, 50, 4000000, &options.baud)) return fail("--baud needs a rate");
+        } else if (arg == "--decode") {
+            const std::string* value = needValue();
+            options.decode = value ? LiveBlockDecoder::VariantByName(*value) : std::nullopt;
+            if (!options.decode) return fail("--decode needs a controller type: Ja5 B1 Ja7 B7 BMP b17");
+        } else if (arg == "--wakeup") {
+            options.wakeUp = true;
+        } else if (arg == "--quiet") {
+            options.quiet = true;
+        } else if (arg.rfind("--", 0) == 0) {
+            return fail("unknown option " + arg);
+        } else if (options.device.empty()) {
+            options.device = arg;
+        } else {
+            return fail("unexpected argument '" + arg + "'");
+        }
+    }
+    if (options.device.empty()) return fail("no device given");
+    if (options.requests.empty()) return fail("no request given (--to ADDR HEX...)");
+    return options;
+}

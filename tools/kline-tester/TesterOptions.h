@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "KLineExchange.h"
+#include "emulator/EcuVariant.h"
+
+// One request given on the command line: "--to 10 21 01" is data 21 01 to address 10.
+struct TesterRequest {
+    std::uint8_t target;
+    std::vector<std::uint8_t> data;
+};
+
+// The command line of kline-tester.
+struct TesterOptions {
+    std::string device;
+    std::vector<TesterRequest> requests;
+    std::uint8_t source = 0xF1;
+    int baud = 10400;
+    int p2maxMs = 50;
+    EchoMode echo = EchoMode::Tolerate;
+    int repeat = 1;
+    int intervalMs = 0;
+    bool wakeUp = false;
+    bool quiet = false;
+    std::optional<EcuVariant> decode;
+    bool help = false;
+
+    // argv without the program name. On failure: nothing, and the reason in *error.
+    static std::optional<TesterOptions> Parse(const std::vector<std::string>& args, std::string* error);
+    static const char* Usage();
+};

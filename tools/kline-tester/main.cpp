@@ -1,0 +1,135 @@
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "KLineExchange.h"
+#include "LatencyStats.h"
+#include "LiveBlockDecoder.h"
+#include "SerialDevice.h"
+#include "TesterOptions.h"
+#include "emulator/KwpFrame.h"
+
+namespace {
+
+std::string HexLine(const std::vector<std::uint8_t>& bytes) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string text;
+    for (const std::uint8_t b : bytes) {
+        if (!text.empty()) text += ' ';
+        text += kHex[b >> 4];
+        text += kHex[b & 0x0F];
+    }
+    return text;
+}
+
+void PrintDecoded(EcuVariant variant, const std::vector<std::uint8_t>& frame) {
+    const FrameView view = DecodeFrame(frame.data());
+    if (view.length < 2 || view.data[0] != 0x61 || view.data[1] != 0x01) {
+        return;
+    }
+    const auto decoded = LiveBlockDecoder::Decode(variant, view.data, view.length);
+    for (const auto& value : decoded.values) {
+        std::printf("   %s %.6g%s%s\n", value.name.c_str(), value.value, value.unit.empty() ? "" : " ",
+                    value.unit.c_str());
+    }
+    if (!decoded.error.empty()) {
+        std::printf("   decode: %s\n", decoded.error.c_str());
+    }
+}
+
+// Prints one exchange; true when it brought a well-formed reply.
+bool Report(const TesterOptions& options, const std::vector<std::uint8_t>& request,
+            const ExchangeResult& result, bool print) {
+    if (print) std::printf("-> %s\n", HexLine(request).c_str());
+    switch (result.status) {
+    case ExchangeResult::Status::Reply:
+        if (print) {
+            std::printf("<- %s  latency %.3f ms  checksum %s%s\n", HexLine(result.reply).c_str(),
+                        result.latencyMs, result.checksumOk ? "ok" : "BAD",
+                        result.echoSeen ? "  (echo seen)" : "");
+            if (!result.trailing.empty()) {
+                std::printf("   then %s\n", HexLine(result.trailing).c_str());
+            }
+            if (options.decode) PrintDecoded(*options.decode, result.reply);
+        }
+        return result.checksumOk;
+    case ExchangeResult::Status::NoReply:
+        if (print) std::printf("<- no reply within %d ms\n", options.p2maxMs);
+        return false;
+    case ExchangeResult::Status::BrokenReply:
+        if (print) std::printf("<- %s  broken: %s\n", HexLine(result.reply).c_str(), result.error.c_str());
+        return false;
+    case ExchangeResult::Status::NoEcho:
+    case ExchangeResult::Status::LinkError:
+        std::printf("!! %s\n", result.error.c_str());
+        return false;
+    }
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string error;
+    const auto options = TesterOptions::Parse(std::vector<std::string>(argv + 1, argv + argc), &error);
+    if (!options) {
+        std::fprintf(stderr, "kline-tester: %s\n%s", error.c_str(), TesterOptions::Usage());
+        return 2;
+    }
+    if (options->help) {
+        std::fputs(TesterOptions::Usage(), stdout);
+        return 0;
+    }
+    SerialDevice device;
+    if (!device.Open(options->device, options->baud, &error)) {
+        std::fprintf(stderr, "kline-tester: %s\n", error.c_str());
+        return 2;
+    }
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    if (options->wakeUp) {
+        const std::uint8_t wakeUp = 0x00;
+        if (!device.Write(&wakeUp, 1, &error)) {
+            std::fprintf(stderr, "kline-tester: %s\n", error.c_str());
+            return 2;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+
+    std::vector<std::vector<std::uint8_t>> frames;
+    for (const auto& request : options->requests) {
+        frames.push_back(BuildFrame(request.target, options->source, request.data.data(), request.data.size(),
+                                    FrameForm::BySize));
+    }
+    const bool print = !(options->quiet && options->repeat > 1);
+    LatencyStats stats;
+    int sent = 0, good = 0, lost = 0, badChecksum = 0, broken = 0;
+    for (int round = 0; round < options->repeat; ++round) {
+        for (const auto& frame : frames) {
+            if (sent > 0 && options->intervalMs > 0) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(options->intervalMs));
+            }
+            KLineExchange exchange(device, options->echo, options->p2maxMs);
+            const ExchangeResult result = exchange.Exchange(frame);
+            ++sent;
+            if (Report(*options, frame, result, print)) ++good;
+            if (result.status == ExchangeResult::Status::Reply) {
+                stats.Add(result.latencyMs);
+                if (!result.checksumOk) ++badChecksum;
+            } else if (result.status == ExchangeResult::Status::NoReply) {
+                ++lost;
+            } else if (result.status == ExchangeResult::Status::LinkError) {
+                return 2;
+            } else {
+                ++broken;
+            }
+        }
+    }
+    if (options->repeat > 1) {
+        std::printf("requests %d  replies %d  no reply %d  bad checksum %d  broken %d\n", sent,
+                    stats.Count(), lost, badChecksum, broken);
+        std::printf("latency %s\n", stats.Summary().c_str());
+    }
+    return good == sent ? 0 : 1;
+}
