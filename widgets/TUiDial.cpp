@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <QStringList>
 #include <QtMath>
 #include <algorithm>
 #include <cmath>
@@ -180,14 +181,31 @@ void TUiDial::PaintStatic(QPainter& painter) {
         }
     }
     if (Options() & opScaleText) {
+        const TSignalSettings& signal = SignalSettings();
+        QStringList labels;
+        for (int i = 0; i <= scale.Steps(); ++i) {
+            labels << PictureFormat::Format(signal.ValueFrom() + signal.ValueSpan() * i / scale.Steps(),
+                                            scale.ValueFormat());
+        }
+        // A crowded scale gets smaller labels, down to the smallest readable size.
+        const double chord = 2.0 * (tickOuter - major) * 0.7 * std::sin(qDegreesToRadians(kSpanDegrees / scale.Steps() / 2.0));
         QFont labelFont = BevelPainter::CaptionFont(scale.FontPointSize());
+        for (int points = scale.FontPointSize(); points > 5; --points) {
+            labelFont.setPointSize(points);
+            const QFontMetricsF fit(labelFont);
+            double widest = 0;
+            for (const QString& label : labels) {
+                widest = std::max(widest, fit.horizontalAdvance(label));
+            }
+            if (widest + 2.0 <= chord) {
+                break;
+            }
+        }
         painter.setFont(labelFont);
         painter.setPen(scaleColor);
         const QFontMetricsF metrics(labelFont);
-        const TSignalSettings& signal = SignalSettings();
         for (int i = 0; i <= scale.Steps(); ++i) {
-            const double value = signal.ValueFrom() + signal.ValueSpan() * i / scale.Steps();
-            const QString label = PictureFormat::Format(value, scale.ValueFormat());
+            const QString& label = labels[i];
             const QSizeF size(metrics.horizontalAdvance(label), metrics.ascent());
             // Labels sit inside the ticks, pushed in by half their extent along the radius.
             const double angle = kSpanDegrees * i / scale.Steps();
