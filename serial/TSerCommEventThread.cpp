@@ -39,18 +39,23 @@ void TSerCommEventThread::Execute() {
     TSerDevice& device = *port_.device_;
     bool pace = false;
     bool faultReported = false;
+    // Bytes a handler left in the queue; they are no news, only arrivals beyond them are.
     int unread = 0;
+    // Queue count and bytes read by the port when the queue was last looked at.
+    int queued = 0;
+    long long consumed = 0;
+    auto arrivedSinceLastLook = [&] {
+        const long long before = queued + consumed;
+        consumed = port_.bytesConsumed_.load();
+        if (device.InQueue(queued) != 0) queued = 0;
+        return queued + consumed > before;
+    };
     for (;;) {
         if (pace && !device.Pause(kRetryPauseMs)) return;
         pace = false;
         if (unread > 0) {
             if (!device.Pause(kUnreadPollMs)) return;
-            int queued = 0;
-            if (device.InQueue(queued) != 0) {
-                unread = 0;
-                continue;
-            }
-            const bool arrived = queued > unread;
+            const bool arrived = arrivedSinceLastLook();
             unread = queued;
             if (!arrived) continue;
         } else {
@@ -68,7 +73,11 @@ void TSerCommEventThread::Execute() {
             }
             faultReported = false;
         }
-        if ((mask_ & ceRxChar) && !HandOver(ceRxChar)) return;
-        if (device.InQueue(unread) != 0) unread = 0;
+        // Received characters; bytes that come while the handler runs make one more event.
+        do {
+            arrivedSinceLastLook();
+            if ((mask_ & ceRxChar) && !HandOver(ceRxChar)) return;
+        } while (arrivedSinceLastLook() && queued > 0);
+        unread = queued;
     }
 }

@@ -286,6 +286,7 @@ int TSerCustomComm::ReadBuf(void* buffer, int count) {
     const int error = device_->Read(buffer, count, buffers_.ReadTimeout(), got);
     // Bytes that came before a failure are handed out; the failure shows on the next read.
     if (error != 0 && got == 0) RaiseCommError("Read error (%d), %s", error);
+    bytesConsumed_ += got;
     return got;
 }
 

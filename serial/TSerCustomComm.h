@@ -8,6 +8,7 @@
 #include "serial/TSerFlowControl.h"
 #include "serial/TSerLineSettings.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -155,6 +156,8 @@ private:
     std::mutex readLock_;
     std::mutex writeLock_;
     bool open_ = false;
+    // Bytes handed out by ReadBuf: tells the event thread news from leftovers.
+    std::atomic<long long> bytesConsumed_{0};
     bool destroying_ = false;
 
     bool autoOpen_ = false;

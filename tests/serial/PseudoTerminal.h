@@ -1,0 +1,89 @@
+#pragma once
+
+#include <cerrno>
+#include <chrono>
+#include <cstdint>
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <stdexcept>
+#include <string>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+#include <vector>
+
+// The far side of a test link: the master of a pseudo-terminal pair whose other side the
+// port opens by its path. Both sides raw at once, or the line discipline echoes and rewrites.
+class PseudoTerminal {
+public:
+    PseudoTerminal() {
+        char name[128] = {};
+        if (::openpty(&master_, &slave_, name, nullptr, nullptr) != 0)
+            throw std::runtime_error("openpty failed");
+        MakeRaw(master_);
+        MakeRaw(slave_);
+        path_ = name;
+    }
+    ~PseudoTerminal() {
+        CloseMaster();
+        CloseSlave();
+    }
+    PseudoTerminal(const PseudoTerminal&) = delete;
+    PseudoTerminal& operator=(const PseudoTerminal&) = delete;
+
+    static void MakeRaw(int fd) {
+        termios t{};
+        ::tcgetattr(fd, &t);
+        ::cfmakeraw(&t);
+        ::tcsetattr(fd, TCSANOW, &t);
+    }
+
+    const std::string& SlavePath() const { return path_; }
+    int Slave() const { return slave_; }
+    void CloseMaster() { CloseFd(master_); }
+    void CloseSlave() { CloseFd(slave_); }
+
+    void Send(const std::vector<std::uint8_t>& bytes) const { SendTo(master_, bytes); }
+    std::vector<std::uint8_t> Receive(std::size_t count, int timeoutMs = 2000) const {
+        return ReceiveFrom(master_, count, timeoutMs);
+    }
+
+    static void SendTo(int fd, const std::vector<std::uint8_t>& bytes) {
+        if (::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
+            throw std::runtime_error("far side write failed");
+    }
+    // Up to count bytes, as many as arrive within the time-out.
+    static std::vector<std::uint8_t> ReceiveFrom(int fd, std::size_t count, int timeoutMs) {
+        std::vector<std::uint8_t> bytes;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (bytes.size() < count) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now()).count();
+            pollfd p{fd, POLLIN, 0};
+            if (left <= 0 || ::poll(&p, 1, static_cast<int>(left)) <= 0) break;
+            std::uint8_t chunk[256];
+            const ssize_t n = ::read(fd, chunk, std::min(sizeof chunk, count - bytes.size()));
+            if (n <= 0) break;
+            bytes.insert(bytes.end(), chunk, chunk + n);
+        }
+        return bytes;
+    }
+
+private:
+    static void CloseFd(int& fd) {
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+    }
+
+    int master_ = -1;
+    int slave_ = -1;
+    std::string path_;
+};
+
+// CPU time this process has used, in seconds.
+inline double ProcessCpuSeconds() {
+    timespec t{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + t.tv_nsec / 1e9;
+}
