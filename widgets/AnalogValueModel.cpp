@@ -4,6 +4,15 @@
 #include <cmath>
 #include <limits>
 
+AnalogValueModel::AnalogValueModel() {
+    settings_.SetOnChange([this] {
+        FollowSettings();
+        if (onSettingsChange_) {
+            onSettingsChange_();
+        }
+    });
+}
+
 float AnalogValueModel::Clamped(float value) const {
     if (value > settings_.ValueTo()) {
         value = settings_.ValueTo();
@@ -39,12 +48,17 @@ bool AnalogValueModel::SetDigit(long long digit) {
     }
     digit_ = static_cast<int>(digit);
     value_ = static_cast<float>(static_cast<double>(digit_ - from) * settings_.UnitsPerDigit() + settings_.ValueFrom());
-    changedSinceRelease_ = true;
     return true;
 }
 
+bool AnalogValueModel::OperatorDigit(long long digit) {
+    const bool moved = SetDigit(digit);
+    changedSinceRelease_ = changedSinceRelease_ || moved;
+    return moved;
+}
+
 bool AnalogValueModel::StepDigit(long long delta) {
-    return SetDigit(static_cast<long long>(digit_) + delta);
+    return OperatorDigit(static_cast<long long>(digit_) + delta);
 }
 
 bool AnalogValueModel::FinishChange() {

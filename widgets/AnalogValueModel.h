@@ -2,12 +2,14 @@
 
 #include "widgets/TSignalSettings.h"
 
+#include <functional>
+
 // The value of a dial or slider: a single-precision value clamped to the range and a
 // position on the digit grid, which is the truth for "did it change". The setters return
 // true when the grid position moved, which is when the widget reports OnValueChange.
 class AnalogValueModel {
 public:
-    AnalogValueModel() = default;
+    AnalogValueModel();
     AnalogValueModel(const AnalogValueModel&) = delete;
     AnalogValueModel& operator=(const AnalogValueModel&) = delete;
 
@@ -24,20 +26,25 @@ public:
     // Clamps to DigitalFrom…DigitalTo first, so a step against an end changes nothing;
     // then the value snaps to the grid.
     bool SetDigit(long long digit);
+    // The same for a change by the operator (keyboard, wheel, mouse), which is reported
+    // once more when the key or the button is released.
+    bool OperatorDigit(long long digit);
     // Keyboard and wheel steps: the current position plus delta, clamped.
     bool StepDigit(long long delta);
 
-    // A key or the left mouse button was released: true once when the position moved
-    // since the last release (OnValueChanged is due).
+    // A key or the left mouse button was released: true once when the operator moved the
+    // position since the last release (OnValueChanged is due).
     bool FinishChange();
 
-    // After a change of the range: keeps the value (clamped to the new range) and places
-    // it on the new grid without a notification.
-    void FollowSettings();
+    // Runs after the range or texts changed and the value followed them.
+    void SetOnSettingsChange(std::function<void()> handler) { onSettingsChange_ = std::move(handler); }
 
     long long PermillePosition() const { return settings_.PermillePosition(value_); }
 
 private:
+    // After a change of the range: keeps the value (clamped to the new range) and places
+    // it on the new grid without a notification.
+    void FollowSettings();
     float Clamped(float value) const;
     long long DigitOf(float value) const;
 
@@ -45,4 +52,5 @@ private:
     float value_ = 10.0f;
     int digit_ = 100;
     bool changedSinceRelease_ = false;
+    std::function<void()> onSettingsChange_;
 };

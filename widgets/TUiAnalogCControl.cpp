@@ -16,7 +16,7 @@ TUiAnalogCControl::TUiAnalogCControl(QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
     setFont(BevelPainter::CaptionFont());
-    model_.Settings().SetOnChange([this] { SettingsChanged(); });
+    model_.SetOnSettingsChange([this] { SettingsChanged(); });
     scale_.SetOnChange([this] { InvalidateStatic(); });
     valueText_ = model_.Settings().FormatValue(model_.Value());
 }
@@ -33,11 +33,14 @@ void TUiAnalogCControl::SetValue(float value) {
 }
 
 void TUiAnalogCControl::SetDigit(int digit) {
-    ApplyDigit(digit);
+    if (model_.SetDigit(digit)) {
+        ValueChanged();
+        emit OnValueChange();
+    }
 }
 
 void TUiAnalogCControl::ApplyDigit(long long digit) {
-    if (model_.SetDigit(digit)) {
+    if (model_.OperatorDigit(digit)) {
         ValueChanged();
         emit OnValueChange();
     }
@@ -53,7 +56,6 @@ void TUiAnalogCControl::ValueChanged() {
 }
 
 void TUiAnalogCControl::SettingsChanged() {
-    model_.FollowSettings();
     CopySettingsToIndicator();
     valueText_ = model_.Settings().FormatValue(model_.Value());
     ValueMoved();

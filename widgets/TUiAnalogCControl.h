@@ -87,7 +87,7 @@ protected:
     void InvalidateStatic();
     AnalogValueModel& Model() { return model_; }
     const AnalogValueModel& Model() const { return model_; }
-    // Applies a digit worked out by a drag or a key.
+    // Applies a digit worked out by the operator's drag, key or wheel.
     void ApplyDigit(long long digit);
 
     void paintEvent(QPaintEvent* event) override;

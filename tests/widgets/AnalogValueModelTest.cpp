@@ -1,0 +1,141 @@
+#include "widgets/AnalogValueModel.h"
+
+#include <gtest/gtest.h>
+#include <cmath>
+
+namespace {
+
+void SetRange(AnalogValueModel& model, float from, float to) {
+    model.Settings().SetValueFrom(from);
+    model.Settings().SetValueTo(to);
+}
+
+struct ValueCase {
+    const char* what;
+    float from;
+    float to;
+    float start;
+    float set;
+    int digit;
+    float value;
+    bool notifies;
+};
+
+class ValueModelCases : public ::testing::TestWithParam<ValueCase> {};
+
+TEST_P(ValueModelCases, ClampsQuantisesAndNotifiesOnlyOnANewDigit) {
+    const ValueCase& c = GetParam();
+    AnalogValueModel model;
+    SetRange(model, c.from, c.to);
+    model.SetValue(c.start);
+    EXPECT_EQ(model.SetValue(c.set), c.notifies) << c.what;
+    EXPECT_EQ(model.Digit(), c.digit) << c.what;
+    EXPECT_NEAR(model.Value(), c.value, 1e-4) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, ValueModelCases,
+    ::testing::Values(ValueCase{"above the range", 0, 250, 5, 300, 1000, 250, true},
+                      ValueCase{"below the range", 0, 250, 5, -5, 0, 0, true},
+                      ValueCase{"rounds to the current digit", 0, 250, 5.0f, 5.1f, 20, 5.1f, false},
+                      ValueCase{"next digit snaps to the grid", 0, 250, 5.0f, 5.2f, 21, 5.25f, true},
+                      ValueCase{"half a step rounds to even (down)", 0, 250, 5, 0.125f, 0, 0.0f, true},
+                      ValueCase{"half a step rounds to even (up)", 0, 250, 5, 0.375f, 2, 0.5f, true},
+                      ValueCase{"supply voltage start", 5.2f, 17.9f, 13, 11.3976f, 488, 11.3976f, true},
+                      ValueCase{"negative range", -40, 160, 0, 20, 300, 20, true},
+                      ValueCase{"not finite", 0, 250, 5, std::nanf(""), 20, 5, false}));
+
+TEST(AnalogValueModel, DigitIsClampedBeforeItIsCompared) {
+    AnalogValueModel model;
+    model.SetDigit(995);
+    // Page Up at 995 stops at 1000; a further step changes nothing.
+    EXPECT_TRUE(model.StepDigit(10));
+    EXPECT_EQ(model.Digit(), 1000);
+    EXPECT_FALSE(model.StepDigit(10));
+    EXPECT_FALSE(model.SetDigit(5000));
+    EXPECT_TRUE(model.SetDigit(-7));
+    EXPECT_EQ(model.Digit(), 0);
+    EXPECT_FLOAT_EQ(model.Value(), 0.0f);
+}
+
+TEST(AnalogValueModel, ReleaseReportsOnceAfterAnOperatorChange) {
+    AnalogValueModel model;
+    model.SetDigit(300);
+    EXPECT_FALSE(model.FinishChange());
+    model.StepDigit(1);
+    model.StepDigit(1);
+    EXPECT_TRUE(model.FinishChange());
+    EXPECT_FALSE(model.FinishChange());
+    // A step against the end is no change.
+    model.OperatorDigit(1000);
+    EXPECT_TRUE(model.FinishChange());
+    model.StepDigit(1);
+    EXPECT_FALSE(model.FinishChange());
+}
+
+TEST(AnalogValueModel, NewRangeKeepsTheValueOnTheNewGrid) {
+    AnalogValueModel model;
+    model.SetValue(20);
+    model.FinishChange();
+    SetRange(model, -40, 160);
+    EXPECT_FLOAT_EQ(model.Value(), 20.0f);
+    EXPECT_EQ(model.Digit(), 300);
+    EXPECT_FALSE(model.FinishChange());
+    // A range that no longer holds the value clamps it.
+    model.Settings().SetValueTo(10);
+    EXPECT_FLOAT_EQ(model.Value(), 10.0f);
+    EXPECT_EQ(model.Digit(), 1000);
+}
+
+TEST(SignalSettings, DerivesSpansAndRefusesACollapsedRange) {
+    TSignalSettings s;
+    int changes = 0;
+    s.SetOnChange([&] { ++changes; });
+    s.SetValueFrom(5.2f);
+    s.SetValueTo(17.9f);
+    EXPECT_EQ(changes, 2);
+    EXPECT_NEAR(s.ValueSpan(), 12.7, 1e-5);
+    EXPECT_NEAR(s.UnitsPerDigit(), 0.0127, 1e-8);
+    EXPECT_NEAR(s.ThousandthsPerUnit(), 1000.0 / 12.7, 1e-3);
+    EXPECT_EQ(s.PermillePosition(11.3976), 488);
+
+    // An end equal to either current end is ignored, and so is an unchanged text.
+    s.SetValueFrom(17.9f);
+    s.SetValueTo(5.2f);
+    s.SetName1("SignalName1");
+    EXPECT_EQ(changes, 2);
+    EXPECT_FLOAT_EQ(s.ValueFrom(), 5.2f);
+
+    // A reversed range keeps the last sound spans until it is sound again.
+    s.SetValueFrom(20.0f);
+    EXPECT_NEAR(s.ValueSpan(), 12.7, 1e-5);
+    s.SetValueTo(30.0f);
+    EXPECT_NEAR(s.ValueSpan(), 10.0, 1e-6);
+}
+
+TEST(SignalSettings, AssignCopiesEveryPropertyWhateverTheOrderOfTheEnds) {
+    TSignalSettings source;
+    source.SetValueTo(200);
+    source.SetValueFrom(100);
+    source.SetName1("Путь");
+    source.SetName2("");
+    source.SetValueUnit("км");
+    source.SetValueFormat("#####0.000;-0");
+    TSignalSettings target;
+    target.Assign(source);
+    EXPECT_FLOAT_EQ(target.ValueFrom(), 100);
+    EXPECT_FLOAT_EQ(target.ValueTo(), 200);
+    EXPECT_EQ(target.Name1(), "Путь");
+    EXPECT_EQ(target.Name2(), "");
+    EXPECT_EQ(target.ValueUnit(), "км");
+    EXPECT_EQ(target.WidestFormatText(), "#####0.000");
+
+    TSignalSettings low;
+    low.SetValueFrom(-50);
+    low.SetValueTo(0);
+    target.Assign(low);
+    EXPECT_FLOAT_EQ(target.ValueFrom(), -50);
+    EXPECT_FLOAT_EQ(target.ValueTo(), 0);
+}
+
+}  // namespace

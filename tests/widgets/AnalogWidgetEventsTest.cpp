@@ -1,0 +1,207 @@
+#include "widgets/TUiDial.h"
+#include "widgets/TUiVSlider.h"
+#include "widgets/TUiValueInd.h"
+
+#include <QApplication>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWheelEvent>
+#include <gtest/gtest.h>
+
+namespace {
+
+void Wheel(QWidget& widget, int delta) {
+    const QPointF at(widget.width() / 2.0, widget.height() / 2.0);
+    QWheelEvent event(at, widget.mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&widget, &event);
+}
+
+struct KeyCase {
+    Qt::Key key;
+    int start;
+    int digit;
+    int changes;
+};
+
+class DialKeys : public ::testing::TestWithParam<KeyCase> {};
+
+// A 0–10000 engine speed dial with ChangeSmall 4 and ChangeLarge 10.
+TEST_P(DialKeys, KeysStepTheDigitAndReleaseFinishesTheChange) {
+    const KeyCase& c = GetParam();
+    TUiDial dial;
+    dial.SignalSettings().SetValueTo(10000);
+    dial.SetChangeSmall(4);
+    dial.SetDigit(c.start);
+    QSignalSpy change(&dial, &TUiDial::OnValueChange);
+    QSignalSpy changed(&dial, &TUiDial::OnValueChanged);
+    QTest::keyPress(&dial, c.key);
+    EXPECT_EQ(dial.Digit(), c.digit);
+    EXPECT_EQ(change.count(), c.changes);
+    EXPECT_EQ(changed.count(), 0);
+    QTest::keyRelease(&dial, c.key);
+    EXPECT_EQ(changed.count(), c.changes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, DialKeys,
+                         ::testing::Values(KeyCase{Qt::Key_Up, 100, 104, 1}, KeyCase{Qt::Key_Right, 100, 104, 1},
+                                           KeyCase{Qt::Key_Down, 100, 96, 1}, KeyCase{Qt::Key_Left, 2, 0, 1},
+                                           KeyCase{Qt::Key_PageUp, 995, 1000, 1},
+                                           KeyCase{Qt::Key_PageUp, 1000, 1000, 0},
+                                           KeyCase{Qt::Key_PageDown, 500, 490, 1}, KeyCase{Qt::Key_Home, 500, 0, 1},
+                                           KeyCase{Qt::Key_End, 500, 1000, 1}, KeyCase{Qt::Key_Home, 0, 0, 0}));
+
+TEST(AnalogWidgetEvents, UpKeyRaisesAnEngineSpeedDialByForty) {
+    TUiDial dial;
+    dial.SignalSettings().SetValueTo(10000);
+    dial.SetChangeSmall(4);
+    dial.SetValue(900);
+    QTest::keyClick(&dial, Qt::Key_Up);
+    EXPECT_FLOAT_EQ(dial.Value(), 940.0f);
+    dial.SetEnableKeyboard(false);
+    QTest::keyClick(&dial, Qt::Key_Up);
+    EXPECT_FLOAT_EQ(dial.Value(), 940.0f);
+}
+
+TEST(AnalogWidgetEvents, OnlySingleWheelNotchesCount) {
+    TUiVSlider slider;
+    slider.SetDigit(100);
+    QSignalSpy change(&slider, &TUiVSlider::OnValueChange);
+    const struct {
+        int delta;
+        int digit;
+    } notches[] = {{120, 101}, {240, 101}, {-120, 100}, {60, 100}, {-240, 100}};
+    for (const auto& notch : notches) {
+        Wheel(slider, notch.delta);
+        EXPECT_EQ(slider.Digit(), notch.digit) << notch.delta;
+    }
+    EXPECT_EQ(change.count(), 2);
+}
+
+TEST(AnalogWidgetEvents, SliderJumpsToThePressedRowAndDragsAbsolutely) {
+    TUiVSlider slider;
+    QSignalSpy change(&slider, &TUiVSlider::OnValueChange);
+    QSignalSpy changed(&slider, &TUiVSlider::OnValueChanged);
+    const double x = slider.TrackRect().center().x();
+    const double top = slider.TrackTop();
+    const double bottom = slider.TrackBottom();
+    QTest::mousePress(&slider, Qt::LeftButton, Qt::NoModifier, QPoint(qRound(x), qRound(top + (bottom - top) / 4)));
+    EXPECT_NEAR(slider.Digit(), 750, 5);
+    EXPECT_TRUE(slider.Dragging());
+    // Dragging above the track stops at the top.
+    QTest::mouseMove(&slider, QPoint(qRound(x), qRound(top) - 30));
+    EXPECT_EQ(slider.Digit(), 1000);
+    EXPECT_EQ(changed.count(), 0);
+    QTest::mouseRelease(&slider, Qt::LeftButton, Qt::NoModifier, QPoint(qRound(x), qRound(top) - 30));
+    EXPECT_FALSE(slider.Dragging());
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(change.count(), 2);
+    EXPECT_NEAR(slider.KnobCenterY(), top, 0.5);
+}
+
+TEST(AnalogWidgetEvents, WithoutMouseJumpOnlyTheKnobGrips) {
+    TUiVSlider slider;
+    slider.SetEnableMouseJump(false);
+    slider.show();
+    slider.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&slider));
+    slider.SetValue(50);
+    const int x = qRound(slider.TrackRect().center().x());
+    QTest::mouseClick(&slider, Qt::LeftButton, Qt::NoModifier, QPoint(x, qRound(slider.TrackTop()) + 2));
+    EXPECT_FLOAT_EQ(slider.Value(), 50.0f);
+    EXPECT_TRUE(slider.hasFocus());
+
+    const int knob = qRound(slider.KnobCenterY());
+    QTest::mousePress(&slider, Qt::LeftButton, Qt::NoModifier, QPoint(x, knob + 3));
+    QTest::mouseMove(&slider, QPoint(x, qRound(slider.TrackBottom()) + 10));
+    QTest::mouseRelease(&slider, Qt::LeftButton, Qt::NoModifier, QPoint(x, qRound(slider.TrackBottom()) + 10));
+    EXPECT_FLOAT_EQ(slider.Value(), 0.0f);
+}
+
+// The dial turns relative to the mouse: points on the face at angles of its span.
+class DialDrag : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Large enough that whole pixels give angles to a third of a degree.
+        dial.resize(400, 460);
+        dial.SetValue(50);  // pointer at 135 degrees, straight up
+        radius = dial.FaceRect().width() * 0.45;
+    }
+    QPoint At(double spanAngle) const { return dial.PointAt(spanAngle, radius).toPoint(); }
+    TUiDial dial;
+    double radius = 0;
+};
+
+TEST_F(DialDrag, PointerFollowsTheMouseWhereverItWasPressed) {
+    QTest::mousePress(&dial, Qt::LeftButton, Qt::NoModifier, At(30));
+    EXPECT_EQ(dial.Digit(), 500);
+    QTest::mouseMove(&dial, At(57));
+    EXPECT_NEAR(dial.Digit(), 600, 4);
+    QTest::mouseRelease(&dial, Qt::LeftButton, Qt::NoModifier, At(57));
+}
+
+TEST_F(DialDrag, StopsAtTheEndAndTurnsBackAtOnce) {
+    QSignalSpy changed(&dial, &TUiDial::OnValueChanged);
+    QTest::mousePress(&dial, Qt::LeftButton, Qt::NoModifier, At(135));
+    QTest::mouseMove(&dial, At(250));
+    QTest::mouseMove(&dial, At(268));
+    QTest::mouseMove(&dial, At(300));  // in the gap, past the end
+    EXPECT_EQ(dial.Digit(), 1000);
+    EXPECT_DOUBLE_EQ(dial.PointerAngle(), 270.0);
+    QTest::mouseMove(&dial, At(290));
+    EXPECT_NEAR(dial.Digit(), 963, 4);
+    QTest::mouseRelease(&dial, Qt::LeftButton, Qt::NoModifier, At(290));
+    EXPECT_EQ(changed.count(), 1);
+}
+
+TEST_F(DialDrag, AJumpAcrossTheBottomSeamIsTheShortWayRound) {
+    // Just left of the bottom to just right of it: ten degrees back, not 350 forward.
+    QTest::mousePress(&dial, Qt::LeftButton, Qt::NoModifier, At(-40));
+    QTest::mouseMove(&dial, At(-50));
+    EXPECT_NEAR(dial.Digit(), 463, 4);
+    QTest::mouseMove(&dial, At(-40));
+    EXPECT_NEAR(dial.Digit(), 500, 1);
+    QTest::mouseRelease(&dial, Qt::LeftButton, Qt::NoModifier, At(-40));
+}
+
+TEST_F(DialDrag, APressOffTheFaceDoesNotDrag) {
+    QTest::mousePress(&dial, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+    EXPECT_FALSE(dial.Dragging());
+    QTest::mouseMove(&dial, At(200));
+    EXPECT_EQ(dial.Digit(), 500);
+    QTest::mouseRelease(&dial, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+}
+
+TEST(AnalogWidgetEvents, PointerColourFollowsFocusAndEnabledState) {
+    QWidget window;
+    auto* dial = new TUiDial(&window);
+    auto* other = new TUiVSlider(&window);
+    other->move(120, 0);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    other->setFocus();
+    EXPECT_EQ(dial->PointerColor(), dial->ColorNonFocus());
+    dial->setFocus();
+    EXPECT_EQ(dial->PointerColor(), dial->ColorFocus());
+    dial->SetEnabled(false);
+    EXPECT_NE(dial->PointerColor(), dial->ColorFocus());
+    EXPECT_NE(dial->PointerColor(), dial->ColorNonFocus());
+}
+
+TEST(AnalogWidgetEvents, LinkedReadOutMirrorsValueAndSettings) {
+    TUiVSlider slider;
+    slider.SignalSettings().SetValueTo(40);
+    auto* indicator = new TUiValueInd;
+    slider.SetValueIndicator(indicator);
+    EXPECT_FLOAT_EQ(indicator->SignalSettings().ValueTo(), 40.0f);
+    slider.SetValue(6.8f);
+    EXPECT_FLOAT_EQ(indicator->Value(), slider.Value());
+    slider.SignalSettings().SetValueUnit("л/час");
+    EXPECT_EQ(indicator->SignalSettings().ValueUnit(), "л/час");
+    delete indicator;
+    EXPECT_EQ(slider.ValueIndicator(), nullptr);
+    slider.SetValue(7.0f);
+}
+
+}  // namespace

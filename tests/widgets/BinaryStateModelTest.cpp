@@ -1,0 +1,135 @@
+#include "widgets/BinaryStateModel.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+namespace {
+
+struct MouseCase {
+    TUiMode mode;
+    bool start;
+    bool afterPress;
+    bool afterRelease;
+};
+
+class MouseModes : public ::testing::TestWithParam<MouseCase> {};
+
+TEST_P(MouseModes, PressAndReleaseChangeTheStateByMode) {
+    const MouseCase& c = GetParam();
+    BinaryStateModel model;
+    model.SetMode(c.mode);
+    model.SetStatusBit(3);
+    model.SetChecked(c.start);
+    model.Press();
+    EXPECT_TRUE(model.Pressed());
+    EXPECT_EQ(model.Checked(), c.afterPress);
+    model.Release();
+    EXPECT_FALSE(model.Pressed());
+    EXPECT_EQ(model.Checked(), c.afterRelease);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, MouseModes,
+                         ::testing::Values(MouseCase{mButton, false, true, false}, MouseCase{mSwitch, false, true, true},
+                                           MouseCase{mSwitch, true, false, false},
+                                           MouseCase{mIndicator, false, false, false},
+                                           MouseCase{mIndicator, true, true, true},
+                                           MouseCase{mRadioButton, false, true, true}));
+
+TEST(BinaryStateModel, CheckedRunsItsNotificationOncePerChange) {
+    BinaryStateModel model;
+    int statusChanges = 0;
+    int statusIntChanges = 0;
+    model.SetHooks({[&] { ++statusChanges; }, [&] { ++statusIntChanges; }, nullptr});
+    model.SetChecked(true);
+    model.SetChecked(true);
+    EXPECT_EQ(statusChanges, 1);
+    EXPECT_EQ(statusIntChanges, 1);
+    EXPECT_EQ(model.StatusInt(), 1);
+    model.SetChecked(false);
+    EXPECT_EQ(statusChanges, 2);
+    EXPECT_EQ(model.StatusInt(), 0);
+    EXPECT_EQ(model.LowestBit(), 32);
+}
+
+TEST(BinaryStateModel, StatusBitsFollowTheRules) {
+    BinaryStateModel model;
+    model.SetStatusBit(31);
+    model.SetChecked(true);
+    // Bit 31 is the sign bit of StatusInt.
+    EXPECT_EQ(static_cast<std::uint32_t>(model.StatusInt()), 0x80000000u);
+    EXPECT_EQ(model.LowestBit(), 31);
+    model.SetStatusBit(32);
+    model.SetStatusBit(-1);
+    EXPECT_EQ(model.StatusBit(), 31);
+    // Another bit of the set does not check this widget.
+    model.SetStatusInt(0x06);
+    EXPECT_FALSE(model.Checked());
+    EXPECT_EQ(model.LowestBit(), 1);
+    model.SetStatusBit(2);
+    EXPECT_TRUE(model.Checked());
+    // Unchecking clears only this widget's bit.
+    model.SetChecked(false);
+    EXPECT_EQ(model.StatusInt(), 0x02);
+
+    model.SetMode(mRadioButton);
+    EXPECT_EQ(model.StatusInt(), 1);
+    model.SetChecked(true);
+    EXPECT_EQ(model.StatusInt(), 0x04);
+    model.SetMode(mButton);
+    EXPECT_EQ(model.StatusInt(), 0);
+    EXPECT_FALSE(model.Checked());
+}
+
+// Three radio buttons of one window sharing GroupIndex 1.
+class RadioGroup : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (int bit = 0; bit < 3; ++bit) {
+            members.push_back(std::make_unique<BinaryStateModel>());
+            BinaryStateModel& m = *members.back();
+            m.SetHooks({nullptr, [this, bit] { ++statusIntChanges[bit]; }, [this] { return All(); }});
+            m.SetMode(mRadioButton);
+            m.SetStatusBit(bit);
+            m.SetGroupIndex(1);
+        }
+        statusIntChanges[0] = statusIntChanges[1] = statusIntChanges[2] = 0;
+    }
+    std::vector<BinaryStateModel*> All() {
+        std::vector<BinaryStateModel*> all;
+        for (auto& m : members) {
+            all.push_back(m.get());
+        }
+        return all;
+    }
+    std::vector<std::unique_ptr<BinaryStateModel>> members;
+    int statusIntChanges[3] = {};
+};
+
+TEST_F(RadioGroup, PressingOneMemberChecksItAloneInEveryMember) {
+    members[2]->Press();
+    members[2]->Release();
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(members[i]->StatusInt(), 4) << i;
+        EXPECT_EQ(members[i]->Checked(), i == 2) << i;
+        EXPECT_EQ(statusIntChanges[i], 1) << i;
+    }
+    members[0]->Press();
+    EXPECT_TRUE(members[0]->Checked());
+    EXPECT_FALSE(members[2]->Checked());
+    EXPECT_EQ(members[1]->StatusInt(), 1);
+}
+
+TEST_F(RadioGroup, AMemberJoiningTakesOverTheGroupState) {
+    members[1]->Press();
+    BinaryStateModel late;
+    late.SetHooks({nullptr, nullptr, [this] { return All(); }});
+    late.SetStatusBit(1);
+    late.SetGroupIndex(1);
+    EXPECT_EQ(late.StatusInt(), 2);
+    EXPECT_TRUE(late.Checked());
+    late.SetGroupIndex(-3);
+    EXPECT_EQ(late.GroupIndex(), 1);
+}
+
+}  // namespace

@@ -1,0 +1,92 @@
+#include "widgets/TUiDial.h"
+#include "widgets/TUiLED.h"
+#include "widgets/TUiValueInd.h"
+
+#include <QFontMetrics>
+#include <QImage>
+#include <gtest/gtest.h>
+#include <cstdlib>
+
+namespace {
+
+bool Near(const QColor& a, const QColor& b, int tolerance = 6) {
+    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
+           std::abs(a.blue() - b.blue()) <= tolerance;
+}
+
+QImage Picture(QWidget& widget) {
+    return widget.grab().toImage();
+}
+
+TEST(Painting, LampShowsItsOnColourAtItsCentreOnlyWhenChecked) {
+    const TLedShape shapes[] = {sRound, sRectangle, sArrowUp};
+    for (TLedShape shape : shapes) {
+        TUiLED led;
+        led.SetShape(shape);
+        led.SetLedSize(30, 30);
+        led.SetCaption("Запрос по К-линии");
+        led.resize(led.sizeHint());
+        led.SetColorOn(QColor(255, 0, 0));
+        led.SetColorOff(QColor(40, 40, 200));
+        // The arrow's centre of mass lies below the middle of its box.
+        const QPoint centre = (led.LampRect().center() + QPointF(0, shape == sArrowUp ? 4 : 0)).toPoint();
+        EXPECT_TRUE(Near(Picture(led).pixelColor(centre), QColor(40, 40, 200))) << shape;
+        led.SetChecked(true);
+        EXPECT_TRUE(Near(Picture(led).pixelColor(centre), QColor(255, 0, 0))) << shape;
+    }
+}
+
+TEST(Painting, DialPointerMovesWithTheValue) {
+    TUiDial dial;
+    dial.resize(200, 240);
+    const double radius = dial.FaceRect().width() / 2.0 * 0.9 * 0.5;
+    const QPoint nearStart = dial.PointAt(0, radius).toPoint();
+    const QPoint nearEnd = dial.PointAt(270, radius).toPoint();
+    const QColor pointer = dial.PointerColor();
+
+    dial.SetValue(0);
+    QImage atStart = Picture(dial);
+    EXPECT_TRUE(Near(atStart.pixelColor(nearStart), pointer));
+    EXPECT_FALSE(Near(atStart.pixelColor(nearEnd), pointer));
+
+    dial.SetValue(100);
+    QImage atEnd = Picture(dial);
+    EXPECT_FALSE(Near(atEnd.pixelColor(nearStart), pointer));
+    EXPECT_TRUE(Near(atEnd.pixelColor(nearEnd), pointer));
+}
+
+// Leftmost column of the value window that holds lit (green) pixels.
+int LeftmostLit(const QImage& image, const QRect& window) {
+    for (int x = window.left(); x <= window.right(); ++x) {
+        for (int y = window.top(); y <= window.bottom(); ++y) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.green() > 120 && c.red() < 90 && c.blue() < 90) {
+                return x;
+            }
+        }
+    }
+    return -1;
+}
+
+TEST(Painting, ReadOutDrawsItsFormattedTextRightAligned) {
+    TUiValueInd indicator;
+    indicator.SignalSettings().SetValueFormat("#####0.000");
+    indicator.SignalSettings().SetName1("Путь");
+    indicator.SignalSettings().SetValueUnit("км");
+    const QFontMetrics metrics(indicator.FontValue());
+    const QRect window = indicator.ValueRect();
+    const QString point = QLocale().decimalPoint();
+
+    const struct {
+        float value;
+        QString text;
+    } cases[] = {{1.5f, "1" + point + "500"}, {1234.5678f, "1234" + point + "568"}};
+    for (const auto& c : cases) {
+        indicator.SetValue(c.value);
+        ASSERT_EQ(indicator.ValueText(), c.text);
+        const int expectedLeft = window.right() - 4 - metrics.horizontalAdvance(c.text);
+        EXPECT_NEAR(LeftmostLit(Picture(indicator), window), expectedLeft, 3) << c.text.toStdString();
+    }
+}
+
+}  // namespace

@@ -1,0 +1,188 @@
+#include "widgets/TUiColBitBtn.h"
+#include "widgets/TUiLED.h"
+#include "widgets/TUiToggleSwitch.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+QPoint Middle(const QWidget& w) {
+    return QPoint(w.width() / 2, w.height() / 2);
+}
+
+TEST(TwoStateWidgets, SwitchButtonTogglesOnPressAndItsClickSeesTheNewState) {
+    TUiColBitBtn button;
+    button.SetMode(mSwitch);
+    std::vector<bool> seen;
+    QObject::connect(&button, &TUiColBitBtn::OnClick, [&] { seen.push_back(button.Checked()); });
+    QTest::mousePress(&button, Qt::LeftButton, Qt::NoModifier, Middle(button));
+    EXPECT_TRUE(button.Checked());
+    EXPECT_TRUE(seen.empty());
+    QTest::mouseRelease(&button, Qt::LeftButton, Qt::NoModifier, Middle(button));
+    QTest::mouseClick(&button, Qt::LeftButton, Qt::NoModifier, Middle(button));
+    EXPECT_EQ(seen, (std::vector<bool>{true, false}));
+    // Other buttons change nothing and click nothing.
+    QTest::mouseClick(&button, Qt::RightButton, Qt::NoModifier, Middle(button));
+    EXPECT_FALSE(button.Checked());
+    EXPECT_EQ(seen.size(), 2u);
+}
+
+TEST(TwoStateWidgets, ReleaseOutsideTheButtonRunsNoClick) {
+    TUiColBitBtn button;
+    button.SetMode(mSwitch);
+    QSignalSpy click(&button, &TUiColBitBtn::OnClick);
+    QTest::mousePress(&button, Qt::LeftButton, Qt::NoModifier, Middle(button));
+    QTest::mouseRelease(&button, Qt::LeftButton, Qt::NoModifier, QPoint(button.width() + 20, 2));
+    EXPECT_TRUE(button.Checked());
+    EXPECT_EQ(click.count(), 0);
+}
+
+TEST(TwoStateWidgets, CodeSetsTheStateWithoutAClick) {
+    TUiColBitBtn button;
+    button.SetMode(mSwitch);
+    QSignalSpy click(&button, &TUiColBitBtn::OnClick);
+    QSignalSpy status(&button, &TUiColBitBtn::OnStatusChanged);
+    button.SetChecked(true);
+    button.SetChecked(true);
+    EXPECT_EQ(click.count(), 0);
+    EXPECT_EQ(status.count(), 1);
+    // Click() acts as the operator's click: toggle by mode, then OnClick.
+    button.Click();
+    EXPECT_FALSE(button.Checked());
+    EXPECT_EQ(click.count(), 1);
+}
+
+TEST(TwoStateWidgets, PushButtonWithEmptyTextOnShowsNoTextWhilePressed) {
+    TUiColBitBtn button;
+    button.SetMode(mButton);
+    button.SetTextOff("Очистка окна ошибок");
+    QTest::mousePress(&button, Qt::LeftButton, Qt::NoModifier, Middle(button));
+    EXPECT_TRUE(button.Checked());
+    EXPECT_TRUE(button.ShownText().isEmpty());
+    EXPECT_TRUE(button.Sunken());
+    QTest::mouseRelease(&button, Qt::LeftButton, Qt::NoModifier, Middle(button));
+    EXPECT_FALSE(button.Checked());
+    EXPECT_EQ(button.ShownText(), "Очистка окна ошибок");
+
+    TUiColBitBtn onlyOn;
+    onlyOn.SetTextOn("Настройка");
+    EXPECT_EQ(onlyOn.ShownText(), "Настройка");
+    onlyOn.SetChecked(true);
+    EXPECT_EQ(onlyOn.ShownText(), "Настройка");
+}
+
+TEST(TwoStateWidgets, RadioButtonsOfOneWindowShareTheirBits) {
+    QWidget window;
+    std::vector<TUiColBitBtn*> buttons;
+    for (int bit = 0; bit < 3; ++bit) {
+        auto* b = new TUiColBitBtn(&window);
+        b->move(0, bit * 30);
+        b->SetMode(mRadioButton);
+        b->SetStatusBit(bit);
+        b->SetGroupIndex(1);
+        buttons.push_back(b);
+    }
+    QTest::mouseClick(buttons[2], Qt::LeftButton, Qt::NoModifier, Middle(*buttons[2]));
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(buttons[i]->StatusInt(), 4) << i;
+        EXPECT_EQ(buttons[i]->Checked(), i == 2) << i;
+    }
+}
+
+struct LookCase {
+    const char* what;
+    bool checked;
+    int checkedOptions;
+    bool flashing;
+    int ticks;
+    bool textOn;
+    bool faceOn;
+    bool textColOn;
+};
+
+class ColourButtonLooks : public ::testing::TestWithParam<LookCase> {};
+
+TEST_P(ColourButtonLooks, EachAspectShowsTheCheckedOrBlinkingLook) {
+    const LookCase& c = GetParam();
+    TUiColBitBtn button;
+    button.SetTextOff("выкл");
+    button.SetTextOn("вкл");
+    button.SetColorOn(Qt::yellow);
+    button.SetColorOff(Qt::gray);
+    button.SetTextColOn(Qt::red);
+    button.SetTextColOff(Qt::black);
+    button.SetCheckedOptions(c.checkedOptions);
+    button.SetFlashOptions(foBtnCol);
+    button.SetFrequency(ff8Hz);
+    button.SetFlashing(c.flashing);
+    button.SetChecked(c.checked);
+    for (int i = 0; i < c.ticks; ++i) {
+        BlinkService::Instance().Tick();
+    }
+    EXPECT_EQ(button.ShownText(), c.textOn ? "вкл" : "выкл") << c.what;
+    EXPECT_EQ(button.ShownFaceColor(), c.faceOn ? QColor(Qt::yellow) : QColor(Qt::gray)) << c.what;
+    EXPECT_EQ(button.ShownTextColor(), c.textColOn ? QColor(Qt::red) : QColor(Qt::black)) << c.what;
+}
+
+constexpr int kAll = coGlyph | coText | coTextCol | coBtnCol | coBevel;
+
+INSTANTIATE_TEST_SUITE_P(
+    Looks, ColourButtonLooks,
+    ::testing::Values(LookCase{"unchecked", false, kAll, false, 0, false, false, false},
+                      LookCase{"checked", true, kAll, false, 0, true, true, true},
+                      LookCase{"checked, face colour only", true, coBtnCol, false, 0, false, true, false},
+                      LookCase{"checked, text only", true, coText | coTextCol, false, 0, true, false, true},
+                      LookCase{"blinking, on phase", true, kAll, true, 0, true, true, true},
+                      LookCase{"blinking, off phase", true, kAll, true, 1, true, false, true},
+                      LookCase{"blinking, on again", true, kAll, true, 2, true, true, true},
+                      LookCase{"flashing but unchecked", false, kAll, true, 1, false, false, false}));
+
+TEST(TwoStateWidgets, DisabledButtonUsesItsDisabledColours) {
+    TUiColBitBtn button;
+    button.SetChecked(true);
+    button.SetEnabled(false);
+    EXPECT_EQ(button.ShownFaceColor(), button.ColorDisabled());
+    EXPECT_EQ(button.ShownTextColor(), button.TextColDisabled());
+}
+
+TEST(TwoStateWidgets, BlinkingLampRegistersOnlyWhileCheckedAndFlashing) {
+    auto* led = new TUiLED;
+    led->SetFrequency(ff2Hz);  // toggles every fourth tick
+    led->SetChecked(true);
+    BlinkService& blink = BlinkService::Instance();
+    EXPECT_FALSE(blink.IsRegistered(led));
+    led->SetFlashing(true);
+    EXPECT_TRUE(blink.IsRegistered(led));
+    EXPECT_TRUE(blink.Running());
+    const bool expected[] = {true, true, true, false, false, false, false, true};
+    for (bool lit : expected) {
+        blink.Tick();
+        EXPECT_EQ(led->Lit(), lit);
+    }
+    led->SetChecked(false);
+    EXPECT_FALSE(blink.IsRegistered(led));
+    led->SetChecked(true);
+    const BlinkClient* gone = led;
+    delete led;
+    EXPECT_FALSE(blink.IsRegistered(gone));
+    EXPECT_FALSE(blink.Running());
+}
+
+TEST(TwoStateWidgets, ToggleSwitchShowsTheTextAndSideOfItsState) {
+    TUiToggleSwitch toggle;
+    toggle.SetTextOn("Вкл");
+    toggle.SetTextOff("Выкл");
+    const QRectF down = toggle.LeverRect();
+    QTest::mouseClick(&toggle, Qt::LeftButton, Qt::NoModifier, Middle(toggle));
+    EXPECT_TRUE(toggle.Checked());
+    EXPECT_EQ(toggle.ShownText(), "Вкл");
+    EXPECT_EQ(toggle.ShownColor(), toggle.ColorOn());
+    EXPECT_LT(toggle.LeverRect().top(), down.top());
+    toggle.SetSwapGraphic(true);
+    EXPECT_EQ(toggle.LeverRect(), down);
+}
+
+}  // namespace
