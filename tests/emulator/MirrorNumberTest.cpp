@@ -65,18 +65,16 @@ TEST(MirrorNumber, DecimalsFollowTheLocaleSeparators) {
 
 TEST(MirrorNumber, ErrorsNameTheTextAndTheKindOfValue) {
     const MirrorNumber number(kEnglish);
-    try {
-        number.Integer("12a");
-        FAIL() << "no error";
-    } catch (const ConversionError& error) {
-        EXPECT_STREQ(error.what(), "'12a' is not a valid integer value");
-    }
-    try {
-        number.Float("abc");
-        FAIL() << "no error";
-    } catch (const ConversionError& error) {
-        EXPECT_STREQ(error.what(), "'abc' is not a valid floating point value");
-    }
+    auto message = [](auto convert) {
+        try {
+            convert();
+        } catch (const ConversionError& error) {
+            return std::string(error.what());
+        }
+        return std::string("no error");
+    };
+    EXPECT_EQ(message([&] { number.Integer("12a"); }), "'12a' is not a valid integer value");
+    EXPECT_EQ(message([&] { number.Float("abc"); }), "'abc' is not a valid floating point value");
 }
 
 }  // namespace
