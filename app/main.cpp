@@ -1,10 +1,13 @@
 #include <QApplication>
-#include <QLabel>
 
-// Placeholder entry until the operator console is in place.
+#include "console/TForm1.h"
+#include "console/TForm2.h"
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QLabel label(QStringLiteral("Тестер БК \"ВОРТА\": пульт оператора в разработке"));
-    label.show();
+    TForm1 form1;
+    TForm2 form2(form1.Store(), form1.Reporter());
+    form1.SetSettingsDialog(&form2);
+    form1.show();
     return app.exec();
 }

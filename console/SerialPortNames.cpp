@@ -46,13 +46,4 @@ QStringList PresentDevices(const QString& devRoot) {
     return devices;
 }
 
-QString DevicePath(const QString& portName) {
-    static const QRegularExpression classic(QStringLiteral("^COM([1-9][0-9]*)$"));
-    const QRegularExpressionMatch m = classic.match(portName);
-    if (!m.hasMatch()) {
-        return portName;
-    }
-    return QStringLiteral("/dev/ttyS%1").arg(m.captured(1).toInt() - 1);
-}
-
 }  // namespace SerialPortNames

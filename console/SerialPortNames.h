@@ -12,7 +12,4 @@ QStringList ClassicNames();
 // Devices under devRoot: ttyUSB*, ttyACM* (in number order) and serial/by-id/*.
 QStringList PresentDevices(const QString& devRoot = QStringLiteral("/dev"));
 
-// The device a port name opens: "COMn" stands for /dev/ttyS(n-1); other names are paths.
-QString DevicePath(const QString& portName);
-
 }  // namespace SerialPortNames

@@ -2,7 +2,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "console/QtPrinters.h"
+#include "QtPrinters.h"
 
 #include "console/IniSettingsStore.h"
 #include "console/StoredSettings.h"

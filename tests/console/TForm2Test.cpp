@@ -8,7 +8,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "console/QtPrinters.h"
+#include "QtPrinters.h"
 
 #include "console/IniSettingsStore.h"
 #include "console/TForm2.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "console/QtPrinters.h"
+#include "QtPrinters.h"
 
 #include "console/SpeedCurve.h"
 #include "console/TripCheck.h"

@@ -1,0 +1,81 @@
+#include "console/ConsoleEnvironment.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTimer>
+#include <utility>
+
+#include "console/LinkTap.h"
+#include "serial/TSerCustomComm.h"
+#include "widgets/TUiColBitBtn.h"
+#include "widgets/TUiLED.h"
+
+ConsoleEnvironment::ConsoleEnvironment(Bindings bindings, MirrorFormat format)
+    : b_(std::move(bindings)), format_(std::move(format)) {}
+
+int ConsoleEnvironment::ReadBuf(std::uint8_t* buffer, int count) {
+    const int n = b_.port->ReadBuf(buffer, count);
+    if (n > 0 && b_.linkTap != nullptr) {
+        b_.linkTap->ChunkRead(buffer, n);
+    }
+    return n;
+}
+
+int ConsoleEnvironment::WriteBuf(const std::uint8_t* buffer, int count) {
+    if (b_.linkTap != nullptr && b_.linkTap->FrameOut(buffer, count)) {
+        return count;  // the tap took the frame over
+    }
+    return b_.port->WriteBuf(buffer, count);
+}
+
+bool ConsoleEnvironment::IgnitionOn() const {
+    return b_.ignitionButton->Checked();
+}
+
+EcuVariant ConsoleEnvironment::Variant() const {
+    return b_.variant();
+}
+
+std::string ConsoleEnvironment::MirrorText(Mirror mirror) const {
+    return b_.mirrors.at(mirror)->text().toStdString();
+}
+
+NumberFormat ConsoleEnvironment::MirrorNumberFormat() const {
+    return format_.ToNumberFormat();
+}
+
+std::string ConsoleEnvironment::IdentificationText(IdentField field) const {
+    return b_.identification.at(field)->text().toStdString();
+}
+
+int ConsoleEnvironment::TroubleCodeItemCount() const {
+    return b_.troubleCodes->count();
+}
+
+std::string ConsoleEnvironment::TroubleCodeItemText(int index) const {
+    return b_.troubleCodes->item(index)->text().toStdString();
+}
+
+bool ConsoleEnvironment::TroubleCodeTicked(int index) const {
+    return b_.troubleCodes->item(index)->checkState() == Qt::Checked;
+}
+
+bool ConsoleEnvironment::TripCheckRunning() const {
+    return b_.tripCheckRunning();
+}
+
+void ConsoleEnvironment::SetLamp(Lamp lamp, bool on) {
+    b_.lamps.at(lamp)->SetChecked(on);
+}
+
+void ConsoleEnvironment::AppendLog(const std::string& line) {
+    b_.log->appendPlainText(QString::fromStdString(line));
+}
+
+void ConsoleEnvironment::EnableResetTimer() {
+    // Back-to-back clears and resets do not restart it: the lamps go dark 5 s after the first.
+    if (!b_.resetTimer->isActive()) {
+        b_.resetTimer->start();
+    }
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <map>
+
+#include "console/MirrorFormat.h"
+#include "emulator/EcuEnvironment.h"
+
+class LinkTap;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QTimer;
+class TSerCustomComm;
+class TUiColBitBtn;
+class TUiLED;
+
+// The console as the emulator sees it: the port (through the optional link tap), the
+// mirror texts, identification fields, trouble-code ticks and lamps of the main window,
+// read at the moment of each request.
+class ConsoleEnvironment : public EcuEnvironment {
+public:
+    struct Bindings {
+        TSerCustomComm* port = nullptr;
+        LinkTap* linkTap = nullptr;
+        TUiColBitBtn* ignitionButton = nullptr;  // UiColBitBtn2
+        std::function<EcuVariant()> variant;
+        std::function<bool()> tripCheckRunning;
+        std::map<Mirror, QLineEdit*> mirrors;
+        std::map<IdentField, QLineEdit*> identification;
+        QListWidget* troubleCodes = nullptr;  // CheckListBox1
+        std::map<Lamp, TUiLED*> lamps;
+        QPlainTextEdit* log = nullptr;  // Memo1
+        QTimer* resetTimer = nullptr;   // Timer2
+    };
+
+    ConsoleEnvironment(Bindings bindings, MirrorFormat format);
+
+    int ReadBuf(std::uint8_t* buffer, int count) override;
+    int WriteBuf(const std::uint8_t* buffer, int count) override;
+
+    bool IgnitionOn() const override;
+    EcuVariant Variant() const override;
+    std::string MirrorText(Mirror mirror) const override;
+    NumberFormat MirrorNumberFormat() const override;
+    std::string IdentificationText(IdentField field) const override;
+    int TroubleCodeItemCount() const override;
+    std::string TroubleCodeItemText(int index) const override;
+    bool TroubleCodeTicked(int index) const override;
+    bool TripCheckRunning() const override;
+
+    void SetLamp(Lamp lamp, bool on) override;
+    void AppendLog(const std::string& line) override;
+    void EnableResetTimer() override;
+
+private:
+    Bindings b_;
+    MirrorFormat format_;
+};

@@ -1,0 +1,55 @@
+#include "console/EcuVariantSelector.h"
+
+#include <QLineEdit>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVariant>
+
+#include "console/EcuVariantTable.h"
+
+namespace {
+
+const char* const kMarked = "marked";
+
+}  // namespace
+
+EcuVariantSelector::EcuVariantSelector(QToolBar* toolBar, QLineEdit* romVersion, QObject* parent)
+    : QObject(parent), romVersion_(romVersion) {
+    // The mark greys the caption only: the button stays clickable and gives its ROM version
+    // back when clicked again.
+    toolBar->setStyleSheet(QStringLiteral("QToolButton[marked=\"true\"] { color: palette(mid); }"));
+    for (const EcuVariantInfo& info : EcuVariants()) {
+        auto* button = new QToolButton(toolBar);
+        button->setObjectName(QString::fromLatin1(info.buttonName));
+        button->setText(info.caption);
+        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        button->setAutoRaise(true);
+        button->setCheckable(false);
+        button->setFixedSize(118, 21);
+        toolBar->addWidget(button);
+        buttons_[static_cast<std::size_t>(info.variant)] = button;
+        const EcuVariant variant = info.variant;
+        connect(button, &QToolButton::clicked, this, [this, variant] { SelectEcuVariant(variant); });
+    }
+}
+
+QToolButton* EcuVariantSelector::Button(EcuVariant variant) const {
+    return buttons_[static_cast<std::size_t>(variant)];
+}
+
+bool EcuVariantSelector::Marked(EcuVariant variant) const {
+    return Button(variant)->property(kMarked).toBool();
+}
+
+void EcuVariantSelector::SelectEcuVariant(EcuVariant variant) {
+    romVersion_->setText(EcuVariantInfoOf(variant).romVersion);
+    current_ = variant;
+    for (const EcuVariantInfo& info : EcuVariants()) {
+        QToolButton* button = Button(info.variant);
+        button->setProperty(kMarked, info.variant == variant);
+        // A dynamic property needs the style polished again to show.
+        button->style()->unpolish(button);
+        button->style()->polish(button);
+    }
+}

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <QWidget>
+#include <map>
+#include <memory>
+
+#include "console/ConsoleOptions.h"
+#include "console/MessageReporter.h"
+#include "console/MirrorFormat.h"
+#include "console/SettingsStore.h"
+#include "emulator/EcuEnvironment.h"
+#include "serial/TSerComm.h"
+
+class ConsoleEnvironment;
+class EcuEmulator;
+class EcuVariantSelector;
+class ParameterControls;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QTabWidget;
+class QTimer;
+class QToolBar;
+class TForm2;
+class TripCheckPanel;
+class TUiColBitBtn;
+class TUiLED;
+
+// The main window of the bench tester: the controller-type toolbar, five tabs of controls,
+// lamps and identification texts, the bottom strip, the port and the five timers. It lays
+// the controls out and wires them; what they do lives in the classes it binds together.
+// Controls carry their object names, so tests and bench automation find them by name.
+class TForm1 : public QWidget {
+    Q_OBJECT
+
+public:
+    // The address the web buttons and pictures open.
+    static const QString kWebAddress;
+
+    // Runs the start-up sequence. Without a store, the user's own store is opened.
+    explicit TForm1(const ConsoleOptions& options = {}, std::unique_ptr<SettingsStore> store = nullptr,
+                    QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The settings dialog that "Настройка" shows (created after the window, not owned).
+    void SetSettingsDialog(TForm2* dialog) { settingsDialog_ = dialog; }
+    SettingsStore& Store() { return *store_; }
+    const MessageReporter& Reporter() const { return reporter_; }
+
+    TSerComm& SerComm1() { return *serComm1_; }
+    EcuEmulator& Emulator() { return *emulator_; }
+    ParameterControls& Parameters() { return *parameters_; }
+    EcuVariantSelector& VariantSelector() { return *variants_; }
+    TripCheckPanel& TripCheckControls() { return *trip_; }
+
+    void Timer1Timer();
+    void Timer2Timer();
+    void UiColBitBtn8Click();
+    void UiColBitBtn10Click();
+    void OpenWebAddress();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildToolBar();
+    void BuildTripComputerTab(QWidget* tab);
+    void BuildTesterTab(QWidget* tab);
+    void BuildTroubleCodeTab(QWidget* tab);
+    void BuildIdentificationTab(QWidget* tab);
+    void BuildAboutTab(QWidget* tab);
+    void BuildBottomStrip();
+    void BuildTimers();
+    void Bind(const ConsoleOptions& options);
+    void FormCreate(const ConsoleOptions& options);
+    QLineEdit* Mirror(QWidget* tab, const char* name, const QString& label, int row);
+
+    std::unique_ptr<SettingsStore> store_;
+    MessageReporter reporter_;
+    MirrorFormat format_;
+    TForm2* settingsDialog_ = nullptr;
+
+    std::unique_ptr<TSerComm> serComm1_;
+    std::unique_ptr<ConsoleEnvironment> environment_;
+    std::unique_ptr<EcuEmulator> emulator_;
+    ParameterControls* parameters_ = nullptr;
+    EcuVariantSelector* variants_ = nullptr;
+    TripCheckPanel* trip_ = nullptr;
+
+    QToolBar* ToolBar1_ = nullptr;
+    QTabWidget* PageControl1_ = nullptr;
+    QListWidget* CheckListBox1_ = nullptr;
+    QPlainTextEdit* Memo1_ = nullptr;
+    QTimer *Timer1_ = nullptr, *Timer2_ = nullptr, *Timer3_ = nullptr, *Timer4_ = nullptr, *Timer5_ = nullptr;
+    std::map<Lamp, TUiLED*> lamps_;
+};

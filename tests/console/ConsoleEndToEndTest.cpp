@@ -1,0 +1,247 @@
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include "PtyTester.h"
+#include "console/IniSettingsStore.h"
+#include "QtPrinters.h"
+#include "console/TForm1.h"
+#include "console/TripCheckPanel.h"
+#include "widgets/TUiColBitBtn.h"
+#include "widgets/TUiDial.h"
+#include "widgets/TUiLED.h"
+#include "widgets/TUiVSlider.h"
+#include "widgets/TUiValueInd.h"
+
+namespace {
+
+using Bytes = PtyTester::Bytes;
+
+// The whole program on the offscreen platform with its port on a pseudo-terminal, a store
+// in a temporary folder, messages caught, and a trip-check clock the test moves.
+class ConsoleEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override { QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); }
+    void TearDown() override {
+        form_.reset();
+        QLocale::setDefault(QLocale::c());
+    }
+
+    void Start(const QByteArray& extraIni = {}) {
+        QFile ini(dir_.filePath(QStringLiteral("s.ini")));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write("[MK-Vorta-Tester]\nCOM-Port=" + tester_.DevicePath().toUtf8() + "\n" + extraIni);
+        ini.close();
+        ConsoleOptions options;
+        options.messageSink = [this](const QString& m) { messages_ << m; };
+        options.monotonicMs = [this] { return nowMs_; };
+        form_ = std::make_unique<TForm1>(options, std::make_unique<IniSettingsStore>(ini.fileName()));
+        form_->show();
+    }
+
+    template <typename T>
+    T* Find(const char* name) {
+        T* child = form_->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(child, nullptr) << name;
+        return child;
+    }
+    void Tab(int index) { Find<QTabWidget>("PageControl1")->setCurrentIndex(index); }
+    void Press(const char* name) { QTest::mouseClick(Find<QWidget>(name), Qt::LeftButton); }
+    void Keys(const char* control, Qt::Key key, int times) {
+        auto* w = Find<QWidget>(control);
+        w->setFocus();
+        for (int i = 0; i < times; ++i) {
+            QTest::keyClick(w, key);
+        }
+    }
+    QString Text(const char* edit) { return Find<QLineEdit>(edit)->text(); }
+    bool Lit(const char* lamp) { return Find<TUiLED>(lamp)->Checked(); }
+    QTimer* Timer(const char* name) { return Find<QTimer>(name); }
+    void StartCommunication() {
+        // 83 F1 10 C1 6B 8F 3F: communication started, keys 6B 8F
+        ASSERT_EQ(tester_.Exchange({0x81, 0x10, 0xF1, 0x81, 0x03}), Bytes({0x83, 0xF1, 0x10, 0xC1, 0x6B, 0x8F, 0x3F}));
+    }
+
+    QTemporaryDir dir_;
+    PtyTester tester_;
+    QStringList messages_;
+    std::int64_t nowMs_ = 1'000'000;
+    std::unique_ptr<TForm1> form_;
+};
+
+TEST_F(ConsoleEndToEnd, StartsWithDefaultsAndMirrorsInTheUserLocale) {
+    Start();
+    EXPECT_TRUE(messages_.isEmpty()) << messages_.join("; ").toStdString();
+    const std::pair<const char*, const char*> mirrors[] = {
+        {"Edit9", "0"},      {"Edit10", "20"},  {"Edit11", "0"},  {"Edit12", "0"},    {"Edit13", "0"},  {"Edit14", "0,0"},
+        {"Edit15", "0,0"},   {"Edit16", "11,4"}, {"Edit18", "0"}, {"Edit24", "0,00"}, {"Edit1", "0,0"}, {"Edit2", "V5V13J02"},
+    };
+    for (const auto& [edit, text] : mirrors) {
+        EXPECT_EQ(Text(edit), QString::fromUtf8(text)) << edit;
+    }
+    EXPECT_EQ(Find<TUiDial>("UiDial4")->Value(), 0.0f);
+    EXPECT_TRUE(Find<QToolButton>("Ja5")->property("marked").toBool());
+    EXPECT_FALSE(Find<QToolButton>("B1")->property("marked").toBool());
+    EXPECT_EQ(form_->windowTitle(), QStringLiteral("Тестер БК \"ВОРТА\" ЛОРН-7 Веролин"));
+    EXPECT_EQ(form_->size(), QSize(781, 639));
+}
+
+TEST_F(ConsoleEndToEnd, LiveBlockAfterIgnitionAndEngineStart) {
+    Start();
+    Timer("Timer1")->stop();  // lamps stay as the emulator left them
+    // Ignition off: the request lamp lights, nothing is answered.
+    tester_.Send({0x81, 0x10, 0xF1, 0x81, 0x03});
+    EXPECT_TRUE(tester_.Collect(300).empty());
+    EXPECT_TRUE(Lit("UiLED1"));
+    EXPECT_FALSE(Lit("UiLED2"));
+    Press("UiColBitBtn2");
+    EXPECT_EQ(Text("Edit13"), "61");
+    Press("UiColBitBtn1");
+    EXPECT_TRUE(Find<TUiColBitBtn>("UiColBitBtn3")->Checked());
+    EXPECT_TRUE(Find<TUiColBitBtn>("UiColBitBtn4")->Checked());
+    EXPECT_EQ(Text("Edit14"), "0,7");
+    EXPECT_EQ(Text("Edit16"), "13,0");
+    StartCommunication();
+    // A2 F1 10 61 01 …: the Ja5 block with N 900, A 61, Q 0.7, M 9.5, U 13.0, I 900, J 2.00
+    const Bytes expected = {0xA2, 0xF1, 0x10, 0x61, 0x01, 0x08, 0x35, 0x02, 0x00, 0x00, 0x20, 0x08, 0x02, 0x3C, 0x00,
+                            0x00, 0x16, 0x5A, 0x00, 0x3D, 0x80, 0x00, 0x00, 0x9C, 0x00, 0xFA, 0x00, 0x5F, 0x00, 0x00,
+                            0x00, 0x23, 0x00, 0x00, 0x00, 0x26, 0x10, 0x25};
+    EXPECT_EQ(tester_.Exchange({0x82, 0x10, 0xF1, 0x21, 0x01, 0xA5}), expected);
+    EXPECT_TRUE(Lit("UiLED2"));
+    // 81 F1 10 7E 00: TesterPresent answered
+    EXPECT_EQ(tester_.Exchange({0x81, 0x10, 0xF1, 0x3E, 0xD0}), Bytes({0x81, 0xF1, 0x10, 0x7E, 0x00}));
+}
+
+TEST_F(ConsoleEndToEnd, ControllerTypeSwitchMovesTheAddressAndRomVersion) {
+    Start();
+    Press("UiColBitBtn2");
+    StartCommunication();
+    Find<QLineEdit>("Edit2")->setText("EDITED");
+    Press("BMP");
+    EXPECT_EQ(Text("Edit2"), "M7V03N02");
+    EXPECT_TRUE(Find<QToolButton>("BMP")->property("marked").toBool());
+    EXPECT_FALSE(Find<QToolButton>("Ja5")->property("marked").toBool());
+    // Still communicating: 3E to 0x11 is answered at once (81 F1 11 7E 01), 3E to 0x10 not.
+    EXPECT_EQ(tester_.Exchange({0x81, 0x11, 0xF1, 0x3E, 0xD1}), Bytes({0x81, 0xF1, 0x11, 0x7E, 0x01}));
+    tester_.Send({0x81, 0x10, 0xF1, 0x3E, 0xD0});
+    EXPECT_TRUE(tester_.Collect(300).empty());
+    Press("B7");
+    // 83 F1 10 C1 EF 8F C3: the B7 keys at 0x10
+    EXPECT_EQ(tester_.Exchange({0x81, 0x10, 0xF1, 0x81, 0x03}), Bytes({0x83, 0xF1, 0x10, 0xC1, 0xEF, 0x8F, 0xC3}));
+    EXPECT_EQ(Text("Edit2"), "B104CD21");
+}
+
+TEST_F(ConsoleEndToEnd, TickedTroubleCodeIsReportedAndCounted) {
+    Start();
+    Press("UiColBitBtn2");
+    StartCommunication();
+    Tab(2);
+    auto* list = Find<QListWidget>("CheckListBox1");
+    ASSERT_EQ(list->count(), 113);
+    ASSERT_TRUE(list->item(0)->text().startsWith("0102 "));
+    list->setCurrentRow(0);
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Space);
+    ASSERT_EQ(list->item(0)->checkState(), Qt::Checked);
+    // 85 F1 10 58 01 01 02 E0 C2: one code, 0102, status E0
+    EXPECT_EQ(tester_.Exchange({0x81, 0x10, 0xF1, 0x18, 0x9A}),
+              Bytes({0x85, 0xF1, 0x10, 0x58, 0x01, 0x01, 0x02, 0xE0, 0xC2}));
+    Press("Ja7");
+    const Bytes block = tester_.Exchange({0x82, 0x10, 0xF1, 0x21, 0x01, 0xA5});
+    ASSERT_EQ(block.size(), 42u);  // A6 F1 10, 38 data bytes, checksum
+    EXPECT_EQ(block[3 + 36], 0x3C);
+    EXPECT_EQ(block[3 + 37], 0x01);  // the trouble count
+    Press("UiColBitBtn8");
+    // 82 F1 10 58 00 DB: the window cleared, nothing stored
+    EXPECT_EQ(tester_.Exchange({0x81, 0x10, 0xF1, 0x18, 0x9A}), Bytes({0x82, 0xF1, 0x10, 0x58, 0x00, 0xDB}));
+}
+
+TEST_F(ConsoleEndToEnd, ClearLampsGoDarkWhenTimer2Fires) {
+    Start();
+    Press("UiColBitBtn2");
+    StartCommunication();
+    Timer("Timer2")->setInterval(50);  // the wiring, not the 5 s, is under test
+    // 83 F1 10 54 00 00 D8: cleared
+    EXPECT_EQ(tester_.Exchange({0x83, 0x10, 0xF1, 0x14, 0x00, 0x00, 0x98}),
+              Bytes({0x83, 0xF1, 0x10, 0x54, 0x00, 0x00, 0xD8}));
+    EXPECT_TRUE(Lit("UiLED3"));
+    EXPECT_TRUE(Lit("UiLED5"));
+    EXPECT_TRUE(Timer("Timer2")->isActive());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !Lit("UiLED3") && !Lit("UiLED5"); }, 2000));
+    EXPECT_FALSE(Timer("Timer2")->isActive());
+    // The K-line lamps are dark again after Timer1's next tick.
+    Find<TUiLED>("UiLED1")->SetChecked(true);
+    Find<TUiLED>("UiLED2")->SetChecked(true);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !Lit("UiLED1") && !Lit("UiLED2"); }, 1000));
+}
+
+TEST_F(ConsoleEndToEnd, TripCheckSixtySecondsOnTheInjectedClock) {
+    Start();
+    Keys("UiDial1", Qt::Key_PageUp, 24);     // 24 × 10 digits × 0.25 km/h = 60 km/h
+    Keys("UiVSlider5", Qt::Key_PageUp, 15);  // 15 × 10 digits × 0.04 l/h = 6 l/h
+    ASSERT_EQ(Text("Edit9"), "60");
+    ASSERT_EQ(Text("Edit14"), "6,0");
+    EXPECT_EQ(Text("Edit1"), "10,0");
+    Press("UiColBitBtn2");
+    Press("UiColBitBtn7");
+    EXPECT_EQ(Text("Vremy"), "0.0.0");
+    EXPECT_TRUE(Timer("Timer3")->isActive());
+    nowMs_ += 60'000;
+    // One real Timer3 tick counts the whole minute.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Text("Vremy") != "0.0.0"; }, 2000));
+    EXPECT_EQ(Text("Vremy"), "0:01:00");
+    EXPECT_NEAR(Find<TUiValueInd>("UiValueIndPut")->Value(), 1.0f, 1e-6);
+    EXPECT_NEAR(Find<TUiValueInd>("UiValueIndRashod")->Value(), 0.1f, 1e-6);
+    EXPECT_NEAR(Find<TUiValueInd>("UiValueIndSredSkor")->Value(), 60.0f, 1e-4);
+    EXPECT_NEAR(Find<TUiValueInd>("UiValueIndSredRash")->Value(), 10.0f, 1e-4);
+}
+
+TEST_F(ConsoleEndToEnd, IgnitionOffStopsTheCheckFromTabOneOnly) {
+    Start();
+    Press("UiColBitBtn2");
+    Press("UiColBitBtn7");
+    Press("UiColBitBtn11");
+    Tab(1);
+    Press("UiColBitBtn3");  // off from the tester tab: everything keeps running
+    EXPECT_FALSE(Find<TUiColBitBtn>("UiColBitBtn2")->Checked());
+    for (const char* t : {"Timer3", "Timer4", "Timer5"}) {
+        EXPECT_TRUE(Timer(t)->isActive()) << t;
+    }
+    Press("UiColBitBtn3");
+    Tab(0);
+    Press("UiColBitBtn2");  // off from the trip computer tab: the check's timers stop
+    for (const char* t : {"Timer3", "Timer4", "Timer5"}) {
+        EXPECT_FALSE(Timer(t)->isActive()) << t;
+    }
+    EXPECT_TRUE(Find<TUiColBitBtn>("UiColBitBtn7")->Checked());
+    EXPECT_TRUE(form_->TripCheckControls().TripCheckRunning());
+    EXPECT_EQ(Text("Edit13"), "0");
+}
+
+TEST_F(ConsoleEndToEnd, BadStoredPercentageIsReportedAndStartUpGoesOn) {
+    Start("Pogr=abc\n");
+    EXPECT_EQ(messages_, QStringList({"'abc' is not a valid integer value"}));
+    Press("UiColBitBtn2");
+    StartCommunication();  // the port was opened all the same
+}
+
+TEST(ConsoleStartUp, UnopenablePortIsReportedAndTheWindowStillOpens) {
+    QTemporaryDir dir;
+    QStringList messages;
+    ConsoleOptions options;
+    options.messageSink = [&](const QString& m) { messages << m; };
+    options.portOverride = dir.filePath(QStringLiteral("no-such-tty"));
+    TForm1 form(options, std::make_unique<IniSettingsStore>(dir.filePath(QStringLiteral("s.ini"))));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains("no-such-tty")) << messages[0].toStdString();
+    EXPECT_EQ(form.findChild<QLineEdit*>("Edit16")->text(), QLocale().toString(11.4, 'f', 1));
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("s.ini"))));  // the override stores nothing
+}
+
+}  // namespace
