@@ -1,12 +1,15 @@
 #include "console/EcuVariantSelector.h"
 
+#include <QFontMetrics>
 #include <QLineEdit>
+#include <algorithm>
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVariant>
 
 #include "console/EcuVariantTable.h"
+#include "console/FontFit.h"
 
 namespace {
 
@@ -19,14 +22,28 @@ EcuVariantSelector::EcuVariantSelector(QToolBar* toolBar, QLineEdit* romVersion,
     // The mark greys the caption only: the button stays clickable and gives its ROM version
     // back when clicked again.
     toolBar->setStyleSheet(QStringLiteral("QToolButton[marked=\"true\"] { color: palette(mid); }"));
+    constexpr int kButtonWidth = 118;
+    constexpr int kPadding = 8;
+    const QFont font = FittingFont(
+        toolBar->font(),
+        [](const QFont& f) {
+            const QFontMetrics metrics(f);
+            int widest = 0;
+            for (const EcuVariantInfo& info : EcuVariants()) {
+                widest = std::max(widest, metrics.horizontalAdvance(info.caption));
+            }
+            return widest;
+        },
+        kButtonWidth - kPadding);
     for (const EcuVariantInfo& info : EcuVariants()) {
         auto* button = new QToolButton(toolBar);
+        button->setFont(font);
         button->setObjectName(QString::fromLatin1(info.buttonName));
         button->setText(info.caption);
         button->setToolButtonStyle(Qt::ToolButtonTextOnly);
         button->setAutoRaise(true);
         button->setCheckable(false);
-        button->setFixedSize(118, 21);
+        button->setFixedSize(kButtonWidth, 21);
         toolBar->addWidget(button);
         buttons_[static_cast<std::size_t>(info.variant)] = button;
         const EcuVariant variant = info.variant;

@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QThread>
 #include <QTimer>
@@ -22,6 +23,7 @@
 #include "console/ClickableImage.h"
 #include "console/ConsoleEnvironment.h"
 #include "console/EcuVariantSelector.h"
+#include "console/FontFit.h"
 #include "console/InstrumentFactory.h"
 #include "console/ParameterControls.h"
 #include "console/SettingsStore.h"
@@ -126,6 +128,15 @@ TForm1::TForm1(const ConsoleOptions& options, std::unique_ptr<SettingsStore> sto
         PageControl1_->addTab(tab, caption);
     }
     PageControl1_->setCurrentIndex(0);
+    QTabBar* tabBar = PageControl1_->tabBar();
+    tabBar->setUsesScrollButtons(false);
+    tabBar->setFont(FittingFont(
+        tabBar->font(),
+        [tabBar](const QFont& f) {
+            tabBar->setFont(f);
+            return tabBar->sizeHint().width();
+        },
+        PageControl1_->width() - 4));
     BuildBottomStrip();
     BuildTimers();
     Bind(options);
@@ -159,22 +170,22 @@ void TForm1::BuildTripComputerTab(QWidget* tab) {
          8, 8, 150, 200);
     Slider(tab, {"UiVSlider5", QStringLiteral("Расход"), QStringLiteral("топлива"), QStringLiteral("л/час"), 0, 40, 0,
                  QStringLiteral("##0.0"), 4, 5},
-           166, 8, 100, 289);
+           164, 8, 110, 289);
     auto* consumption = Dial(tab, {"UiDial4", QStringLiteral("Путевой расход"), QStringLiteral("топлива"),
                                    QStringLiteral("л/100км"), 0, 40, 10, QStringLiteral("##0.0"), 4, 5},
-                             274, 8, 150, 200);
+                             280, 8, 150, 200);
     consumption->SetEnabled(false);
     Slider(tab, {"UiVSlider9", QStringLiteral("Длит."), QStringLiteral("впрыска "), QStringLiteral("мсек"), 0, 100, 0,
                  QStringLiteral("##0.00"), 5, 5},
-           432, 8, 100, 289);
+           436, 8, 110, 289);
 
-    Switch(tab, "UiColBitBtn2", QStringLiteral("Зажигание выключено"), QStringLiteral("Зажигание включено"), 548, 8,
-           215, 32);
-    Switch(tab, "UiColBitBtn1", QStringLiteral("Завести двигатель"), QStringLiteral("Двигатель запущен"), 548, 48, 215,
+    Switch(tab, "UiColBitBtn2", QStringLiteral("Зажигание выключено"), QStringLiteral("Зажигание включено"), 552, 8,
+           211, 32);
+    Switch(tab, "UiColBitBtn1", QStringLiteral("Завести двигатель"), QStringLiteral("Двигатель запущен"), 552, 48, 211,
            32);
     Switch(tab, "UiColBitBtn7", QStringLiteral("Старт подсчета параметров"), QStringLiteral("Стоп расчета параметров"),
-           548, 104, 215, 32);
-    Switch(tab, "UiColBitBtn11", QStringLiteral("Запустить кривую"), QStringLiteral("Кривая запущена"), 548, 144, 215,
+           552, 104, 211, 32);
+    Switch(tab, "UiColBitBtn11", QStringLiteral("Запустить кривую"), QStringLiteral("Кривая запущена"), 552, 144, 211,
            32);
 
     auto* group = new QGroupBox(QStringLiteral("Проверка подсчета параметров"), tab);
@@ -204,7 +215,7 @@ void TForm1::BuildTripComputerTab(QWidget* tab) {
         label->setFont(bold);
         label->setStyleSheet(QStringLiteral("color: #800000;"));
     }
-    PushButton(tab, "UiColBitBtn6", QStringLiteral("Обновить ПО с сайта"), 548, 440, 215, 32);
+    PushButton(tab, "UiColBitBtn6", QStringLiteral("Обновить ПО с сайта"), 552, 440, 211, 32);
 }
 
 QLineEdit* TForm1::Mirror(QWidget* tab, const char* name, const QString& label, int row) {
