@@ -1,5 +1,6 @@
 #include "widgets/BevelPainter.h"
 
+#include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainter>
 
@@ -44,6 +45,17 @@ void BevelPainter::ValueText(QPainter& painter, const QRectF& window, const QStr
     painter.setPen(color);
     painter.drawText(window.adjusted(3, 1, -4, -1), Qt::AlignRight | Qt::AlignVCenter, text);
     painter.restore();
+}
+
+void BevelPainter::FittedText(QPainter& painter, const QRectF& rect, int flags, const QString& text) {
+    const QFont original = painter.font();
+    QFont font = original;
+    while (QFontMetricsF(font).horizontalAdvance(text) > rect.width() && font.pointSizeF() > 6.0) {
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    }
+    painter.setFont(font);
+    painter.drawText(rect, flags, text);
+    painter.setFont(original);
 }
 
 QFont BevelPainter::CaptionFont(int pointSize) {

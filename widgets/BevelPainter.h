@@ -25,6 +25,9 @@ public:
     static void ValueText(QPainter& painter, const QRectF& window, const QString& text, const QFont& font,
                           const QColor& color);
 
+    // A caption line in the painter's font, made smaller (down to 6 points) until it fits.
+    static void FittedText(QPainter& painter, const QRectF& rect, int flags, const QString& text);
+
     // Caption and value fonts: the nearest sans-serif faces at sizes where captions fit.
     static QFont CaptionFont(int pointSize = 8);
     static QFont ValueFont(int pointSize = 9);

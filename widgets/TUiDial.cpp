@@ -39,20 +39,23 @@ double TUiDial::CaptionHeight() const {
 }
 
 QRectF TUiDial::ValueRect() const {
+    // The value window sits in the scale's gap at the bottom of the face.
+    const QRectF face = FaceRect();
     if (!(Options() & opValue)) {
-        return QRectF(width() / 2.0, height() - kMargin, 0, 0);
+        return QRectF(face.center().x(), face.bottom(), 0, 0);
     }
     const QFontMetricsF metrics(FontValue());
     QString widest = SignalSettings().WidestFormatText();
     widest.replace(u'#', u'0');
-    const double w = std::min(metrics.horizontalAdvance(u'-' + widest) + 12.0, width() - 2 * kMargin);
+    const double w = std::min(metrics.horizontalAdvance(u'-' + widest) + 12.0, face.width() * 0.62);
     const double h = metrics.height() + 6.0;
-    return QRectF((width() - w) / 2.0, height() - kMargin - 2.0 - h, w, h);
+    const double top = std::min(face.center().y() + face.height() * 0.27, height() - kMargin - 2.0 - h);
+    return QRectF(face.center().x() - w / 2.0, top, w, h);
 }
 
 QRectF TUiDial::FaceRect() const {
     const double top = kMargin + 2.0 + CaptionHeight();
-    const double bottom = ValueRect().top() - 3.0;
+    const double bottom = height() - kMargin - 2.0;
     const double side = std::max(10.0, std::min(width() - 2 * kMargin - 2.0, bottom - top));
     return QRectF((width() - side) / 2.0, top + std::max(0.0, (bottom - top - side) / 2.0), side, side);
 }
@@ -113,13 +116,13 @@ void TUiDial::PaintStatic(QPainter& painter) {
     const double lineHeight = QFontMetricsF(font()).height();
     double y = kMargin + 1.0;
     if (Options() & opName1) {
-        painter.drawText(QRectF(kMargin, y, width() - 2 * kMargin, lineHeight), Qt::AlignCenter,
-                         SignalSettings().Name1());
+        BevelPainter::FittedText(painter, QRectF(kMargin, y, width() - 2 * kMargin, lineHeight), Qt::AlignCenter,
+                                 SignalSettings().Name1());
         y += lineHeight;
     }
     if (Options() & opName2) {
-        painter.drawText(QRectF(kMargin, y, width() - 2 * kMargin, lineHeight), Qt::AlignCenter,
-                         SignalSettings().Name2());
+        BevelPainter::FittedText(painter, QRectF(kMargin, y, width() - 2 * kMargin, lineHeight), Qt::AlignCenter,
+                                 SignalSettings().Name2());
     }
 
     // The bezel: a brushed metal ring around a dark face.
@@ -187,24 +190,33 @@ void TUiDial::PaintStatic(QPainter& painter) {
             labels << PictureFormat::Format(signal.ValueFrom() + signal.ValueSpan() * i / scale.Steps(),
                                             scale.ValueFormat());
         }
-        // A crowded scale gets smaller labels, down to the smallest readable size.
-        const double chord = 2.0 * (tickOuter - major) * 0.7 * std::sin(qDegreesToRadians(kSpanDegrees / scale.Steps() / 2.0));
+        // A crowded scale gets smaller labels, down to the smallest readable size, and then
+        // labels on every second (fourth...) division only.
         QFont labelFont = BevelPainter::CaptionFont(scale.FontPointSize());
-        for (int points = scale.FontPointSize(); points > 5; --points) {
-            labelFont.setPointSize(points);
-            const QFontMetricsF fit(labelFont);
-            double widest = 0;
-            for (const QString& label : labels) {
-                widest = std::max(widest, fit.horizontalAdvance(label));
+        const auto fits = [&](int every) {
+            const double chord =
+                2.0 * (tickOuter - major) * 0.7 * std::sin(qDegreesToRadians(kSpanDegrees * every / scale.Steps() / 2.0));
+            for (int points = scale.FontPointSize(); points >= 6; --points) {
+                labelFont.setPointSize(points);
+                const QFontMetricsF fit(labelFont);
+                double widest = 0;
+                for (const QString& label : labels) {
+                    widest = std::max(widest, fit.horizontalAdvance(label));
+                }
+                if (widest + 2.0 <= chord) {
+                    return true;
+                }
             }
-            if (widest + 2.0 <= chord) {
-                break;
-            }
+            return false;
+        };
+        int every = 1;
+        while (!fits(every) && every * 2 <= scale.Steps()) {
+            every *= 2;
         }
         painter.setFont(labelFont);
         painter.setPen(scaleColor);
         const QFontMetricsF metrics(labelFont);
-        for (int i = 0; i <= scale.Steps(); ++i) {
+        for (int i = 0; i <= scale.Steps(); i += every) {
             const QString& label = labels[i];
             const QSizeF size(metrics.horizontalAdvance(label), metrics.ascent());
             // Labels sit inside the ticks, pushed in by half their extent along the radius.
@@ -222,8 +234,8 @@ void TUiDial::PaintStatic(QPainter& painter) {
         painter.setFont(unitFont);
         painter.setPen(scaleColor);
         const double h = QFontMetricsF(unitFont).height();
-        painter.drawText(QRectF(c.x() - inner * 0.6, c.y() + inner * 0.5 - h / 2.0, inner * 1.2, h), Qt::AlignCenter,
-                         SignalSettings().ValueUnit());
+        BevelPainter::FittedText(painter, QRectF(c.x() - inner * 0.32, c.y() - inner * 0.3 - h / 2.0, inner * 0.64, h),
+                                 Qt::AlignCenter, SignalSettings().ValueUnit());
     }
     if (Options() & opValue) {
         BevelPainter::ValueWindow(painter, ValueRect());

@@ -111,13 +111,13 @@ void TUiVSlider::PaintStatic(QPainter& painter) {
     const double lineHeight = QFontMetricsF(font()).height();
     double y = kMargin + 1.0;
     if (Options() & opName1) {
-        painter.drawText(QRectF(kMargin, y, width() - 2 * kMargin, lineHeight), Qt::AlignCenter,
-                         SignalSettings().Name1());
+        BevelPainter::FittedText(painter, QRectF(kMargin, y, width() - 2 * kMargin, lineHeight), Qt::AlignCenter,
+                                 SignalSettings().Name1());
         y += lineHeight;
     }
     if (Options() & opName2) {
-        painter.drawText(QRectF(kMargin, y, width() - 2 * kMargin, lineHeight), Qt::AlignCenter,
-                         SignalSettings().Name2());
+        BevelPainter::FittedText(painter, QRectF(kMargin, y, width() - 2 * kMargin, lineHeight), Qt::AlignCenter,
+                                 SignalSettings().Name2());
     }
 
     // The trench: a sunken slot in the track colour.

@@ -112,10 +112,10 @@ void TUiValueInd::paintEvent(QPaintEvent*) {
     const int lineHeight = QFontMetrics(font()).height();
     int y = window.bottom() + 2;
     if (options_ & opName1) {
-        painter.drawText(QRect(0, y, width(), lineHeight), Qt::AlignCenter, SignalSettings().Name1());
+        BevelPainter::FittedText(painter, QRect(0, y, width(), lineHeight), Qt::AlignCenter, SignalSettings().Name1());
         y += lineHeight;
     }
     if (options_ & opName2) {
-        painter.drawText(QRect(0, y, width(), lineHeight), Qt::AlignCenter, SignalSettings().Name2());
+        BevelPainter::FittedText(painter, QRect(0, y, width(), lineHeight), Qt::AlignCenter, SignalSettings().Name2());
     }
 }

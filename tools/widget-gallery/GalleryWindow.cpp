@@ -92,6 +92,7 @@ GalleryWindow::GalleryWindow(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addLayout(bottom);
+    layout->addWidget(ConsoleSizes());
 }
 
 QWidget* GalleryWindow::Dials() {
@@ -158,6 +159,38 @@ QWidget* GalleryWindow::Lamps() {
     column->addWidget(top);
     column->addStretch();
     return Box(QStringLiteral("Lamps"), column);
+}
+
+QWidget* GalleryWindow::ConsoleSizes() {
+    auto* row = new QHBoxLayout;
+    TUiDial* idle = Dial(QStringLiteral("Текушее обороты"), QStringLiteral("ДВС на холостом ходу"),
+                         QStringLiteral("об/мин"), 0, 2500, QStringLiteral("####0"), 10, 2, 900);
+    idle->setFixedSize(idle->sizeHint());
+    row->addWidget(idle);
+    TUiDial* speed = Dial(QStringLiteral(" "), QStringLiteral("Скорость"), QStringLiteral("км/ч"), 0, 250,
+                          QStringLiteral("##0"), 5, 5, 60);
+    speed->setFixedSize(speed->sizeHint());
+    row->addWidget(speed);
+    TUiVSlider* valve = Slider(QStringLiteral("Текушее"), QStringLiteral("положение РХХ"), QStringLiteral("шаг"), 0,
+                               250, QStringLiteral("##0"), 5, 61);
+    valve->setFixedSize(valve->sizeHint());
+    row->addWidget(valve);
+    TUiVSlider* air = Slider(QStringLiteral("Массовый"), QStringLiteral("расход воздуха"), QStringLiteral("кг/ч"), 0,
+                             100, QStringLiteral("##0.0"), 5, 9.5f);
+    air->setFixedSize(air->sizeHint());
+    row->addWidget(air);
+    auto* column = new QVBoxLayout;
+    auto* flashing = Lamp(QStringLiteral("Произведен сброс ЭБУ"), Qt::green, sRound, true);
+    flashing->SetFlashing(true);
+    column->addWidget(flashing);
+    auto* small = new TUiLED;
+    small->SetCaption(QStringLiteral("Катушка зажигания 2-3 цилиндра (M7.9.7)"));
+    small->SetColorOn(Qt::red);
+    column->addWidget(small);
+    column->addStretch();
+    row->addLayout(column);
+    row->addStretch();
+    return Box(QStringLiteral("At the console's default sizes"), row);
 }
 
 QWidget* GalleryWindow::Buttons() {

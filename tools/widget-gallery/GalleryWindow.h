@@ -14,4 +14,5 @@ private:
     QWidget* ReadOuts();
     QWidget* Lamps();
     QWidget* Buttons();
+    QWidget* ConsoleSizes();
 };
