@@ -4,6 +4,8 @@
 #include "console/ControlTarget.h"
 #include "console/ReplyFaults.h"
 
+#include <exception>
+
 namespace {
 
 QString Ok(const QString& value) {
@@ -21,7 +23,12 @@ QString ControlCommandExecutor::Execute(const QString& line) {
     if (!command) {
         return QStringLiteral("ERR ") + error;
     }
-    return Run(*command);
+    try {
+        return Run(*command);
+    } catch (const std::exception& e) {
+        // A handler's error reaches the client that caused it, and the console keeps running.
+        return QStringLiteral("ERR ") + QString::fromLocal8Bit(e.what());
+    }
 }
 
 QString ControlCommandExecutor::Run(const ControlCommand& command) {
