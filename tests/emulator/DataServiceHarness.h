@@ -38,15 +38,19 @@ public:
             if (wantSpeed == 0 && wantFuel == 0) {
                 return;
             }
-            for (std::uint32_t seed = 1; seed < 100000; ++seed) {
+            bool stepped = false;
+            for (std::uint32_t seed = 1; seed < 100000 && !stepped; ++seed) {
                 nextSeed_ = seed;
                 Fluctuation probe = fluctuation;
                 probe.Timer4Timer(true);
                 if (probe.SpeedDeviationPercent() - fluctuation.SpeedDeviationPercent() == wantSpeed &&
                     probe.FuelDeviationPercent() - fluctuation.FuelDeviationPercent() == wantFuel) {
                     fluctuation = probe;
-                    break;
+                    stepped = true;
                 }
+            }
+            if (!stepped) {
+                return;  // out of reach: the caller's check of the deviations fails
             }
         }
     }
