@@ -25,8 +25,6 @@ Fluctuation Walked(std::vector<std::uint32_t> seeds, std::uint8_t percent, int t
 // Seeds whose two draws after re-seeding are: 0 (0, 3) both down; 20 (62, 62) both up;
 // 22 (69, 28) speed up, fuel down; 13 (40, 81) speed stays, fuel up.
 TEST(FluctuationTest, KnownSeedsGiveAKnownWalk) {
-    std::vector<std::uint32_t> thousands;
-    for (std::uint32_t i = 0; i < 20; ++i) thousands.push_back(1000 * i);
     struct Row {
         std::vector<std::uint32_t> seeds;
         std::uint8_t percent;
@@ -41,8 +39,7 @@ TEST(FluctuationTest, KnownSeedsGiveAKnownWalk) {
         {{22}, 5, 2, 2, -2},
         {{13}, 5, 1, 0, 1},
         {{20}, 0, 5, 0, 0},   // percent 0: no deviation ever
-        {thousands, 5, 20, -2, -4},
-        {thousands, 3, 20, -2, -2},
+        {{0, 20, 20, 13}, 5, 4, 1, 2},  // down, up, up, then speed stays, fuel up
     };
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const Row& row = rows[i];

