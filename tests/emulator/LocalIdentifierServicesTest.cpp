@@ -5,6 +5,7 @@
 
 #include "emulator/ConversionError.h"
 #include "emulator/DataServiceHarness.h"
+#include "emulator/EmulatorHarness.h"
 
 namespace {
 
@@ -160,6 +161,19 @@ TEST(LocalIdentifier01, WorkedExampleFramesJanuaryShortAndM797Long) {
     // Fuel ×466 at bytes 53–54: R(326.22) = 326.
     EXPECT_EQ(frame[4 + 52], 0x01);
     EXPECT_EQ(frame[4 + 53], 0x46);
+}
+
+TEST(LocalIdentifier01, WorkedExampleFromWireToWire) {
+    EmulatorHarness h;
+    EngineAtIdle(h.env);
+    h.Chunk({0x81, 0x10, 0xF1, 0x81, 0x03});  // StartCommunication
+    h.Replies();
+    h.Chunk({0x82, 0x10, 0xF1, 0x21, 0x01, 0xA5});
+    const auto replies = h.Replies();
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_EQ(replies[0].size(), 38u);
+    EXPECT_EQ(replies[0].front(), 0xA2);
+    EXPECT_EQ(replies[0].back(), 0x25);
 }
 
 TEST(LocalIdentifier01, ServesEveryTypeAtBothAddressesAndIgnoresTrailingBytes) {
