@@ -1,0 +1,116 @@
+#include "console/BenchSession.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <utility>
+
+#include "console/BenchLinkTap.h"
+#include "console/ControlCommandExecutor.h"
+#include "console/ControlServer.h"
+#include "console/FormControlTarget.h"
+#include "console/SettingsStore.h"
+#include "console/TForm1.h"
+#include "console/TForm2.h"
+#include "serial/TSerCustomComm.h"
+
+namespace {
+
+// Opening this device makes a pseudo-terminal pair; its master side becomes the link.
+const QString kPtyMaster = QStringLiteral("/dev/ptmx");
+
+}  // namespace
+
+BenchSession::BenchSession(CommandLineOptions options, MessageSink messages, std::function<void()> quit)
+    : options_(std::move(options)), messages_(std::move(messages)), quit_(std::move(quit)) {
+    if (!quit_) {
+        quit_ = [this] {
+            if (form1_) form1_->close();
+            QCoreApplication::quit();
+        };
+    }
+}
+
+BenchSession::~BenchSession() {
+    // The control interface goes first: no command may reach a window being torn down.
+    server_.reset();
+    executor_.reset();
+    target_.reset();
+    form2_.reset();
+    form1_.reset();
+    if (!linkMade_.isEmpty() && QFileInfo(linkMade_).symLinkTarget() == QFileInfo(ptyPath_).absoluteFilePath()) {
+        QFile::remove(linkMade_);
+    }
+}
+
+bool BenchSession::Start(QString* error, std::unique_ptr<SettingsStore> store) {
+    // Refuse a bad control address or trace file before anything opens.
+    if (!options_.control.isEmpty()) {
+        server_ = std::make_unique<ControlServer>([this](const QString& line) {
+            return executor_ ? executor_->Execute(line) : QStringLiteral("ERR not ready");
+        });
+        if (!server_->Listen(options_.control, error)) {
+            return false;
+        }
+    }
+    tap_ = std::make_unique<BenchLinkTap>(
+        [this](const std::uint8_t* bytes, int count) { form1_->SerComm1().WriteBuf(bytes, count); },
+        [this](const QString& message) { form1_->Reporter().Report(form1_.get(), message); });
+    tap_->SetEcho(options_.pty && options_.echo);
+    if (!options_.trace.isEmpty() && !tap_->OpenTrace(options_.trace, error)) {
+        return false;
+    }
+
+    ConsoleOptions console;
+    console.portOverride = options_.pty ? kPtyMaster : options_.port;
+    console.hidden = options_.hidden;
+    if (options_.hidden) {
+        console.messageSink = messages_;
+    }
+    console.linkTap = tap_.get();
+    form1_ = std::make_unique<TForm1>(console, std::move(store));
+    form2_ = std::make_unique<TForm2>(form1_->Store(), form1_->Reporter());
+    form1_->SetSettingsDialog(form2_.get());
+    target_ = std::make_unique<FormControlTarget>(*form1_, quit_);
+    executor_ = std::make_unique<ControlCommandExecutor>(*target_, tap_->Faults());
+
+    if (options_.pty) {
+        ptyPath_ = QString::fromStdString(form1_->SerComm1().PseudoTerminalPath());
+        if (ptyPath_.isEmpty()) {
+            *error = QStringLiteral("the virtual port could not be made (%1 did not open)").arg(kPtyMaster);
+            return false;
+        }
+        if (!ptyHold_.Hold(ptyPath_, error)) {
+            return false;
+        }
+        if (!options_.ptyLink.isEmpty() && !MakePtyLink(error)) {
+            return false;
+        }
+    }
+    if (!options_.hidden) {
+        form1_->show();
+    }
+    return true;
+}
+
+QString BenchSession::ControlEndpoint() const {
+    return server_ ? server_->Endpoint() : QString();
+}
+
+bool BenchSession::MakePtyLink(QString* error) {
+    const QString& link = options_.ptyLink;
+    const QFileInfo existing(link);
+    if (existing.isSymLink()) {
+        // A link left behind by an earlier run is replaced; anything else is not ours to touch.
+        QFile::remove(link);
+    } else if (existing.exists()) {
+        *error = QStringLiteral("cannot make the link %1: a file of that name exists").arg(link);
+        return false;
+    }
+    if (!QFile::link(ptyPath_, link)) {
+        *error = QStringLiteral("cannot make the link %1 to %2").arg(link, ptyPath_);
+        return false;
+    }
+    linkMade_ = link;
+    return true;
+}

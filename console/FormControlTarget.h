@@ -1,0 +1,38 @@
+#pragma once
+
+#include <functional>
+
+#include "console/ControlTarget.h"
+
+class QListWidget;
+class TForm1;
+
+// The control interface's hands on the main window: finds the controls by their names and
+// acts through them as the operator does (a dial set as if dragged, a button clicked, a
+// code ticked in the list, a text typed into its field).
+class FormControlTarget : public ControlTarget {
+public:
+    // quit runs after the answer to "quit" has been sent.
+    FormControlTarget(TForm1& form, std::function<void()> quit);
+
+    void SetValue(Mirror mirror, double value) override;
+    QString MirrorText(Mirror mirror) const override;
+    void Click(ControlButton button) override;
+    void SelectVariant(EcuVariant variant) override;
+    EcuVariant Variant() const override;
+    int TroubleCodeCount() const override;
+    void SetTroubleCodeTicked(int index, bool ticked) override;
+    bool TroubleCodeTicked(int index) const override;
+    void SetIdentText(IdentField field, const QString& text) override;
+    QString IdentText(IdentField field) const override;
+    bool LampOn(Lamp lamp) const override;
+    QStringList TripTexts() const override;
+    void Quit() override;
+
+private:
+    template <typename T>
+    T* Child(const char* name) const;
+
+    TForm1& form_;
+    std::function<void()> quit_;
+};

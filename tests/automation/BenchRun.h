@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+#include <memory>
+
+#include "console/BenchSession.h"
+#include "console/IniSettingsStore.h"
+#include "console/LineClient.h"
+
+// The console running in this process as an unattended bench would start it: hidden, on a
+// virtual port, with a control socket and a trace file, and settings of its own.
+class BenchRun {
+public:
+    explicit BenchRun(bool echo = true) {
+        EXPECT_TRUE(dir_.isValid());
+        CommandLineOptions options;
+        options.pty = true;
+        options.echo = echo;
+        options.ptyLink = dir_.filePath(QStringLiteral("kline"));
+        options.control = QStringLiteral("unix:") + dir_.filePath(QStringLiteral("control.sock"));
+        options.hidden = true;
+        options.trace = TracePath();
+        session_ = std::make_unique<BenchSession>(
+            options, [this](const QString& line) { messages << line; }, [this] { ++quits; });
+        QString error;
+        started_ = session_->Start(
+            &error, std::make_unique<IniSettingsStore>(dir_.filePath(QStringLiteral("settings.ini"))));
+        EXPECT_TRUE(started_) << error.toStdString();
+        if (started_) {
+            control = LineClient::Local(dir_.filePath(QStringLiteral("control.sock")));
+        }
+    }
+
+    bool Started() const { return started_; }
+    BenchSession& Session() { return *session_; }
+    QString TesterPort() const { return dir_.filePath(QStringLiteral("kline")); }
+    QString TracePath() const { return dir_.filePath(QStringLiteral("trace.txt")); }
+
+    QString Ask(const char* line) { return control->Ask(QByteArray(line)); }
+
+    // Sends the lines and expects "OK" for each.
+    void Do(std::initializer_list<const char*> lines) {
+        for (const char* line : lines) {
+            EXPECT_EQ(Ask(line), "OK") << line;
+        }
+    }
+
+    QStringList TraceLines() const {
+        QFile file(TracePath());
+        if (!file.open(QIODevice::ReadOnly)) return {};
+        return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+    struct TesterRun {
+        int exitCode = -1;
+        QString out;
+    };
+
+    // Runs kline-tester against the virtual port while this process keeps serving the link.
+    TesterRun Tester(const QStringList& args) {
+        QProcess process;
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(QStringLiteral(KLINE_TESTER_PATH), QStringList{TesterPort()} + args);
+        TesterRun run;
+        if (!process.waitForStarted(5000)) {
+            run.out = QStringLiteral("kline-tester did not start");
+            return run;
+        }
+        const bool finished = QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 60000);
+        if (!finished) process.kill();
+        process.waitForFinished(1000);
+        run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        run.out = QString::fromUtf8(process.readAll());
+        return run;
+    }
+
+    std::unique_ptr<LineClient> control;
+    QStringList messages;
+    int quits = 0;
+
+private:
+    QTemporaryDir dir_;
+    std::unique_ptr<BenchSession> session_;
+    bool started_ = false;
+};

@@ -1,0 +1,130 @@
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include "BenchRun.h"
+
+namespace {
+
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+TEST(VirtualPortTest, TesterGetsEchoAndReplyAndTheTraceShowsBoth) {
+    BenchRun bench;
+    ASSERT_TRUE(bench.Started());
+    EXPECT_FALSE(bench.Session().PseudoTerminalPath().isEmpty());
+    bench.Do({"click ignition"});
+    const auto run = bench.Tester({"--to", "10", "81", "--echo", "filter"});
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
+    // 81 10 F1 81 03: StartCommunication; 83 F1 10 C1 6B 8F 3F: its reply, the echo before it
+    EXPECT_TRUE(run.out.contains("-> 81 10 F1 81 03\n<- 83 F1 10 C1 6B 8F 3F  latency")) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("checksum ok  (echo seen)"));
+
+    const QStringList trace = bench.TraceLines();
+    const QRegularExpression line(QStringLiteral(R"(^(\d+) (RX|TX)( [0-9A-F]{2})+$)"));
+    for (const QString& l : trace) {
+        EXPECT_TRUE(line.match(l).hasMatch()) << l.toStdString();
+    }
+    const int rx = trace.indexOf(QRegularExpression(QStringLiteral(R"(^\d+ RX 81 10 F1 81 03$)")));
+    const int tx = trace.indexOf(QRegularExpression(QStringLiteral(R"(^\d+ TX 83 F1 10 C1 6B 8F 3F$)")));
+    ASSERT_GE(rx, 0) << trace.join('\n').toStdString();
+    ASSERT_GT(tx, rx);
+    EXPECT_LE(trace[rx].section(' ', 0, 0).toLongLong(), trace[tx].section(' ', 0, 0).toLongLong());
+}
+
+TEST(VirtualPortTest, EchoComesWithTheIgnitionOffAndCanBeSwitchedOff) {
+    {
+        BenchRun bench;  // ignition off: the bus still echoes, the controller stays silent
+        ASSERT_TRUE(bench.Started());
+        const auto run = bench.Tester({"--to", "10", "81", "--echo", "filter"});
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(run.out.contains("<- no reply within 50 ms")) << run.out.toStdString();
+    }
+    BenchRun quiet(false);
+    ASSERT_TRUE(quiet.Started());
+    quiet.Do({"click ignition"});
+    const auto filtered = quiet.Tester({"--to", "10", "81", "--echo", "filter"});
+    EXPECT_TRUE(filtered.out.contains("the echo of the request is wrong or missing")) << filtered.out.toStdString();
+    const auto plain = quiet.Tester({"--to", "10", "81", "--echo", "none"});
+    EXPECT_EQ(plain.exitCode, 0) << plain.out.toStdString();
+}
+
+TEST(VirtualPortTest, EachFaultModeAsTheTesterSeesIt) {
+    BenchRun bench;
+    ASSERT_TRUE(bench.Started());
+    bench.Do({"click ignition"});
+    ASSERT_EQ(bench.Tester({"--to", "10", "81"}).exitCode, 0);
+    // 82 10 F1 3E 01 C2: TesterPresent; 81 F1 10 7E 00: its reply
+    const QStringList present = {"--to", "10", "3E", "01"};
+    struct Row {
+        const char* fault;
+        QStringList extra;
+        int exitCode;
+        const char* seen;
+    };
+    const Row rows[] = {
+        {"fault silent", {}, 1, "<- no reply within 50 ms"},
+        {"fault bad-checksum", {}, 1, "<- 81 F1 10 7E 01  latency"},
+        {"fault delay 300", {}, 1, "<- no reply within 50 ms"},
+        {"fault delay 300", {"--p2max", "2000"}, 0, "<- 81 F1 10 7E 00  latency"},
+        {"fault none", {}, 0, "<- 81 F1 10 7E 00  latency"},
+    };
+    for (const auto& row : rows) {
+        bench.Do({row.fault});
+        const auto run = bench.Tester(present + row.extra);
+        EXPECT_EQ(run.exitCode, row.exitCode) << row.fault << "\n" << run.out.toStdString();
+        EXPECT_TRUE(run.out.contains(QLatin1String(row.seen))) << row.fault << "\n" << run.out.toStdString();
+        QTest::qWait(400);  // a late reply of the delayed run must not be taken for the next one
+    }
+    bench.Do({"fault delay 300"});
+    const auto slow = bench.Tester(present + QStringList{"--p2max", "2000"});
+    const QRegularExpression latency(QStringLiteral(R"(latency (\d+\.\d+) ms)"));
+    const auto match = latency.match(slow.out);
+    ASSERT_TRUE(match.hasMatch()) << slow.out.toStdString();
+    EXPECT_GE(match.captured(1).toDouble(), 300.0);
+    EXPECT_EQ(bench.Ask("get speed"), "OK 0");  // the window kept answering meanwhile
+}
+
+TEST(VirtualPortTest, WakeUpByteIsEchoedAndStartCommunicationAnswered) {
+    BenchRun bench;
+    ASSERT_TRUE(bench.Started());
+    bench.Do({"click ignition"});
+    const auto run = bench.Tester({"--wakeup", "--to", "10", "81"});
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
+    EXPECT_GE(bench.TraceLines().indexOf(QRegularExpression(QStringLiteral(R"(^\d+ RX 00$)"))), 0);
+}
+
+TEST(VirtualPortTest, TestersComeAndGoWithoutErrorsOrSpinning) {
+    BenchRun bench;
+    ASSERT_TRUE(bench.Started());
+    bench.Do({"click ignition"});
+    for (int i = 0; i < 3; ++i) {
+        const auto run = bench.Tester({"--to", "10", "81", "--to", "10", "3E"});
+        EXPECT_EQ(run.exitCode, 0) << "round " << i << "\n" << run.out.toStdString();
+    }
+    // Nobody holds the tester's side open now: the master side reports hang-up.
+    const double before = CpuSeconds();
+    QTest::qWait(1000);
+    EXPECT_LT(CpuSeconds() - before, 0.5) << "the link spins while no tester is connected";
+    EXPECT_EQ(bench.Tester({"--to", "10", "3E"}).exitCode, 0);
+    EXPECT_TRUE(bench.messages.isEmpty()) << bench.messages.join('\n').toStdString();
+}
+
+TEST(VirtualPortTest, RepeatPrintsLatencyStatistics) {
+    BenchRun bench;
+    ASSERT_TRUE(bench.Started());
+    bench.Do({"click ignition"});
+    const auto run = bench.Tester({"--to", "10", "81", "--to", "10", "21", "01", "--repeat", "20", "--quiet"});
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("requests 40  replies 40  no reply 0  bad checksum 0  broken 0"))
+        << run.out.toStdString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral(R"(latency min [\d.]+ mean [\d.]+ p50 [\d.]+ p95 [\d.]+ max [\d.]+ ms)"))
+                    .match(run.out)
+                    .hasMatch());
+}
+
+}  // namespace
