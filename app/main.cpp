@@ -1,13 +1,54 @@
 #include <QApplication>
+#include <cstdio>
 
-#include "console/TForm1.h"
-#include "console/TForm2.h"
+#include "console/BenchSession.h"
+#include "console/CommandLineOptions.h"
+#include "console/TerminationSignals.h"
+
+namespace {
+
+void PrintLine(std::FILE* stream, const QString& text) {
+    std::fprintf(stream, "%s\n", text.toLocal8Bit().constData());
+    std::fflush(stream);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+    QCoreApplication::setApplicationName(QStringLiteral("vorta-tester"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.6"));
+    QStringList args;
+    for (int i = 0; i < argc; ++i) {
+        args << QString::fromLocal8Bit(argv[i]);
+    }
+    const CommandLineOptions::Parsed parsed = CommandLineOptions::Parse(args);
+    switch (parsed.action) {
+    case CommandLineOptions::Action::ShowHelp:
+    case CommandLineOptions::Action::ShowVersion:
+        PrintLine(stdout, parsed.text.trimmed());
+        return 0;
+    case CommandLineOptions::Action::Fail:
+        PrintLine(stderr, parsed.text + QStringLiteral(" Try --help."));
+        return 2;
+    case CommandLineOptions::Action::Run:
+        break;
+    }
+    // An unattended bench has no display: the window is built all the same, off screen.
+    if (parsed.options.hidden && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+        qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+
     QApplication app(argc, argv);
-    TForm1 form1;
-    TForm2 form2(form1.Store(), form1.Reporter());
-    form1.SetSettingsDialog(&form2);
-    form1.show();
+    TerminationSignals stopSignals;
+    BenchSession session(parsed.options, [](const QString& line) { PrintLine(stderr, line); });
+    QString error;
+    if (!session.Start(&error)) {
+        PrintLine(stderr, error);
+        return 1;
+    }
+    if (parsed.options.pty) {
+        PrintLine(stdout, session.PseudoTerminalPath());
+    }
     return app.exec();
 }

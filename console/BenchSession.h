@@ -6,12 +6,12 @@
 
 #include "console/CommandLineOptions.h"
 #include "console/PseudoTerminalHold.h"
+#include "console/SettingsStore.h"
 
 class BenchLinkTap;
 class ControlCommandExecutor;
 class ControlServer;
 class FormControlTarget;
-class SettingsStore;
 class TForm1;
 class TForm2;
 
