@@ -49,6 +49,13 @@ const char* const kOddTexts[] = {
     "255", "-40", "6553,5", "1.000.000,25",
 };
 
+// The start of every request some service answers, so the fuzzer reaches them at once.
+const std::vector<std::uint8_t> kServices[] = {
+    {0x81}, {0x82}, {0x83}, {0x10, 0x81}, {0x3E}, {0x21, 0x01}, {0x21, 0x02}, {0x21, 0x03},
+    {0x1A, 0x90}, {0x1A, 0x91}, {0x1A, 0x92}, {0x1A, 0x94}, {0x1A, 0x97}, {0x1A, 0x99}, {0x1A, 0x9A},
+    {0x18}, {0x14, 0x00, 0x00}, {0x30}, {0x11, 0x01}, {0x30, 0x41, 0x07}, {0x30, 0x42, 0x07},
+};
+
 const NumberFormat kFormats[] = {
     {".", ","}, {",", "\u00A0"}, {",", " "}, {",", "."}, {".", ""},
 };
@@ -132,7 +139,13 @@ private:
         const std::uint8_t flags = in_.Byte();
         const std::uint8_t target = (flags & 3) == 0 ? in_.Byte() : static_cast<std::uint8_t>(0x10 + (flags & 1));
         const std::size_t length = (flags & 4) != 0 ? in_.Byte() : in_.Byte() % 8;
-        const auto data = in_.Bytes(length);
+        std::vector<std::uint8_t> data;
+        if ((flags & 0x10) != 0) {
+            data = kServices[in_.Byte() % std::size(kServices)];
+        }
+        const auto tail = in_.Bytes(length);
+        data.insert(data.end(), tail.begin(), tail.end());
+        data.resize(std::min<std::size_t>(data.size(), kMaxFrameData));
         const FrameForm form = (flags & 8) != 0 ? FrameForm::Long : FrameForm::Short;
         const auto frame = BuildFrame(target, 0xF1, data.data(), data.size(), form);
         std::size_t at = 0;
