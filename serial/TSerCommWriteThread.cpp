@@ -44,22 +44,43 @@ bool TSerCommWriteThread::Append(const void* data, int count, int timeoutMs) {
     const bool room = roomFreed_.wait_for(guard, std::chrono::milliseconds(timeoutMs), [&] {
         return closing_ || queue_.Room() >= count;
     });
-    if (!room || closing_ || !queue_.Append(data, count)) return false;
+    if (!room || closing_) return false;
+    const auto* bytes = static_cast<const std::uint8_t*>(data);
+    if (queue_.Count() == 0 && !inFlight_) {
+        // Nothing queued ahead of these bytes, so the order holds. A failure is left to the
+        // thread, which meets it again with the queued rest and reports it.
+        int put = 0;
+        port_.device_->Write(bytes, count, 0, put);
+        bytes += put;
+        count -= put;
+        if (count == 0) {
+            if (reportTxEmpty_ && port_.txEmptyWanted_) {
+                reportEmptied_ = true;
+                dataReady_.notify_one();
+            }
+            return true;
+        }
+    }
+    queue_.Append(bytes, count);
     dataReady_.notify_one();
     return true;
 }
 
 int TSerCommWriteThread::Take(std::uint8_t* chunk) {
     std::unique_lock<std::mutex> guard(lock_);
-    dataReady_.wait(guard, [&] { return closing_ || queue_.Count() > 0; });
-    if (closing_) return 0;
+    dataReady_.wait(guard, [&] { return closing_ || queue_.Count() > 0 || reportEmptied_; });
+    if (closing_) return -1;
+    reportEmptied_ = false;
+    if (queue_.Count() == 0) return 0;
+    inFlight_ = true;
     std::memcpy(chunk, queue_.Data(), static_cast<std::size_t>(queue_.Count()));
     return queue_.Count();
 }
 
-bool TSerCommWriteThread::Remove(int count) {
+bool TSerCommWriteThread::Finish(int written) {
     std::lock_guard<std::mutex> guard(lock_);
-    queue_.Remove(count);
+    inFlight_ = false;
+    queue_.Remove(written);
     roomFreed_.notify_all();
     return queue_.Count() == 0;
 }
@@ -76,12 +97,17 @@ void TSerCommWriteThread::Execute() {
     bool faultReported = false;
     for (;;) {
         const int count = Take(chunk.data());
-        if (count == 0) return;
+        if (count < 0) return;
+        if (count == 0) {
+            if (!HandOver(ceTxEmpty)) return;
+            continue;
+        }
         int put = 0;
         const int error = device.Write(chunk.data(), count, -1, put);
+        const bool emptied = Finish(put);
         if (put > 0) {
             faultReported = false;
-            if (Remove(put) && reportTxEmpty_ && !HandOver(ceTxEmpty)) return;
+            if (emptied && reportTxEmpty_ && port_.txEmptyWanted_ && !HandOver(ceTxEmpty)) return;
         }
         if (error != 0) {
             // The bytes stay queued; say so once, then try again at a calm pace.

@@ -114,7 +114,10 @@ public:
     void SetOnDsr(TNotifyEvent handler) { onDsr_ = std::move(handler); }
     void SetOnRing(TNotifyEvent handler) { onRing_ = std::move(handler); }
     void SetOnRlsd(TNotifyEvent handler) { onRlsd_ = std::move(handler); }
-    void SetOnTxEmpty(TNotifyEvent handler) { onTxEmpty_ = std::move(handler); }
+    void SetOnTxEmpty(TNotifyEvent handler) {
+        txEmptyWanted_ = static_cast<bool>(handler);
+        onTxEmpty_ = std::move(handler);
+    }
     void SetOnBreak(TNotifyEvent handler) { onBreak_ = std::move(handler); }
     void SetOnPErr(TNotifyEvent handler) { onPErr_ = std::move(handler); }
     void SetOnRx80Full(TNotifyEvent handler) { onRx80Full_ = std::move(handler); }
@@ -158,6 +161,8 @@ private:
     bool open_ = false;
     // Bytes handed out by ReadBuf: tells the event thread news from leftovers.
     std::atomic<long long> bytesConsumed_{0};
+    // Whether an emptied output queue is worth a hand-over to the main thread.
+    std::atomic<bool> txEmptyWanted_{false};
     bool destroying_ = false;
 
     bool autoOpen_ = false;

@@ -153,6 +153,19 @@ int TSerPosixDevice::Read(void* buffer, int count, int timeoutMs, int& got) {
     auto* bytes = static_cast<std::uint8_t*>(buffer);
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     while (got < count) {
+        const ssize_t n = ::read(fd_, bytes + got, static_cast<std::size_t>(count - got));
+        if (n > 0) {
+            got += static_cast<int>(n);
+            continue;
+        }
+        // End of file, or a master whose other side is gone: nothing more to read.
+        if (n == 0 || (master_ && errno == EIO)) return 0;
+        if (errno == EINTR) continue;
+        if (errno != EAGAIN) {
+            const int error = errno;
+            NoteFailure();
+            return error;
+        }
         // The first byte may take the whole time-out; after it, a gap longer than the read
         // interval ends the read.
         int wait = MillisecondsLeft(deadline);
@@ -161,18 +174,7 @@ int TSerPosixDevice::Read(void* buffer, int count, int timeoutMs, int& got) {
         const int ready = ::poll(&p, 1, wait);
         if (ready < 0 && errno == EINTR) continue;
         if (ready < 0) return errno;
-        if (ready == 0) return 0;
-        const ssize_t n = ::read(fd_, bytes + got, static_cast<std::size_t>(count - got));
-        if (n > 0) {
-            got += static_cast<int>(n);
-            continue;
-        }
-        if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
-        // End of file, or a master whose other side is gone: nothing more to read.
-        if (n == 0 || (master_ && errno == EIO)) return 0;
-        const int error = errno;
-        NoteFailure();
-        return error;
+        if (ready == 0 || !(p.revents & POLLIN)) return 0;
     }
     return 0;
 }
@@ -182,26 +184,30 @@ int TSerPosixDevice::Write(const void* buffer, int count, int timeoutMs, int& pu
     const auto* bytes = static_cast<const std::uint8_t*>(buffer);
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     while (put < count) {
-        pollfd p[2] = {{fd_, POLLOUT, 0}, {wake_, POLLIN, 0}};
-        const int ready = ::poll(p, 2, timeoutMs < 0 ? -1 : MillisecondsLeft(deadline));
-        if (ready < 0 && errno == EINTR) continue;
-        if (ready < 0) return errno;
-        if (ready == 0 || p[1].revents != 0) return 0;
         const ssize_t n = ::write(fd_, bytes + put, static_cast<std::size_t>(count - put));
         if (n > 0) {
             put += static_cast<int>(n);
             continue;
         }
-        const int error = n < 0 ? errno : EIO;
-        const bool hungUp = (p[0].revents & (POLLHUP | POLLERR)) != 0;
-        if (error == EAGAIN && !hungUp) continue;
+        int error = n == 0 ? EIO : errno;
+        if (error == EINTR) continue;
+        if (error == EAGAIN) {
+            // The driver's queue is full: wait for room, for the port closing, or the time-out.
+            pollfd p[2] = {{fd_, POLLOUT, 0}, {wake_, POLLIN, 0}};
+            const int ready = ::poll(p, 2, timeoutMs < 0 ? -1 : MillisecondsLeft(deadline));
+            if (ready < 0 && errno == EINTR) continue;
+            if (ready < 0) return errno;
+            if (ready == 0 || p[1].revents != 0) return 0;
+            if (p[0].revents & POLLOUT) continue;
+            error = EIO;  // hung up with a full queue: it will never drain
+        }
         if (master_) {
             // Nobody holds the other side: the bytes have no listener; drop them quietly.
             put = count;
             return 0;
         }
         NoteFailure();
-        return error == EAGAIN ? EIO : error;
+        return error;
     }
     return 0;
 }

@@ -174,8 +174,12 @@ TEST(SerPseudoTerminal, FullOutputQueueGivesUpAfterTheWriteTimeout) {
     QTest::qWait(50);
     EXPECT_EQ(port->WriteBuf(block.data(), 16), 16);
     EXPECT_THROW(port->WriteBuf(block.data(), 1), ESerCommError);
-    far.Send({0x11});  // XON: the queued block goes out
-    EXPECT_EQ(far.Receive(16), block);
+    far.Send({0x11});  // XON: the queued block goes out, and what follows comes after it
+    const Bytes tail = {0xAA, 0xBB};
+    EXPECT_EQ(port->WriteBuf(tail.data(), 2), 2);
+    Bytes expected = block;
+    expected.insert(expected.end(), tail.begin(), tail.end());
+    EXPECT_EQ(far.Receive(18), expected);
 }
 
 TEST(SerPseudoTerminal, HandlerErrorIsReportedAndLaterEventsStillArrive) {
