@@ -204,4 +204,31 @@ TEST(AnalogWidgetEvents, LinkedReadOutMirrorsValueAndSettings) {
     slider.SetValue(7.0f);
 }
 
+TEST(ReadOutSignals, OverflowAndLimitsAreReportedOncePerExcursion) {
+    TUiValueInd indicator;  // 0–100, limits 10 and 90
+    QSignalSpy overflow(&indicator, &TUiValueInd::OnOverflow);
+    QSignalSpy limit(&indicator, &TUiValueInd::OnLimit);
+    QSignalSpy change(&indicator, &TUiValueInd::OnValueChange);
+    const float values[] = {95, 120, 130, 80, 80};
+    for (float v : values) {
+        indicator.SetValue(v);
+    }
+    EXPECT_EQ(change.count(), 4);
+    ASSERT_EQ(overflow.count(), 2);
+    EXPECT_EQ(overflow[0][0].toLongLong(), 1200);
+    EXPECT_EQ(overflow[1][0].toLongLong(), 800);
+    ASSERT_EQ(limit.count(), 2);
+    EXPECT_EQ(limit[0][1].toBool(), true);   // above
+    EXPECT_EQ(limit[1][1].toBool(), false);  // back inside
+    EXPECT_EQ(indicator.DrawPermille(), 800);
+}
+
+TEST(ReadOutSignals, AutoSizeFitsTheLongestCaption) {
+    TUiValueInd indicator;
+    indicator.SignalSettings().SetName1("Средняя скорость");
+    indicator.SignalSettings().SetValueFormat("###0");
+    EXPECT_GE(indicator.width(), QFontMetrics(indicator.font()).horizontalAdvance("Средняя скорость"));
+    EXPECT_LE(indicator.ValueRect().right(), indicator.width());
+}
+
 }  // namespace
