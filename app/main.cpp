@@ -41,7 +41,10 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     TerminationSignals stopSignals;
-    BenchSession session(parsed.options, [](const QString& line) { PrintLine(stderr, line); });
+    // A hidden run reports each message as exactly one line on standard error.
+    BenchSession session(parsed.options, [](const QString& message) {
+        PrintLine(stderr, QString(message).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    });
     QString error;
     if (!session.Start(&error)) {
         PrintLine(stderr, error);

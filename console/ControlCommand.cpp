@@ -113,7 +113,8 @@ public:
     LineParser(const QString& line, QString* error) : line_(line), error_(error) {}
 
     std::optional<ControlCommand> Run() {
-        words_ = line_.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+        static const QRegularExpression kBlanks(QStringLiteral("\\s+"));
+        words_ = line_.split(kBlanks, Qt::SkipEmptyParts);
         if (words_.isEmpty()) {
             return Fail(QStringLiteral("empty line"));
         }

@@ -1,0 +1,56 @@
+// Bench automation costs: a control line parsed and carried out (on a stand-in console), and a
+// trace line written per chunk or frame, which happens on the link's own thread.
+//   automation_bench [--benchmark_filter=...]
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <cstdint>
+
+#include "console/ControlCommandExecutor.h"
+#include "console/FakeControlTarget.h"
+#include "console/ReplyFaults.h"
+#include "console/TraceLog.h"
+
+namespace {
+
+void BM_ControlLine(benchmark::State& state) {
+    FakeControlTarget target;
+    ReplyFaults faults([](const QByteArray&) {});
+    ControlCommandExecutor executor(target, faults);
+    const QString lines[] = {QStringLiteral("set speed 60.5"), QStringLiteral("get speed"),
+                             QStringLiteral("dtc 57 on"), QStringLiteral("get dtc"),
+                             QStringLiteral("ident 91 2112 -1411020-60"), QStringLiteral("set voltage 6,5")};
+    std::size_t i = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(executor.Execute(lines[i++ % 6]));
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ControlLine);
+
+void BM_TraceFrame(benchmark::State& state) {
+    QTemporaryDir dir;
+    TraceLog trace;
+    QString error;
+    if (!trace.Open(dir.filePath(QStringLiteral("trace.txt")), &error)) {
+        state.SkipWithError("trace file");
+        return;
+    }
+    // The longest live block: 80 F1 10 4A and 74 data bytes and the checksum.
+    std::uint8_t frame[79] = {0x80, 0xF1, 0x10, 0x4A, 0x61, 0x01};
+    for (auto _ : state) {
+        trace.Record(TraceLog::Direction::Sent, frame, static_cast<int>(sizeof frame));
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_TraceFrame);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
