@@ -322,8 +322,11 @@ void TSerCustomComm::DoEvent(std::uint32_t mask) {
 
 void TSerCustomComm::HandleRxChar() {
     const int count = InQueueCount();
-    if (count <= 0) return;
-    if (onRxChar_) onRxChar_(this, count);
+    if (count <= 0 || !onRxChar_) return;
+    // A handler that waits in a nested event loop may see the port destroyed meanwhile:
+    // keep its closure alive, and touch nothing of the port after it returns.
+    const TRxCharEvent handler = onRxChar_;
+    handler(this, count);
 }
 
 void TSerCustomComm::HandleEvents(std::uint32_t mask) {

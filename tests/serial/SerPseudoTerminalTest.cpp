@@ -6,9 +6,14 @@
 #include <QCoreApplication>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <memory>
 #include <string>
 #include <thread>
@@ -239,6 +244,21 @@ TEST(SerPseudoTerminal, CloseAndDestructionDoNotWaitForAPendingHandOver) {
     EXPECT_EQ(calls, 0);
 }
 
+TEST(SerPseudoTerminal, PortDestroyedWhileItsHandlerWaitsInANestedLoop) {
+    PseudoTerminal far;
+    auto port = LinkPort(far.SlavePath());
+    bool handlerReturned = false;
+    port->SetOnRxChar([&](TSerCustomComm*, int) {
+        QTimer::singleShot(10, [&] { port.reset(); });  // the window closes meanwhile
+        QTest::qWait(100);
+        handlerReturned = true;
+    });
+    port->Open();
+    far.Send({0x82});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return handlerReturned; }, 2000));
+    EXPECT_EQ(port, nullptr);
+}
+
 TEST(SerPseudoTerminal, HandlerMayCloseThePort) {
     PseudoTerminal far;
     auto port = LinkPort(far.SlavePath());
@@ -251,6 +271,35 @@ TEST(SerPseudoTerminal, HandlerMayCloseThePort) {
     EXPECT_FALSE(port->IsOpen());
     port->Open();  // and it opens again
     EXPECT_TRUE(port->IsOpen());
+}
+
+// Nice values of this process's threads.
+std::vector<int> ThreadNiceValues() {
+    std::vector<int> values;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::ifstream stat(task.path() / "stat");
+        std::string line;
+        std::getline(stat, line);
+        std::istringstream fields(line.substr(line.rfind(')') + 2));
+        std::string field;
+        for (int i = 3; i <= 19 && fields >> field; ++i) {
+            if (i == 19) values.push_back(std::stoi(field));
+        }
+    }
+    return values;
+}
+
+TEST(SerPseudoTerminal, EventPriorityReachesTheRunningThread) {
+    PseudoTerminal far;
+    auto port = LinkPort(far.SlavePath());
+    port->Open();
+    auto count = [](int nice) {
+        const std::vector<int> values = ThreadNiceValues();
+        return std::count(values.begin(), values.end(), nice);
+    };
+    const auto idleBefore = count(19);
+    port->SetEventPriority(tpIdle);
+    EXPECT_EQ(count(19), idleBefore + 1);
 }
 
 TEST(SerPseudoTerminal, ReadTimesOutWithNothing) {
