@@ -1,6 +1,7 @@
 #include "widgets/AnalogValueModel.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 #include <cmath>
 
 namespace {
@@ -20,6 +21,10 @@ struct ValueCase {
     float value;
     bool notifies;
 };
+
+void PrintTo(const ValueCase& c, std::ostream* os) {
+    *os << c.what;
+}
 
 class ValueModelCases : public ::testing::TestWithParam<ValueCase> {};
 

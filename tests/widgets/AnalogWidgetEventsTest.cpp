@@ -3,10 +3,12 @@
 #include "widgets/TUiValueInd.h"
 
 #include <QApplication>
+#include <QKeySequence>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace {
 
@@ -23,6 +25,10 @@ struct KeyCase {
     int digit;
     int changes;
 };
+
+void PrintTo(const KeyCase& c, std::ostream* os) {
+    *os << QKeySequence(c.key).toString().toStdString() << " at digit " << c.start;
+}
 
 class DialKeys : public ::testing::TestWithParam<KeyCase> {};
 

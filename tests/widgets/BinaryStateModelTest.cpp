@@ -1,6 +1,7 @@
 #include "widgets/BinaryStateModel.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 #include <memory>
 #include <vector>
 
@@ -12,6 +13,10 @@ struct MouseCase {
     bool afterPress;
     bool afterRelease;
 };
+
+void PrintTo(const MouseCase& c, std::ostream* os) {
+    *os << "mode " << c.mode << (c.start ? ", checked" : ", unchecked");
+}
 
 class MouseModes : public ::testing::TestWithParam<MouseCase> {};
 

@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <cmath>
 #include <limits>
 
@@ -12,6 +13,10 @@ struct FormatCase {
     const char* picture;
     const char* expected;
 };
+
+void PrintTo(const FormatCase& c, std::ostream* os) {
+    *os << c.value << " as " << c.picture;
+}
 
 class PictureFormatCases : public ::testing::TestWithParam<FormatCase> {};
 

@@ -5,6 +5,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <vector>
 
 namespace {
@@ -102,6 +103,10 @@ struct LookCase {
     bool faceOn;
     bool textColOn;
 };
+
+void PrintTo(const LookCase& c, std::ostream* os) {
+    *os << c.what;
+}
 
 class ColourButtonLooks : public ::testing::TestWithParam<LookCase> {};
 
