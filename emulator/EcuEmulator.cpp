@@ -23,7 +23,7 @@ std::string LogLine(const std::uint8_t* bytes, std::size_t n) {
 
 EcuEmulator::EcuEmulator(EcuEnvironment& env, Clock clock, Fluctuation::SeedSource seedSource)
     : env_(env),
-      clock_(std::move(clock)),
+      clock_(clock ? std::move(clock) : Clock(std::chrono::steady_clock::now)),
       fluctuation_(std::move(seedSource)),
       framer_(env),
       dispatcher_(env, fluctuation_, framer_) {}

@@ -18,7 +18,8 @@ class EcuEmulator {
 public:
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
 
-    // The clock times the gaps between chunks; it must be monotonic.
+    // The clock times the gaps between chunks; it must be monotonic. An empty clock or
+    // seed source stands for the default one.
     explicit EcuEmulator(EcuEnvironment& env, Clock clock = std::chrono::steady_clock::now,
                          Fluctuation::SeedSource seedSource = {});
 
