@@ -195,7 +195,7 @@ void TUiDial::PaintStatic(QPainter& painter) {
         QFont labelFont = BevelPainter::CaptionFont(scale.FontPointSize());
         const auto fits = [&](int every) {
             const double chord =
-                2.0 * (tickOuter - major) * 0.7 * std::sin(qDegreesToRadians(kSpanDegrees * every / scale.Steps() / 2.0));
+                2.0 * (tickOuter - major) * 0.8 * std::sin(qDegreesToRadians(kSpanDegrees * every / scale.Steps() / 2.0));
             for (int points = scale.FontPointSize(); points >= 6; --points) {
                 labelFont.setPointSize(points);
                 const QFontMetricsF fit(labelFont);
