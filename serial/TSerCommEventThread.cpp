@@ -38,7 +38,6 @@ void TSerCommEventThread::Execute() {
     ApplyThreadPriority(threadId_, static_cast<TThreadPriority>(priority_.load()));
     TSerDevice& device = *port_.device_;
     bool pace = false;
-    bool faultReported = false;
     // Bytes a handler left in the queue; they are no news, only arrivals beyond them are.
     int unread = 0;
     // Queue count and bytes read by the port when the queue was last looked at.
@@ -64,14 +63,13 @@ void TSerCommEventThread::Execute() {
             if (result.kind == wkTimeout) continue;
             if (result.kind == wkHangup || result.kind == wkError) {
                 // A master without a tester on the other side is idle, not faulty.
-                if (!device.IsPseudoTerminalMaster() && !faultReported) {
-                    faultReported = true;
+                if (!device.IsPseudoTerminalMaster() && !port_.faultReported_.exchange(true)) {
                     if ((mask_ & ceError) && !HandOver(ceError)) return;
                 }
                 pace = true;
                 continue;
             }
-            faultReported = false;
+            port_.faultReported_ = false;
         }
         // Received characters; bytes that come while the handler runs make one more event.
         do {

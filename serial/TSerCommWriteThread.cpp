@@ -94,7 +94,6 @@ void TSerCommWriteThread::Execute() {
     ApplyThreadPriority(threadId_, static_cast<TThreadPriority>(priority_.load()));
     TSerDevice& device = *port_.device_;
     std::vector<std::uint8_t> chunk(static_cast<std::size_t>(queue_.Capacity()));
-    bool faultReported = false;
     for (;;) {
         const int count = Take(chunk.data());
         if (count < 0) return;
@@ -106,15 +105,12 @@ void TSerCommWriteThread::Execute() {
         const int error = device.Write(chunk.data(), count, -1, put);
         const bool emptied = Finish(put);
         if (put > 0) {
-            faultReported = false;
+            port_.faultReported_ = false;
             if (emptied && reportTxEmpty_ && port_.txEmptyWanted_ && !HandOver(ceTxEmpty)) return;
         }
         if (error != 0) {
             // The bytes stay queued; say so once, then try again at a calm pace.
-            if (!faultReported) {
-                faultReported = true;
-                if (!HandOver(ceError)) return;
-            }
+            if (!port_.faultReported_.exchange(true) && !HandOver(ceError)) return;
             if (!device.Pause(kRetryPauseMs)) return;
         }
     }

@@ -218,6 +218,7 @@ void TSerCustomComm::CreateHandle() {
 
 void TSerCustomComm::CreateThreads() {
     handOver_->Reopen();
+    faultReported_ = false;
     const std::uint32_t mask = EventMask();
     if (mask != 0) eventThread_ = std::make_unique<TSerCommEventThread>(*this, mask, eventPriority_);
     if (!directWrite_)

@@ -163,6 +163,8 @@ private:
     std::atomic<long long> bytesConsumed_{0};
     // Whether an emptied output queue is worth a hand-over to the main thread.
     std::atomic<bool> txEmptyWanted_{false};
+    // A failing device is reported once, by whichever thread meets it first.
+    std::atomic<bool> faultReported_{false};
     bool destroying_ = false;
 
     bool autoOpen_ = false;

@@ -23,7 +23,24 @@ struct TSerHandOver::Shared {
     std::vector<std::shared_ptr<Call>> calls;
 };
 
-TSerHandOver::TSerHandOver() : shared_(std::make_shared<Shared>()), context_(new QObject) {}
+// Lives on the owning thread; a queued call of Ring makes that thread look at the calls.
+class TSerHandOverDoorbell : public QObject {
+    Q_OBJECT
+public:
+    explicit TSerHandOverDoorbell(std::shared_ptr<TSerHandOver::Shared> shared) : shared_(std::move(shared)) {}
+    // A handler may destroy the port, and with it this object, from a nested event loop:
+    // hold the calls' state on the stack and touch nothing of this object afterwards.
+    Q_INVOKABLE void Ring() {
+        const std::shared_ptr<TSerHandOver::Shared> shared = shared_;
+        TSerHandOver::RunWaitingCalls(*shared);
+    }
+
+private:
+    const std::shared_ptr<TSerHandOver::Shared> shared_;
+};
+
+TSerHandOver::TSerHandOver()
+    : shared_(std::make_shared<Shared>()), doorbell_(std::make_unique<TSerHandOverDoorbell>(shared_)) {}
 
 TSerHandOver::~TSerHandOver() { Shutdown(); }
 
@@ -35,9 +52,7 @@ bool TSerHandOver::Run(std::function<void()> function) {
         if (!shared_->accepting) return false;
         shared_->calls.push_back(call);
     }
-    std::shared_ptr<Shared> shared = shared_;
-    QMetaObject::invokeMethod(
-        context_.get(), [shared, call] { Execute(shared, call); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(doorbell_.get(), "Ring", Qt::QueuedConnection);
     std::unique_lock<std::mutex> guard(shared_->lock);
     shared_->changed.wait(guard, [&] { return call->state == Call::Done || call->state == Call::CalledOff; });
     auto& calls = shared_->calls;
@@ -45,23 +60,32 @@ bool TSerHandOver::Run(std::function<void()> function) {
     return call->state == Call::Done;
 }
 
-void TSerHandOver::Execute(const std::shared_ptr<Shared>& shared, const std::shared_ptr<Call>& call) {
-    {
-        std::lock_guard<std::mutex> guard(shared->lock);
-        if (call->state != Call::Waiting) return;
-        call->state = Call::Running;
+void TSerHandOver::RunWaitingCalls(Shared& shared) {
+    for (;;) {
+        std::shared_ptr<Call> call;
+        {
+            std::lock_guard<std::mutex> guard(shared.lock);
+            for (const auto& candidate : shared.calls) {
+                if (candidate->state == Call::Waiting) {
+                    call = candidate;
+                    break;
+                }
+            }
+            if (!call) return;
+            call->state = Call::Running;
+        }
+        try {
+            call->function();
+        } catch (const std::exception& error) {
+            ReportApplicationError(error.what());
+        } catch (...) {
+            ReportApplicationError("Unknown error in a serial port event handler");
+        }
+        std::lock_guard<std::mutex> guard(shared.lock);
+        // A call under way when the port closed (the handler closed it) stays called off.
+        if (call->state == Call::Running) call->state = Call::Done;
+        shared.changed.notify_all();
     }
-    try {
-        call->function();
-    } catch (const std::exception& error) {
-        ReportApplicationError(error.what());
-    } catch (...) {
-        ReportApplicationError("Unknown error in a serial port event handler");
-    }
-    std::lock_guard<std::mutex> guard(shared->lock);
-    // A call under way when the port closed (the handler closed it) stays called off.
-    if (call->state == Call::Running) call->state = Call::Done;
-    shared->changed.notify_all();
 }
 
 void TSerHandOver::Shutdown() {
@@ -77,3 +101,5 @@ void TSerHandOver::Reopen() {
     std::lock_guard<std::mutex> guard(shared_->lock);
     shared_->accepting = true;
 }
+
+#include "TSerHandOver.moc"

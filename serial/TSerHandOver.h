@@ -3,7 +3,7 @@
 #include <functional>
 #include <memory>
 
-class QObject;
+class TSerHandOverDoorbell;
 
 // Synchronous hand-over of a call from a port thread to the thread that created the port:
 // the port thread waits until the call has run there. Unlike a blocking queued call it can
@@ -26,10 +26,13 @@ public:
     void Reopen();
 
 private:
+    friend class TSerHandOverDoorbell;
     struct Shared;
     struct Call;
-    static void Execute(const std::shared_ptr<Shared>& shared, const std::shared_ptr<Call>& call);
+    // Runs the waiting calls in their order; the posted event only rings for it, so nothing
+    // a port thread wrote travels outside the calls' own lock.
+    static void RunWaitingCalls(Shared& shared);
 
     std::shared_ptr<Shared> shared_;
-    std::unique_ptr<QObject> context_;
+    std::unique_ptr<TSerHandOverDoorbell> doorbell_;
 };

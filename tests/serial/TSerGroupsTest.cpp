@@ -1,4 +1,3 @@
-#include "serial/TSerBuffers.h"
 #include "serial/TSerCommBuffer.h"
 #include "serial/TSerEventChars.h"
 #include "serial/TSerFlowControl.h"
@@ -6,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -45,16 +43,6 @@ TEST(TSerPersistent, AssignCopiesEveryValueAndTellsOnce) {
     EXPECT_EQ(target.ErrorChar(), 0x3F);
     EXPECT_EQ(target.EventChar(), 0x0D);
     EXPECT_EQ(target.EofChar(), 0x1A);
-}
-
-TEST(TSerBuffers, DefaultsAndRefusedNegativeValues) {
-    TSerBuffers buffers;
-    EXPECT_EQ(buffers.ReadSize(), 4096);
-    EXPECT_EQ(buffers.WriteSize(), 2048);
-    EXPECT_EQ(buffers.ReadTimeout(), 1000);
-    EXPECT_EQ(buffers.WriteTimeout(), 1000);
-    EXPECT_THROW(buffers.SetWriteSize(-1), std::invalid_argument);
-    EXPECT_EQ(buffers.WriteSize(), 2048);
 }
 
 TEST(TSerCommBuffer, AppendAndRemoveKeepTheOrderOfBytes) {
