@@ -3,6 +3,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "PtyTester.h"
 #include "QtPrinters.h"
 #include "console/IniSettingsStore.h"
 #include "console/ParameterControls.h"
@@ -14,13 +15,13 @@
 
 namespace {
 
-// The main window on a throw-away pseudo-terminal, in a Russian locale.
+// The main window on a pseudo-terminal nobody talks on, in a Russian locale.
 class ParameterControlsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
         ConsoleOptions options;
-        options.portOverride = QStringLiteral("/dev/ptmx");
+        options.portOverride = line_.DevicePath();
         options.messageSink = [this](const QString& m) { messages_ << m; };
         form_ = std::make_unique<TForm1>(options,
                                          std::make_unique<IniSettingsStore>(dir_.filePath(QStringLiteral("s.ini"))));
@@ -39,6 +40,7 @@ protected:
     void Press(const char* button) { QTest::mouseClick(Find<QWidget>(button), Qt::LeftButton); }
 
     QTemporaryDir dir_;
+    PtyTester line_;
     QStringList messages_;
     std::unique_ptr<TForm1> form_;
 };
