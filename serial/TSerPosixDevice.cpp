@@ -40,17 +40,20 @@ int TSerPosixDevice::Open(const std::string& path) {
     Close();
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return errno;
+    // Every open of the multiplexer makes a pair of its own; a lock on it would only keep
+    // a second virtual port out.
+    const bool multiplexer = path == kPseudoTerminalMultiplexer;
     // The lock holds against every other opener, root included; TIOCEXCL then keeps out
     // programs that do not lock.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 ||
-        (::ioctl(fd, TIOCEXCL) != 0 && errno != ENOTTY)) {
+    if (!multiplexer && (::flock(fd, LOCK_EX | LOCK_NB) != 0 ||
+                         (::ioctl(fd, TIOCEXCL) != 0 && errno != ENOTTY))) {
         const int error = errno;
         ::close(fd);
         return error;
     }
     fd_ = fd;
     lineErrors_ = 0;
-    if (path == kPseudoTerminalMultiplexer) {
+    if (multiplexer) {
         if (const int error = OpenPseudoTerminalMaster()) {
             Close();
             return error;
@@ -77,7 +80,7 @@ int TSerPosixDevice::OpenPseudoTerminalMaster() {
 
 void TSerPosixDevice::Close() {
     if (fd_ >= 0) {
-        ::ioctl(fd_, TIOCNXCL);
+        if (!master_) ::ioctl(fd_, TIOCNXCL);
         ::close(fd_);
         fd_ = -1;
     }

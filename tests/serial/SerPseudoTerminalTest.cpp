@@ -349,6 +349,10 @@ TEST(SerPseudoTerminal, MasterServesTestersThatComeAndGo) {
     }
     EXPECT_EQ(errors, 0);
     EXPECT_TRUE(reports.messages.empty());
+    TSerComm secondVirtualPort;  // each open of the multiplexer is a pair of its own
+    secondVirtualPort.SetDeviceName("/dev/ptmx");
+    secondVirtualPort.Open();
+    EXPECT_NE(secondVirtualPort.PseudoTerminalPath(), path);
 }
 
 }  // namespace
