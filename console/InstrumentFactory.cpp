@@ -8,39 +8,39 @@
 
 namespace {
 
-void ApplySpec(TUiAnalogCControl* control, const InstrumentSpec& spec) {
-    control->setObjectName(QString::fromLatin1(spec.objectName));
+void ApplySetup(TUiAnalogCControl* control, const InstrumentSetup& setup) {
+    control->setObjectName(QString::fromLatin1(setup.objectName));
     TSignalSettings& s = control->SignalSettings();
-    s.SetValueFrom(spec.from);
-    s.SetValueTo(spec.to);
-    s.SetName1(spec.name1);
-    s.SetName2(spec.name2);
-    s.SetValueUnit(spec.unit);
-    s.SetValueFormat(spec.format);
+    s.SetValueFrom(setup.from);
+    s.SetValueTo(setup.to);
+    s.SetName1(setup.name1);
+    s.SetName2(setup.name2);
+    s.SetValueUnit(setup.unit);
+    s.SetValueFormat(setup.format);
     TScaleSettings& scale = control->ScaleSettings();
-    scale.SetSteps(spec.steps);
-    scale.SetSubSteps(spec.subSteps);
+    scale.SetSteps(setup.steps);
+    scale.SetSubSteps(setup.subSteps);
     scale.SetValueFormat(QStringLiteral("##0"));
-    control->SetValue(spec.start);
+    control->SetValue(setup.start);
 }
 
 }  // namespace
 
 namespace InstrumentFactory {
 
-TUiDial* Dial(QWidget* parent, const InstrumentSpec& spec, int x, int y, int w, int h) {
+TUiDial* Dial(QWidget* parent, const InstrumentSetup& setup, int x, int y, int w, int h) {
     auto* dial = new TUiDial(parent);
     dial->SetOptions(opBevelOuter | opUnit | opValue | opName1 | opName2 | opScale | opScaleText);
-    ApplySpec(dial, spec);
+    ApplySetup(dial, setup);
     dial->ScaleSettings().SetDrawLine(true);
     dial->setGeometry(x, y, w, h);
     return dial;
 }
 
-TUiVSlider* Slider(QWidget* parent, const InstrumentSpec& spec, int x, int y, int w, int h) {
+TUiVSlider* Slider(QWidget* parent, const InstrumentSetup& setup, int x, int y, int w, int h) {
     auto* slider = new TUiVSlider(parent);
     slider->SetOptions(opBevelOuter | opUnit | opValue | opName1 | opName2 | opScaleText);
-    ApplySpec(slider, spec);
+    ApplySetup(slider, setup);
     slider->ScaleSettings().SetDrawLine(false);
     slider->setGeometry(x, y, w, h);
     return slider;

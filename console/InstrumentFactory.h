@@ -11,7 +11,7 @@ class TUiValueInd;
 class TUiVSlider;
 
 // What an analog control shows and spans.
-struct InstrumentSpec {
+struct InstrumentSetup {
     const char* objectName;
     QString name1;
     QString name2;
@@ -29,8 +29,8 @@ struct InstrumentSpec {
 // handlers are connected afterwards.
 namespace InstrumentFactory {
 
-TUiDial* Dial(QWidget* parent, const InstrumentSpec& spec, int x, int y, int w, int h);
-TUiVSlider* Slider(QWidget* parent, const InstrumentSpec& spec, int x, int y, int w, int h);
+TUiDial* Dial(QWidget* parent, const InstrumentSetup& setup, int x, int y, int w, int h);
+TUiVSlider* Slider(QWidget* parent, const InstrumentSetup& setup, int x, int y, int w, int h);
 TUiLED* Led(QWidget* parent, const char* objectName, const QString& caption, const QColor& on, int x, int y, int w,
              int h);
 // A two-state button that toggles on the press and shows textOn while pressed.
