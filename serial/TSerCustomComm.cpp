@@ -6,6 +6,7 @@
 #include "serial/TSerHandOver.h"
 #include "serial/TSerPosixDevice.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <exception>
@@ -42,6 +43,15 @@ TSerCustomComm::TSerCustomComm(std::unique_ptr<TSerDevice> device)
 TSerCustomComm::~TSerCustomComm() {
     destroying_ = true;
     Close();
+    links_.clear();
+}
+
+void TSerCustomComm::AddLink(TSerLink* link) {
+    if (link && std::find(links_.begin(), links_.end(), link) == links_.end()) links_.push_back(link);
+}
+
+void TSerCustomComm::RemoveLink(TSerLink* link) {
+    links_.erase(std::remove(links_.begin(), links_.end(), link), links_.end());
 }
 
 void TSerCustomComm::Loaded() {
@@ -323,11 +333,31 @@ void TSerCustomComm::DoEvent(std::uint32_t mask) {
 
 void TSerCustomComm::HandleRxChar() {
     const int count = InQueueCount();
-    if (count <= 0 || !onRxChar_) return;
+    if (count <= 0) return;
+    if (HasLinks()) {
+        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(count));
+        const int got = ReadBuf(bytes.data(), count);
+        if (got > 0) HandleRxBuf(bytes.data(), got);
+        return;
+    }
+    if (!onRxChar_) return;
     // A handler that waits in a nested event loop may see the port destroyed meanwhile:
     // keep its closure alive, and touch nothing of the port after it returns.
     const TRxCharEvent handler = onRxChar_;
     handler(this, count);
+}
+
+void TSerCustomComm::HandleRxBuf(const void* data, int count) {
+    for (TSerLink* link : std::vector<TSerLink*>(links_)) {
+        if (link->Enabled()) link->LinkRxBuf(this, data, count);
+    }
+    if (onRxBuf_) onRxBuf_(this, data, count);
+}
+
+void TSerCustomComm::NotifyLinkedEvents(std::uint32_t mask) {
+    for (TSerLink* link : std::vector<TSerLink*>(links_)) {
+        if (link->Enabled()) link->LinkEvents(this, mask);
+    }
 }
 
 void TSerCustomComm::HandleEvents(std::uint32_t mask) {
@@ -335,6 +365,7 @@ void TSerCustomComm::HandleEvents(std::uint32_t mask) {
         const std::uint32_t errors = device_->TakeLineErrors();
         if (errors != 0 && onError_) onError_(this, static_cast<int>(errors));
     }
+    if (HasLinks()) NotifyLinkedEvents(mask);
     const std::pair<TSerEvent, TNotifyEvent*> notifications[] = {
         {ceRxFlag, &onRxFlag_}, {ceCts, &onCts_},         {ceDsr, &onDsr_},
         {ceRing, &onRing_},     {ceRlsd, &onRlsd_},       {ceTxEmpty, &onTxEmpty_},

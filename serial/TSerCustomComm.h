@@ -7,6 +7,7 @@
 #include "serial/TSerEventChars.h"
 #include "serial/TSerFlowControl.h"
 #include "serial/TSerLineSettings.h"
+#include "serial/TSerLink.h"
 
 #include <atomic>
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 class TSerCommEventThread;
 class TSerCommWriteThread;
@@ -103,6 +105,13 @@ public:
     const TSerEventChars& EventChars() const { return eventChars_; }
     void SetEventChars(const TSerEventChars& value) { eventChars_.Assign(value); }
 
+    // Linked consumers (none in the console). A link must be removed before it is destroyed.
+    void AddLink(TSerLink* link);
+    void RemoveLink(TSerLink* link);
+    bool HasLinks() const { return linksActive_ && !links_.empty(); }
+    bool LinksActive() const { return linksActive_; }
+    void SetLinksActive(bool value) { linksActive_ = value; }
+
     // Events, all raised on the thread that created the port, one at a time.
     void SetOnOpen(TNotifyEvent handler) { onOpen_ = std::move(handler); }
     void SetOnClose(TNotifyEvent handler) { onClose_ = std::move(handler); }
@@ -135,6 +144,8 @@ protected:
     virtual void CreateThreads();
     virtual void HandleRxChar();
     virtual void HandleEvents(std::uint32_t mask);
+    virtual void NotifyLinkedEvents(std::uint32_t mask);
+    virtual void HandleRxBuf(const void* data, int count);
     void WriteDeviceSettings();
     // Every failure ends here: the message is format with "%d" the code and "%s" the
     // system's text for it, after a head that carries no placeholders.
@@ -184,6 +195,8 @@ private:
     TSerBuffers buffers_;
     TSerFlowControl flowControl_;
     TSerEventChars eventChars_;
+    std::vector<TSerLink*> links_;
+    bool linksActive_ = true;
 
     TNotifyEvent onOpen_, onClose_, onRxFlag_, onCts_, onDsr_, onRing_, onRlsd_, onTxEmpty_,
         onBreak_, onPErr_, onRx80Full_, onEvent1_, onEvent2_;

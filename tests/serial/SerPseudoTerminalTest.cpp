@@ -148,6 +148,43 @@ TEST(SerPseudoTerminal, UnreadBytesAreNoNewsUntilMoreArrive) {
     EXPECT_EQ(counts, (std::vector<int>{2, 3}));
 }
 
+class RecordingLink : public TSerLink {
+public:
+    void LinkRxBuf(TSerCustomComm*, const void* data, int count) override {
+        const auto* bytes = static_cast<const std::uint8_t*>(data);
+        received.insert(received.end(), bytes, bytes + count);
+    }
+    void LinkEvents(TSerCustomComm*, std::uint32_t) override {}
+    Bytes received;
+};
+
+TEST(SerPseudoTerminal, LinkedConsumersTakeTheBytesInsteadOfOnRxChar) {
+    PseudoTerminal far;
+    auto port = LinkPort(far.SlavePath());
+    RecordingLink enabled, disabled;
+    disabled.SetEnabled(false);
+    Bytes viaRxBuf;
+    int rxCharCalls = 0;
+    port->SetOnRxChar([&](TSerCustomComm* sender, int count) { ++rxCharCalls; ReadAll(sender, count); });
+    port->SetOnRxBuf([&](TSerCustomComm*, const void* data, int count) {
+        const auto* bytes = static_cast<const std::uint8_t*>(data);
+        viaRxBuf.insert(viaRxBuf.end(), bytes, bytes + count);
+    });
+    port->AddLink(&enabled);
+    port->AddLink(&disabled);
+    port->Open();
+    far.Send({0x81, 0x10, 0xF1, 0x81, 0x03});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return viaRxBuf.size() == 5; }, 2000));
+    EXPECT_EQ(enabled.received, viaRxBuf);
+    EXPECT_TRUE(disabled.received.empty());
+    EXPECT_EQ(rxCharCalls, 0);
+    port->RemoveLink(&enabled);
+    port->RemoveLink(&disabled);
+    far.Send({0x82});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rxCharCalls == 1; }, 2000));
+    EXPECT_EQ(viaRxBuf.size(), 5u);
+}
+
 TEST(SerPseudoTerminal, QueuedWriteReachesTheFarSideAndReportsAnEmptyQueue) {
     PseudoTerminal far;
     auto port = LinkPort(far.SlavePath());
