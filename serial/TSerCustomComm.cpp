@@ -319,6 +319,7 @@ int TSerCustomComm::WriteBuf(const void* buffer, int count) {
 
 void TSerCustomComm::DoEvent(std::uint32_t mask) {
     try {
+        if (display_) display_->DisplayEvents(this, mask);
         if (mask & ceRxChar) {
             HandleRxChar();
             mask &= ~static_cast<std::uint32_t>(ceRxChar);

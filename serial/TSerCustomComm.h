@@ -3,6 +3,7 @@
 #include "serial/ESerCommError.h"
 #include "serial/SerTypes.h"
 #include "serial/TSerBuffers.h"
+#include "serial/TSerDisplay.h"
 #include "serial/TSerDevice.h"
 #include "serial/TSerEventChars.h"
 #include "serial/TSerFlowControl.h"
@@ -112,6 +113,9 @@ public:
     bool LinksActive() const { return linksActive_; }
     void SetLinksActive(bool value) { linksActive_ = value; }
 
+    TSerDisplay* Display() const { return display_; }
+    void SetDisplay(TSerDisplay* display) { display_ = display; }
+
     // Events, all raised on the thread that created the port, one at a time.
     void SetOnOpen(TNotifyEvent handler) { onOpen_ = std::move(handler); }
     void SetOnClose(TNotifyEvent handler) { onClose_ = std::move(handler); }
@@ -197,6 +201,7 @@ private:
     TSerEventChars eventChars_;
     std::vector<TSerLink*> links_;
     bool linksActive_ = true;
+    TSerDisplay* display_ = nullptr;
 
     TNotifyEvent onOpen_, onClose_, onRxFlag_, onCts_, onDsr_, onRing_, onRlsd_, onTxEmpty_,
         onBreak_, onPErr_, onRx80Full_, onEvent1_, onEvent2_;

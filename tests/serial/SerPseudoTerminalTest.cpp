@@ -148,6 +148,12 @@ TEST(SerPseudoTerminal, UnreadBytesAreNoNewsUntilMoreArrive) {
     EXPECT_EQ(counts, (std::vector<int>{2, 3}));
 }
 
+class RecordingDisplay : public TSerDisplay {
+public:
+    void DisplayEvents(TSerCustomComm*, std::uint32_t mask) override { masks.push_back(mask); }
+    std::vector<std::uint32_t> masks;
+};
+
 class RecordingLink : public TSerLink {
 public:
     void LinkRxBuf(TSerCustomComm*, const void* data, int count) override {
@@ -170,6 +176,8 @@ TEST(SerPseudoTerminal, LinkedConsumersTakeTheBytesInsteadOfOnRxChar) {
         const auto* bytes = static_cast<const std::uint8_t*>(data);
         viaRxBuf.insert(viaRxBuf.end(), bytes, bytes + count);
     });
+    RecordingDisplay display;
+    port->SetDisplay(&display);
     port->AddLink(&enabled);
     port->AddLink(&disabled);
     port->Open();
@@ -178,6 +186,7 @@ TEST(SerPseudoTerminal, LinkedConsumersTakeTheBytesInsteadOfOnRxChar) {
     EXPECT_EQ(enabled.received, viaRxBuf);
     EXPECT_TRUE(disabled.received.empty());
     EXPECT_EQ(rxCharCalls, 0);
+    EXPECT_EQ(display.masks, std::vector<std::uint32_t>{ceRxChar});
     port->RemoveLink(&enabled);
     port->RemoveLink(&disabled);
     far.Send({0x82});
