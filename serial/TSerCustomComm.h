@@ -48,7 +48,8 @@ public:
 
     // Bytes read (0 when closed or nothing came within Buffers().ReadTimeout()).
     int ReadBuf(void* buffer, int count);
-    // Bytes written (direct mode) or queued for the write thread.
+    // Bytes written (direct mode), or taken for sending (queued mode: returns at once; what
+    // an idle line cannot take at once waits in the write thread's queue).
     int WriteBuf(const void* buffer, int count);
     // Bytes waiting in the driver's input queue; 0 while closed.
     int InQueueCount();
