@@ -110,7 +110,8 @@ public:
             const std::uint8_t target = Target();
             switch (Pick(4)) {
             case 0:
-                Exchange(Frame(target, {0x21, 0x01}), reference_, figures);
+                Exchange(Frame(target, {0x21, 0x01}),
+                         BuildFrame(0xF1, target, block_.data(), block_.size(), FrameForm::BySize), figures);
                 break;
             case 1:
                 // TesterPresent: 7E back, addressed from the controller
@@ -214,8 +215,8 @@ private:
             figures.Problem("no reference block");
             return;
         }
-        reference_ = reply;
         const FrameView view = DecodeFrame(reply.data());
+        block_.assign(view.data, view.data + view.length);
         const auto decoded = LiveBlockDecoder::Decode(variant_, view.data, view.length);
         if (!decoded.error.empty()) {
             ++figures.badReference;
@@ -337,7 +338,7 @@ private:
     EcuVariant variant_ = EcuVariant::Ja5;
     std::string rom_ = "V5V13J02";
     std::set<int> ticked_;
-    Bytes reference_;
+    Bytes block_;  // the data of the current 21 01 reply, the same at either address
     Clock::time_point sent_;
 };
 
