@@ -114,6 +114,29 @@ TEST(VirtualPortTest, TestersComeAndGoWithoutErrorsOrSpinning) {
     EXPECT_TRUE(bench.messages.isEmpty()) << bench.messages.join('\n').toStdString();
 }
 
+TEST(VirtualPortTest, LampsSwitchedByTheTesterShowOverControl) {
+    BenchRun bench;
+    ASSERT_TRUE(bench.Started());
+    bench.Do({"click ignition"});
+    struct Row {
+        QStringList request;
+        const char* lamp;
+        const char* state;
+    };
+    const Row rows[] = {
+        {{"30", "09", "06", "01"}, "get lamp ESUDCONTROL1ON", "OK on"},   // 30 09 06 01: fan relay 2 on
+        {{"30", "09", "06", "01"}, "get lamp ESUDCONTROL1OFF", "OK off"},
+        {{"30", "09", "06", "00"}, "get lamp ESUDCONTROL1OFF", "OK on"},  // 30 09 06 00: off again
+        {{"30", "09", "06", "00"}, "get lamp ESUDCONTROL1ON", "OK off"},
+        {{"11", "01"}, "get lamp UiLED4", "OK on"},                        // 11 01: ECU reset
+    };
+    for (const auto& row : rows) {
+        const auto run = bench.Tester(QStringList{"--to", "10", "81", "--to", "10"} + row.request);
+        EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
+        EXPECT_EQ(bench.Ask(row.lamp), row.state) << row.lamp;
+    }
+}
+
 TEST(VirtualPortTest, RepeatPrintsLatencyStatistics) {
     BenchRun bench;
     ASSERT_TRUE(bench.Started());
