@@ -51,6 +51,19 @@ TEST(VirtualPortTest, EchoComesWithTheIgnitionOffAndCanBeSwitchedOff) {
     EXPECT_TRUE(filtered.out.contains("the echo of the request is wrong or missing")) << filtered.out.toStdString();
     const auto plain = quiet.Tester({"--to", "10", "81", "--echo", "none"});
     EXPECT_EQ(plain.exitCode, 0) << plain.out.toStdString();
+    // A tester that waits for each byte's echo gets nowhere without it.
+    const auto byteWise = quiet.Tester({"--to", "10", "81", "--echo", "bytewise"});
+    EXPECT_TRUE(byteWise.out.contains("no echo of a request byte")) << byteWise.out.toStdString();
+}
+
+TEST(VirtualPortTest, TesterWaitingForEachByteEchoIsAnswered) {
+    BenchRun bench;
+    ASSERT_TRUE(bench.Started());
+    bench.Do({"click ignition"});
+    // Every byte arrives as a chunk of its own; the whole request is answered once.
+    const auto run = bench.Tester({"--to", "10", "81", "--to", "10", "21", "01", "--echo", "bytewise"});
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("<- A2 F1 10 61 01 08 35")) << run.out.toStdString();
 }
 
 TEST(VirtualPortTest, EachFaultModeAsTheTesterSeesIt) {

@@ -21,7 +21,11 @@ KLineExchange::KLineExchange(SerialDevice& device, EchoMode echo, int p2maxMs)
 ExchangeResult KLineExchange::Exchange(const std::vector<std::uint8_t>& request) {
     ExchangeResult result;
     device_.DiscardInput();  // leftovers of an earlier exchange are no reply to this one
-    if (!device_.Write(request.data(), request.size(), &result.error)) {
+    if (echo_ == EchoMode::ByteWise) {
+        if (!SendByteWise(request, result)) {
+            return result;
+        }
+    } else if (!device_.Write(request.data(), request.size(), &result.error)) {
         result.status = ExchangeResult::Status::LinkError;
         return result;
     }
@@ -29,7 +33,7 @@ ExchangeResult KLineExchange::Exchange(const std::vector<std::uint8_t>& request)
     const auto p2max = std::chrono::milliseconds(p2maxMs_);
     Clock::time_point deadline = sent + p2max;
     std::size_t echoed = 0;
-    bool inEcho = echo_ != EchoMode::None;
+    bool inEcho = echo_ != EchoMode::None && echo_ != EchoMode::ByteWise;
     std::size_t frameSize = 0;
 
     std::uint8_t buffer[512];
@@ -107,4 +111,26 @@ ExchangeResult KLineExchange::Exchange(const std::vector<std::uint8_t>& request)
     result.status = ExchangeResult::Status::Reply;
     result.checksumOk = FrameChecksum(result.reply.data(), frameSize - 1) == result.reply[frameSize - 1];
     return result;
+}
+
+bool KLineExchange::SendByteWise(const std::vector<std::uint8_t>& request, ExchangeResult& result) {
+    for (const std::uint8_t byte : request) {
+        if (!device_.Write(&byte, 1, &result.error)) {
+            result.status = ExchangeResult::Status::LinkError;
+            return false;
+        }
+        std::uint8_t echo = 0;
+        const int n = device_.Read(&echo, 1, p2maxMs_, &result.error);
+        if (n < 0) {
+            result.status = ExchangeResult::Status::LinkError;
+            return false;
+        }
+        if (n == 0 || echo != byte) {
+            result.status = ExchangeResult::Status::NoEcho;
+            result.error = n == 0 ? "no echo of a request byte" : "the echo of a request byte is wrong";
+            return false;
+        }
+    }
+    result.echoSeen = true;
+    return true;
 }

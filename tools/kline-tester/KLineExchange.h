@@ -12,6 +12,8 @@ enum class EchoMode {
     Tolerate,  // take it off the front when it comes, do without it when it does not
     Filter,    // it must come (a real K-line adapter) and is taken off
     None,      // no echo on this link: everything received is reply
+    ByteWise,  // send a byte, wait for its echo, then the next, as testers built for such
+               // adapters do; a byte not echoed within P2max ends the request
 };
 
 // One request and its reply, as seen from the tester's side of the link.
@@ -35,6 +37,8 @@ public:
     ExchangeResult Exchange(const std::vector<std::uint8_t>& request);
 
 private:
+    bool SendByteWise(const std::vector<std::uint8_t>& request, ExchangeResult& result);
+
     SerialDevice& device_;
     EchoMode echo_;
     int p2maxMs_;

@@ -37,7 +37,8 @@ const char* TesterOptions::Usage() {
            "  --to ADDR HEX...   a request: target address and data, e.g. --to 10 21 01\n"
            "  --from ADDR        tester address (default F1)\n"
            "  --p2max MS         wait for a reply up to MS milliseconds (default 50)\n"
-           "  --echo MODE        tolerate (default), filter (an adapter that echoes), none\n"
+           "  --echo MODE        tolerate (default), filter (an adapter that echoes), none,\n"
+           "                     bytewise (each byte waits for its echo before the next)\n"
            "  --repeat N         send the requests N times and print latency statistics\n"
            "  --interval MS      pause between requests (default 0)\n"
            "  --wakeup           send the fast-init wake-up (a zero byte) and wait 50 ms first\n"
@@ -93,7 +94,8 @@ std::optional<TesterOptions> TesterOptions::Parse(const std::vector<std::string>
             if (value && *value == "tolerate") options.echo = EchoMode::Tolerate;
             else if (value && *value == "filter") options.echo = EchoMode::Filter;
             else if (value && *value == "none") options.echo = EchoMode::None;
-            else return fail("--echo needs tolerate, filter or none");
+            else if (value && *value == "bytewise") options.echo = EchoMode::ByteWise;
+            else return fail("--echo needs tolerate, filter, none or bytewise");
         } else if (arg == "--repeat") {
             const std::string* value = needValue();
             if (!value || !ParseInt(*value, 1, 100000000, &options.repeat)) return fail("--repeat needs a count from 1");
