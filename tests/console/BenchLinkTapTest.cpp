@@ -48,18 +48,6 @@ protected:
     const std::vector<std::uint8_t> reply = V({0x81, 0xF1, 0x10, 0x7E, 0x00});
 };
 
-TEST_F(BenchLinkTapTest, EchoesEveryChunkOnlyWhenAskedTo) {
-    tap.ChunkRead(request.data(), 3);
-    EXPECT_TRUE(port.empty());
-    tap.SetEcho(true);
-    tap.ChunkRead(request.data(), 3);
-    tap.ChunkRead(request.data() + 3, 3);
-    const std::uint8_t wakeUp = 0x00;  // a fast-init wake-up seen as a lone zero byte
-    tap.ChunkRead(&wakeUp, 1);
-    EXPECT_EQ(port, (std::vector<std::vector<std::uint8_t>>{
-                        V({0x82, 0x10, 0xF1}), V({0x21, 0x01, 0xA5}), V({0x00})}));
-}
-
 TEST_F(BenchLinkTapTest, TracesChunksInAndFramesOut) {
     OpenTrace();
     tap.ChunkRead(request.data(), static_cast<int>(request.size()));
@@ -95,12 +83,6 @@ TEST_F(BenchLinkTapTest, PortErrorOfADelayedReplyIsReportedNotThrown) {
     EXPECT_TRUE(tap.FrameOut(reply.data(), static_cast<int>(reply.size())));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !errors.isEmpty(); }, 5000));
     EXPECT_EQ(errors, QStringList{"Write error (5), I/O error"});
-}
-
-TEST_F(BenchLinkTapTest, UnwritableTraceFileIsRefused) {
-    QString error;
-    EXPECT_FALSE(tap.OpenTrace(dir.filePath(QStringLiteral("no/such/dir/trace.txt")), &error));
-    EXPECT_TRUE(error.contains(QLatin1String("cannot open trace file")));
 }
 
 }  // namespace
