@@ -333,23 +333,30 @@ void TForm1::BuildIdentificationTab(QWidget* tab) {
         QString caption;
         QString text;
     };
-    const Field fields[] = {
+    // Two columns: the controller's own texts on the left, the supplier numbers on the right.
+    const Field left[] = {
         {"Label6", "Edit2", QStringLiteral("Версия ПЗУ:"), QStringLiteral("V5V13J02")},
         {"Label7", "Edit3", QStringLiteral("Заводской номер ЭБУ:"), QStringLiteral("2112 -1411020-60")},
         {"Label8", "Edit4", QStringLiteral("Идентификатор двигателя:"), QStringLiteral("SAMARA-1.5L, 8V")},
         {"Label9", "Edit5", QStringLiteral("Дата программирования:"), QStringLiteral("05-07-1996")},
-        {"Label10", "Edit6", QStringLiteral("systemSupplierECUHardwareNumber:"), QStringLiteral("0261123456")},
-        {"Label11", "Edit7", QStringLiteral("systemSupplierECUSoftwareNumber:"), QStringLiteral("1411000-00")},
         {"Label12", "Edit37", QStringLiteral("VIN номер автомобиля:"), QStringLiteral("XTA2110498765432109")},
     };
-    int y = 20;
-    for (const Field& f : fields) {
-        Caption(tab, f.label, f.caption, 20, y + 3, 250, 20);
-        auto* edit = new QLineEdit(f.text, tab);
-        edit->setObjectName(QString::fromLatin1(f.edit));
-        edit->setGeometry(280, y, 300, 24);
-        y += 36;
-    }
+    const Field right[] = {
+        {"Label10", "Edit6", QStringLiteral("systemSupplierECUHardwareNumber:"), QStringLiteral("0261123456")},
+        {"Label11", "Edit7", QStringLiteral("systemSupplierECUSoftwareNumber:"), QStringLiteral("1411000-00")},
+    };
+    auto column = [tab](const auto& fields, int labelX, int labelWidth, int editWidth) {
+        int y = 20;
+        for (const Field& f : fields) {
+            Caption(tab, f.label, f.caption, labelX, y + 3, labelWidth, 20);
+            auto* edit = new QLineEdit(f.text, tab);
+            edit->setObjectName(QString::fromLatin1(f.edit));
+            edit->setGeometry(labelX + labelWidth + 4, y, editWidth, 24);
+            y += 36;
+        }
+    };
+    column(left, 12, 172, 190);
+    column(right, 396, 232, 138);
 }
 
 void TForm1::BuildAboutTab(QWidget* tab) {
