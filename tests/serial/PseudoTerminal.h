@@ -1,7 +1,6 @@
 #pragma once
 
-#include <cerrno>
-#include <chrono>
+#include <algorithm>
 #include <cstdint>
 #include <fcntl.h>
 #include <poll.h>
@@ -53,16 +52,12 @@ public:
         if (::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
             throw std::runtime_error("far side write failed");
     }
-    // Up to count bytes, as many as arrive within the time-out.
+    // Up to count bytes, as long as each chunk comes within the time-out.
     static std::vector<std::uint8_t> ReceiveFrom(int fd, std::size_t count, int timeoutMs) {
         std::vector<std::uint8_t> bytes;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (bytes.size() < count) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now()).count();
-            pollfd p{fd, POLLIN, 0};
-            if (left <= 0 || ::poll(&p, 1, static_cast<int>(left)) <= 0) break;
-            std::uint8_t chunk[256];
+        std::uint8_t chunk[256];
+        pollfd p{fd, POLLIN, 0};
+        while (bytes.size() < count && ::poll(&p, 1, timeoutMs) > 0) {
             const ssize_t n = ::read(fd, chunk, std::min(sizeof chunk, count - bytes.size()));
             if (n <= 0) break;
             bytes.insert(bytes.end(), chunk, chunk + n);

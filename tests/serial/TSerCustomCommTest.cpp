@@ -1,24 +1,29 @@
+#include "serial/CommErrorMessage.h"
 #include "serial/FakeSerDevice.h"
 #include "serial/TSerComm.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
+#include <sstream>
 
 namespace {
 
 struct FakePort {
-    std::shared_ptr<FakeSerRecord> record = std::make_shared<FakeSerRecord>();
+    FakeSerRecord record;
     TSerComm port{std::make_unique<FakeSerDevice>(record)};
 };
 
-std::string MessageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const ESerCommError& error) {
-        return error.what();
-    }
-    return "(nothing raised)";
+using PortChange = std::function<void(TSerComm&)>;
+
+// An open port on COM1 (/dev/ttyS0) of the fake device.
+std::unique_ptr<FakePort> OpenFakePort(const PortChange& beforeOpen = {}) {
+    auto fake = std::make_unique<FakePort>();
+    fake->port.SetDeviceName("COM1");
+    if (beforeOpen) beforeOpen(fake->port);
+    fake->port.Open();
+    return fake;
 }
 
 TEST(TSerCustomComm, DevicePathFromNameAndNumber) {
@@ -44,76 +49,85 @@ TEST(TSerCustomComm, DevicePathFromNameAndNumber) {
     }
 }
 
-TEST(TSerCustomComm, OpenRunsItsStepsInOrderWithTheSystemsSettings) {
-    FakePort fake;
-    fake.port.SetDeviceName("COM1");
-    fake.port.SetUserBaudrate(10400);
-    int opened = 0;
-    fake.port.SetOnOpen([&](TSerCustomComm* sender) { opened += sender == &fake.port; });
-    fake.port.Open();
-    EXPECT_TRUE(fake.port.IsOpen());
+TEST(TSerCustomComm, OpenAndCloseRunTheirStepsInOrder) {
+    auto fake = std::make_unique<FakePort>();
+    TSerComm& port = fake->port;
+    char bytes[4] = {};
+    EXPECT_EQ(port.ReadBuf(bytes, 4), 0);  // closed: nothing reaches the device
+    EXPECT_EQ(port.WriteBuf(bytes, 4), 0);
+    EXPECT_EQ(port.InQueueCount(), 0);
+    port.SetDeviceName("COM1");
+    port.SetUserBaudrate(10400);
+    int opened = 0, closed = 0;
+    port.SetOnOpen([&](TSerCustomComm* sender) { opened += sender == &port; });
+    port.SetOnClose([&](TSerCustomComm* sender) { closed += sender == &port; });
+    port.Loaded();  // AutoOpen is off
+    EXPECT_FALSE(port.IsOpen());
+    port.Open();
+    EXPECT_TRUE(port.IsOpen());
+    port.Close();
+    port.Close();
     EXPECT_EQ(opened, 1);
-    fake.port.Close();
-    const std::vector<std::string> expected = {
+    EXPECT_EQ(closed, 1);
+    EXPECT_EQ(fake->record.calls, (std::vector<std::string>{
         "Open /dev/ttyS0", "WriteLineSettings", "SetupQueues 4096 2048", "SetReadInterval 5",
         "SetEventMask 129",  // 0x81: error and received character; the write thread reports tx-empty
-        "Close"};
-    EXPECT_EQ(fake.record->calls, expected);
-    ASSERT_EQ(fake.record->settingsWritten.size(), 1u);
-    const TSerLineSettings& s = fake.record->settingsWritten[0];
-    EXPECT_EQ(s.BaudRate, 10400u);
-    EXPECT_EQ(s.ByteSize, 8);
-    EXPECT_EQ(s.Parity, 0);
-    EXPECT_EQ(s.StopBits, 0);
-    EXPECT_EQ(s.Flags, TSerLineSettings::fBinary);  // no handshake, DTR and RTS held inactive
-    EXPECT_EQ(s.XonLim, 1024);
-    EXPECT_EQ(s.XoffLim, 1024);
-    EXPECT_EQ(s.XonChar, 0x11);
-    EXPECT_EQ(s.XoffChar, 0x13);
+        "Close"}));
+    ASSERT_EQ(fake->record.settingsWritten.size(), 1u);
+    EXPECT_EQ(fake->record.settingsWritten[0], port.LineSettings());
+    EXPECT_EQ(fake->record.settingsWritten[0].BaudRate, 10400u);
+    port.SetAutoOpen(true);
+    port.Loaded();
+    EXPECT_TRUE(port.IsOpen());
+    fake.reset();  // destruction closes without OnClose
+    EXPECT_EQ(closed, 1);
 }
 
 TEST(TSerCustomComm, LineSettingsRecordFollowsTheProperties) {
+    using Fix = std::function<void(TSerLineSettings&)>;
     struct Row {
         const char* what;
-        std::function<void(TSerComm&)> set;
-        std::function<bool(const TSerLineSettings&)> holds;
+        PortChange set;
+        Fix expect;  // applied to the record of a fresh port
     } rows[] = {
-        {"br115200", [](TSerComm& p) { p.SetBaudrate(br115200); }, [](const TSerLineSettings& s) { return s.BaudRate == 115200; }},
-        {"default br1200", [](TSerComm&) {}, [](const TSerLineSettings& s) { return s.BaudRate == 1200 && s.Flags == 1; }},
+        {"defaults", [](TSerComm&) {}, [](TSerLineSettings&) {}},
+        {"br115200", [](TSerComm& p) { p.SetBaudrate(br115200); }, [](TSerLineSettings& s) { s.BaudRate = 115200; }},
+        {"user rate selects brUser", [](TSerComm& p) { p.SetBaudrate(br9600); p.SetUserBaudrate(10400); },
+         [](TSerLineSettings& s) { s.BaudRate = 10400; }},
+        {"br9600 clears the user rate", [](TSerComm& p) { p.SetUserBaudrate(10400); p.SetBaudrate(br9600); p.SetBaudrate(brUser); },
+         [](TSerLineSettings& s) { s.BaudRate = 0; }},
         {"db5 paMark sb15", [](TSerComm& p) { p.SetDatabits(db5); p.SetParity(paMark); p.SetStopbits(sb15); },
-         [](const TSerLineSettings& s) { return s.ByteSize == 5 && s.Parity == 3 && s.StopBits == 1; }},
+         [](TSerLineSettings& s) { s.ByteSize = 5; s.Parity = 3; s.StopBits = 1; }},
         {"options", [](TSerComm& p) { p.SetOptions(coErrorChar | coNullStrip | coParityCheck); },
-         [](const TSerLineSettings& s) { return s.Flags == (0x1 | 0x400 | 0x800 | 0x2); }},
+         [](TSerLineSettings& s) { s.Flags = 0x1 | 0x400 | 0x800 | 0x2; }},
         {"flow control", [](TSerComm& p) {
              auto& f = p.FlowControl();
              f.SetOutCtsFlow(true); f.SetOutDsrFlow(true); f.SetControlDtr(dtrHandshake);
              f.SetDsrSensitivity(true); f.SetTxContinueOnXoff(true); f.SetXonXoffOut(true);
              f.SetXonXoffIn(true); f.SetControlRts(rtsToggle); },
-         [](const TSerLineSettings& s) { return s.Flags == (0x1 | 0x4 | 0x8 | 0x20 | 0x40 | 0x80 | 0x100 | 0x200 | 0x3000); }},
+         [](TSerLineSettings& s) { s.Flags = 0x1 | 0x4 | 0x8 | 0x20 | 0x40 | 0x80 | 0x100 | 0x200 | 0x3000; }},
         {"dtr and rts enabled", [](TSerComm& p) { p.FlowControl().SetControlDtr(dtrEnabled); p.FlowControl().SetControlRts(rtsEnabled); },
-         [](const TSerLineSettings& s) { return s.Flags == (0x1 | 0x10 | 0x1000); }},
+         [](TSerLineSettings& s) { s.Flags = 0x1 | 0x10 | 0x1000; }},
         {"characters and limits", [](TSerComm& p) {
              auto& c = p.EventChars();
              c.SetXonChar(1); c.SetXoffChar(2); c.SetErrorChar(3); c.SetEofChar(4); c.SetEventChar(5);
              p.Buffers().SetXonLimit(10); p.Buffers().SetXoffLimit(20); },
-         [](const TSerLineSettings& s) {
-             return s.XonChar == 1 && s.XoffChar == 2 && s.ErrorChar == 3 && s.EofChar == 4 && s.EvtChar == 5 &&
-                    s.XonLim == 10 && s.XoffLim == 20; }},
+         [](TSerLineSettings& s) {
+             s.XonChar = 1; s.XoffChar = 2; s.ErrorChar = 3; s.EofChar = 4; s.EvtChar = 5; s.XonLim = 10; s.XoffLim = 20; }},
+        {"characters assigned", [](TSerComm& p) {
+             TSerEventChars c;
+             c.SetXonChar(0x21); c.SetXoffChar(0x23); c.SetErrorChar(0x3F); c.SetEventChar(0x0D); c.SetEofChar(0x1A);
+             p.SetEventChars(c); },
+         [](TSerLineSettings& s) { s.XonChar = 0x21; s.XoffChar = 0x23; s.ErrorChar = 0x3F; s.EvtChar = 0x0D; s.EofChar = 0x1A; }},
     };
     for (const Row& row : rows) {
         FakePort fake;
         row.set(fake.port);
-        EXPECT_TRUE(row.holds(fake.port.LineSettings())) << row.what;
+        // br1200 8N1, binary only, Xon and Xoff limits 1024, Xon DC1, Xoff DC3
+        TSerLineSettings expected{1200, TSerLineSettings::fBinary, 1024, 1024, 8, 0, 0, 0x11, 0x13, 0, 0, 0};
+        row.expect(expected);
+        EXPECT_TRUE(fake.port.LineSettings() == expected) << row.what;
     }
-}
-
-TEST(TSerCustomComm, BaudrateAndUserBaudrateClearEachOther) {
-    FakePort fake;
-    fake.port.SetUserBaudrate(10400);
-    EXPECT_EQ(fake.port.Baudrate(), brUser);
-    fake.port.SetBaudrate(br9600);
-    EXPECT_EQ(fake.port.UserBaudrate(), 0);
-    EXPECT_EQ(fake.port.LineSettings().BaudRate, 9600u);
 }
 
 TEST(TSerCustomComm, EventMaskDropsTxEmptyUnlessWritingDirectly) {
@@ -122,8 +136,7 @@ TEST(TSerCustomComm, EventMaskDropsTxEmptyUnlessWritingDirectly) {
         bool direct;
         std::uint32_t mask;
     } rows[] = {
-        {ceError | ceRxChar | ceTxEmpty, false, 0x81},
-        {ceError | ceRxChar | ceTxEmpty, true, 0x85},
+        {ceError | ceRxChar | ceTxEmpty, true, 0x85},  // the default without direct writes: in the Open steps
         {ceBreak | ceRing | ceEvent2, false, 0x1140},
         {0, false, 0},
     };
@@ -135,77 +148,62 @@ TEST(TSerCustomComm, EventMaskDropsTxEmptyUnlessWritingDirectly) {
     }
 }
 
+// What may change only while the port is closed, in one line.
+std::string ClosedOnlyValues(const TSerComm& p) {
+    const TSerBuffers& b = p.Buffers();
+    std::ostringstream values;
+    values << p.IsOpen() << ' ' << p.DeviceName() << ' ' << p.PortNum() << ' ' << p.MonitorEvents() << ' '
+           << p.DirectWrite() << ' ' << p.UpdateDCB() << ' ' << b.ReadSize() << ' ' << b.WriteSize() << ' '
+           << b.ReadTimeout() << ' ' << b.WriteTimeout() << ' ' << b.XonLimit() << ' ' << b.XoffLimit();
+    return values.str();
+}
+
 TEST(TSerCustomComm, ClosedOnlyPropertiesAreRefusedWhileOpenAndKeepTheirValue) {
     struct Row {
         const char* what;
-        std::function<void(TSerComm&)> change;
-        std::function<bool(const TSerComm&)> unchanged;
+        PortChange change;
     } rows[] = {
-        {"DeviceName", [](TSerComm& p) { p.SetDeviceName("COM2"); }, [](const TSerComm& p) { return p.DeviceName() == "COM1"; }},
-        {"PortNum", [](TSerComm& p) { p.SetPortNum(4); }, [](const TSerComm& p) { return p.PortNum() == 0; }},
-        {"MonitorEvents", [](TSerComm& p) { p.SetMonitorEvents(ceBreak); }, [](const TSerComm& p) { return p.MonitorEvents() == 0x85u; }},
-        {"DirectWrite", [](TSerComm& p) { p.SetDirectWrite(true); }, [](const TSerComm& p) { return !p.DirectWrite(); }},
-        {"UpdateDCB", [](TSerComm& p) { p.SetUpdateDCB(false); }, [](const TSerComm& p) { return p.UpdateDCB(); }},
-        {"Buffers value", [](TSerComm& p) { p.Buffers().SetReadTimeout(5); }, [](const TSerComm& p) { return p.Buffers().ReadTimeout() == 1000; }},
-        {"Buffers group", [](TSerComm& p) { TSerBuffers b; b.SetWriteSize(16); p.SetBuffers(b); },
-         [](const TSerComm& p) { return p.Buffers().WriteSize() == 2048; }},
-        {"Open", [](TSerComm& p) { p.Open(); }, [](const TSerComm& p) { return p.IsOpen(); }},
+        {"DeviceName", [](TSerComm& p) { p.SetDeviceName("COM2"); }},
+        {"PortNum", [](TSerComm& p) { p.SetPortNum(4); }},
+        {"MonitorEvents", [](TSerComm& p) { p.SetMonitorEvents(ceBreak); }},
+        {"DirectWrite", [](TSerComm& p) { p.SetDirectWrite(true); }},
+        {"UpdateDCB", [](TSerComm& p) { p.SetUpdateDCB(false); }},
+        {"Buffers value", [](TSerComm& p) { p.Buffers().SetReadTimeout(5); }},
+        {"Buffers group", [](TSerComm& p) { TSerBuffers b; b.SetWriteSize(16); p.SetBuffers(b); }},
+        {"Open", [](TSerComm& p) { p.Open(); }},
     };
     for (const Row& row : rows) {
-        FakePort fake;
-        fake.port.SetDeviceName("COM1");
-        fake.port.Open();
-        EXPECT_EQ(MessageOf([&] { row.change(fake.port); }), "Can't perform this operation while port is open") << row.what;
-        EXPECT_TRUE(row.unchanged(fake.port)) << row.what;
+        auto fake = OpenFakePort();
+        const std::string before = ClosedOnlyValues(fake->port);
+        EXPECT_EQ(MessageOf([&] { row.change(fake->port); }), "Can't perform this operation while port is open") << row.what;
+        EXPECT_EQ(ClosedOnlyValues(fake->port), before) << row.what;
     }
 }
 
 TEST(TSerCustomComm, LineSettingsChangesReachTheOpenDeviceOnce) {
     struct Row {
         const char* what;
-        std::function<void(TSerComm&)> change;
-        std::size_t writes;  // line-settings records written after the one of Open
+        PortChange beforeOpen, change;
+        std::size_t writes;  // line-settings records written, the one of Open included
     } rows[] = {
-        {"Parity", [](TSerComm& p) { p.SetParity(paEven); }, 1},
-        {"same Parity", [](TSerComm& p) { p.SetParity(paNone); }, 0},
-        {"same DTR control", [](TSerComm& p) { p.FlowControl().SetControlDtr(dtrDisabled); }, 0},
-        {"same Xon character", [](TSerComm& p) { p.EventChars().SetXonChar(0x11); }, 1},
-        {"flow group assigned", [](TSerComm& p) {
-             TSerFlowControl f; f.SetXonXoffIn(true); f.SetOutCtsFlow(true); p.SetFlowControl(f); }, 1},
-        {"batch", [](TSerComm& p) {
-             p.FlowControl().BeginUpdate(); p.FlowControl().SetOutCtsFlow(true);
-             p.FlowControl().SetXonXoffOut(true); p.FlowControl().EndUpdate(); }, 1},
-        {"priorities", [](TSerComm& p) { p.SetEventPriority(tpLower); p.SetWritePriority(tpLowest); }, 0},
+        {"Parity", {}, [](TSerComm& p) { p.SetParity(paEven); }, 2},
+        {"same Parity", {}, [](TSerComm& p) { p.SetParity(paNone); }, 1},
+        {"same DTR control", {}, [](TSerComm& p) { p.FlowControl().SetControlDtr(dtrDisabled); }, 1},
+        {"same Xon character", {}, [](TSerComm& p) { p.EventChars().SetXonChar(0x11); }, 2},
+        {"flow group assigned", {}, [](TSerComm& p) {
+             TSerFlowControl f; f.SetXonXoffIn(true); f.SetOutCtsFlow(true); p.SetFlowControl(f); }, 2},
+        // told at the outer EndUpdate, at the surplus one (the count stays 0), and at the next change
+        {"nested batch", {}, [](TSerComm& p) {
+             auto& f = p.FlowControl();
+             f.BeginUpdate(); f.BeginUpdate(); f.SetOutCtsFlow(true); f.EndUpdate(); f.SetXonXoffOut(true);
+             f.EndUpdate(); f.EndUpdate(); f.SetXonXoffIn(true); }, 4},
+        {"UpdateDCB off", [](TSerComm& p) { p.SetUpdateDCB(false); }, [](TSerComm& p) { p.SetBaudrate(br19200); }, 0},
     };
     for (const Row& row : rows) {
-        FakePort fake;
-        fake.port.SetDeviceName("COM1");
-        fake.port.Open();
-        row.change(fake.port);
-        EXPECT_EQ(fake.record->settingsWritten.size(), 1 + row.writes) << row.what;
+        auto fake = OpenFakePort(row.beforeOpen);
+        row.change(fake->port);
+        EXPECT_EQ(fake->record.settingsWritten.size(), row.writes) << row.what;
     }
-}
-
-TEST(TSerCustomComm, RefusedLineSettingsKeepTheOldValue) {
-    FakePort fake;
-    fake.port.SetDeviceName("COM1");
-    fake.port.Open();
-    fake.record->failures["WriteLineSettings"] = 22;
-    EXPECT_EQ(MessageOf([&] { fake.port.SetUserBaudrate(7); }), "Error writing dcb (22), text of 22");
-    EXPECT_EQ(fake.port.Baudrate(), br1200);
-    EXPECT_EQ(fake.port.UserBaudrate(), 0);
-    EXPECT_EQ(MessageOf([&] { fake.port.FlowControl().SetXonXoffIn(true); }), "Error writing dcb (22), text of 22");
-    EXPECT_FALSE(fake.port.FlowControl().XonXoffIn());
-    EXPECT_TRUE(fake.port.IsOpen());
-}
-
-TEST(TSerCustomComm, UpdateDcbOffLeavesTheDevicesSettingsAlone) {
-    FakePort fake;
-    fake.port.SetDeviceName("COM1");
-    fake.port.SetUpdateDCB(false);
-    fake.port.Open();
-    fake.port.SetBaudrate(br19200);
-    EXPECT_TRUE(fake.record->settingsWritten.empty());
 }
 
 TEST(TSerCustomComm, FailedOpenStepsGiveTheirMessageAndLeaveThePortClosed) {
@@ -225,59 +223,28 @@ TEST(TSerCustomComm, FailedOpenStepsGiveTheirMessageAndLeaveThePortClosed) {
     for (const Row& row : rows) {
         FakePort fake;
         fake.port.SetPortNum(9);
-        fake.record->failures[row.operation] = row.code;
+        fake.record.failures[row.operation] = row.code;
         EXPECT_EQ(MessageOf([&] { fake.port.Open(); }), row.message) << row.operation;
         EXPECT_FALSE(fake.port.IsOpen());
-        EXPECT_EQ(fake.record->calls.back() == "Close", row.closesHandle) << row.operation;
+        EXPECT_EQ(fake.record.calls.back() == "Close", row.closesHandle) << row.operation;
     }
 }
 
-TEST(TSerCustomComm, ClosedPortReadsAndWritesNothing) {
-    FakePort fake;
-    char bytes[4] = {};
-    EXPECT_EQ(fake.port.ReadBuf(bytes, 4), 0);
-    EXPECT_EQ(fake.port.WriteBuf(bytes, 4), 0);
-    EXPECT_EQ(fake.port.InQueueCount(), 0);
-    fake.port.Close();  // closing a closed port does nothing
-    EXPECT_TRUE(fake.record->calls.empty());
-}
-
-TEST(TSerCustomComm, DirectWriteFailureRaisesWriteError) {
-    FakePort fake;
-    fake.port.SetDeviceName("COM1");
-    fake.port.SetDirectWrite(true);
-    fake.port.Open();
-    const char bytes[3] = {1, 2, 3};
-    EXPECT_EQ(fake.port.WriteBuf(bytes, 3), 3);
-    fake.record->failures["Write"] = 5;
-    EXPECT_EQ(MessageOf([&] { fake.port.WriteBuf(bytes, 3); }), "Write error (5), text of 5");
-    fake.record->failures["Read"] = 5;
-    char in[3];
-    EXPECT_EQ(MessageOf([&] { fake.port.ReadBuf(in, 3); }), "Read error (5), text of 5");
-}
-
-TEST(TSerCustomComm, CloseCallsOnCloseButDestructionDoesNot) {
-    int closed = 0;
-    {
-        FakePort fake;
-        fake.port.SetDeviceName("COM1");
-        fake.port.SetOnClose([&](TSerCustomComm*) { ++closed; });
-        fake.port.Open();
-        fake.port.Close();
-        EXPECT_EQ(closed, 1);
-        fake.port.Open();
-    }
-    EXPECT_EQ(closed, 1);
-}
-
-TEST(TSerCustomComm, AutoOpenOpensWhenLoaded) {
-    FakePort fake;
-    fake.port.SetDeviceName("COM1");
-    fake.port.Loaded();
-    EXPECT_FALSE(fake.port.IsOpen());
-    fake.port.SetAutoOpen(true);
-    fake.port.Loaded();
-    EXPECT_TRUE(fake.port.IsOpen());
+TEST(TSerCustomComm, FailuresOnAnOpenPortRaiseAndKeepTheOldValues) {
+    auto fake = OpenFakePort([](TSerComm& p) { p.SetDirectWrite(true); });
+    TSerComm& port = fake->port;
+    fake->record.failures = {{"WriteLineSettings", 22}, {"Read", 5}};
+    EXPECT_EQ(MessageOf([&] { port.SetUserBaudrate(7); }), "Error writing dcb (22), text of 22");
+    EXPECT_EQ(port.Baudrate(), br1200);
+    EXPECT_EQ(port.UserBaudrate(), 0);
+    EXPECT_EQ(MessageOf([&] { port.FlowControl().SetXonXoffIn(true); }), "Error writing dcb (22), text of 22");
+    EXPECT_FALSE(port.FlowControl().XonXoffIn());
+    char bytes[3] = {1, 2, 3};
+    EXPECT_EQ(MessageOf([&] { port.ReadBuf(bytes, 3); }), "Read error (5), text of 5");
+    EXPECT_EQ(port.WriteBuf(bytes, 3), 3);
+    fake->record.failures["Write"] = 5;
+    EXPECT_EQ(MessageOf([&] { port.WriteBuf(bytes, 3); }), "Write error (5), text of 5");
+    EXPECT_TRUE(port.IsOpen());
 }
 
 }  // namespace
