@@ -1,29 +1,28 @@
 #include <gtest/gtest.h>
 
-#include <vector>
+#include <map>
 
-#include "emulator/DataServiceHarness.h"
+#include "emulator/EmulatorHarness.h"
 
 namespace {
 
-// The handlers after ReadDTCByStatus, in the order the dispatch tries them.
-const ServiceHandler kTail[] = {IoControlReturnControl, IoControlSetState,  IoControlReportState,
-                                ClearDiagnosticInformation, EcuReset, IoControlSetValue41,
-                                IoControlSetValue42};
+using Lamps = std::map<Lamp, bool>;
 
-void SendToTail(DataServiceHarness& h, std::initializer_list<std::uint8_t> request, std::uint8_t target = 0x10) {
-    for (ServiceHandler handler : kTail) {
-        h.Send(handler, request, target);
-    }
+// The lamps the tester switched, the request lamps left out.
+Lamps Switched(const FakeEnvironment& env) {
+    Lamps lamps = env.lamps;
+    lamps.erase(Lamp::UiLED1);
+    lamps.erase(Lamp::UiLED2);
+    return lamps;
 }
 
 TEST(ActuatorServices, EachRequestGetsOneReplyOrNone) {
-    struct Case {
-        std::initializer_list<std::uint8_t> request;
+    struct Row {
+        Bytes request;
         std::uint8_t target;
         Bytes frame;  // empty: no reply
     };
-    const Case cases[] = {
+    const Row rows[] = {
         {{0x30, 0x09, 0x06, 0x01}, 0x10, {0x84, 0xF1, 0x10, 0x70, 0x09, 0x06, 0x01, 0x05}},
         {{0x30, 0x09, 0x06, 0x00}, 0x10, {0x84, 0xF1, 0x10, 0x70, 0x09, 0x06, 0x00, 0x04}},
         {{0x30, 0x09, 0x00}, 0x10, {0x83, 0xF1, 0x10, 0x70, 0x09, 0x00, 0xFD}},
@@ -41,76 +40,52 @@ TEST(ActuatorServices, EachRequestGetsOneReplyOrNone) {
         {{0x30, 0x09, 0x02, 0x01}, 0x10, {}},  // unserved control parameter
         {{0x11, 0x81}, 0x10, {}},              // unserved reset mode
     };
-    for (const Case& c : cases) {
-        DataServiceHarness h;
-        SendToTail(h, c.request, c.target);
-        if (c.frame.empty()) {
-            EXPECT_EQ(h.Replies(), 0) << int(c.request.begin()[1]);
-        } else {
-            ASSERT_EQ(h.Replies(), 1) << int(c.request.begin()[1]);
-            EXPECT_EQ(h.LastFrame(), c.frame);
-            EXPECT_EQ(h.LastReply().form, FrameForm::Short);
-        }
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        EmulatorHarness h(EcuVariant::B7);  // served at 0x10 and 0x11
+        EXPECT_EQ(h.Ask(rows[i].request, rows[i].target), rows[i].frame) << "row " << i;
     }
 }
 
 TEST(ActuatorServices, EveryLampPairFollowsItsLocalIdentifier) {
-    struct Pair {
-        std::uint8_t lid;
-        Lamp on, off;
-    };
-    const Pair pairs[] = {
+    const std::tuple<std::uint8_t, Lamp, Lamp> pairs[] = {
         {0x0A, Lamp::ESUDCONTROL2ON, Lamp::ESUDCONTROL2OFF}, {0x09, Lamp::ESUDCONTROL1ON, Lamp::ESUDCONTROL1OFF},
         {0x05, Lamp::ESUDCONTROL5ON, Lamp::ESUDCONTROL5OFF}, {0x06, Lamp::ESUDCONTROL6ON, Lamp::ESUDCONTROL6OFF},
         {0x07, Lamp::ESUDCONTROL7ON, Lamp::ESUDCONTROL7OFF}, {0x08, Lamp::ESUDCONTROL8ON, Lamp::ESUDCONTROL8OFF},
     };
-    for (const Pair& p : pairs) {
-        DataServiceHarness h;
-        SendToTail(h, {0x30, p.lid, 0x06, 0x01});
-        EXPECT_TRUE(h.env.LampOn(p.on)) << int(p.lid);
-        EXPECT_FALSE(h.env.LampOn(p.off)) << int(p.lid);
-        // Only this pair was touched.
-        EXPECT_EQ(h.env.lamps.size(), 2u) << int(p.lid);
-
-        SendToTail(h, {0x30, p.lid, 0x01});  // reporting leaves the lamps alone
-        EXPECT_TRUE(h.env.LampOn(p.on)) << int(p.lid);
-
-        SendToTail(h, {0x30, p.lid, 0x06, 0x00});
-        EXPECT_FALSE(h.env.LampOn(p.on)) << int(p.lid);
-        EXPECT_TRUE(h.env.LampOn(p.off)) << int(p.lid);
-
-        SendToTail(h, {0x30, p.lid, 0x00});
-        EXPECT_FALSE(h.env.LampOn(p.on)) << int(p.lid);
-        EXPECT_FALSE(h.env.LampOn(p.off)) << int(p.lid);
-        EXPECT_EQ(h.env.lamps.size(), 2u) << int(p.lid);
+    // Set on, report (lamps left alone), set off, return control: the pair's lamps after each.
+    const std::tuple<Bytes, bool, bool> steps[] = {
+        {{0x06, 0x01}, true, false}, {{0x01}, true, false}, {{0x06, 0x00}, false, true}, {{0x00}, false, false}};
+    for (const auto& [lid, on, off] : pairs) {
+        EmulatorHarness h;
+        for (const auto& [tail, onLit, offLit] : steps) {
+            h.Ask(Join({{0x30, lid}, tail}));
+            EXPECT_EQ(Switched(h.env), (Lamps{{on, onLit}, {off, offLit}})) << int(lid) << " " << int(tail[0]);
+        }
     }
-    DataServiceHarness none;
-    SendToTail(none, {0x30, 0x0B, 0x06, 0xFF});
-    SendToTail(none, {0x30, 0x0B, 0x00});
-    EXPECT_TRUE(none.env.lamps.empty());
+    EmulatorHarness none;
+    none.Ask({0x30, 0x0B, 0x06, 0xFF});
+    none.Ask({0x30, 0x0B, 0x00});
+    EXPECT_TRUE(Switched(none.env).empty());
 }
 
 TEST(ActuatorServices, AStateByteLeftByAnEarlierRequestIsUsed) {
-    DataServiceHarness h;
-    SendToTail(h, {0x30, 0x05, 0x06, 0x01});
-    SendToTail(h, {0x30, 0x09, 0x06});  // no state byte: position 3 still holds 01
+    EmulatorHarness h;
+    h.Ask({0x30, 0x05, 0x06, 0x01});
+    // No state byte: position 3 still holds 01.
+    EXPECT_EQ(h.Ask({0x30, 0x09, 0x06}), (Bytes{0x84, 0xF1, 0x10, 0x70, 0x09, 0x06, 0x01, 0x05}));
     EXPECT_TRUE(h.env.LampOn(Lamp::ESUDCONTROL1ON));
-    EXPECT_EQ(h.LastReply().data, (Bytes{0x70, 0x09, 0x06, 0x01}));
 }
 
-TEST(EcuReset, LightsItsLampAndSharesTheTimerWithTheClear) {
-    DataServiceHarness h;
-    SendToTail(h, {0x11, 0x01});
-    EXPECT_TRUE(h.env.LampOn(Lamp::UiLED4));
-    EXPECT_FALSE(h.env.LampOn(Lamp::UiLED3));
-    EXPECT_TRUE(h.env.resetTimerEnabled);
-
-    SendToTail(h, {0x14, 0x00, 0x00});
-    EXPECT_TRUE(h.env.LampOn(Lamp::UiLED3));
-    EXPECT_TRUE(h.env.LampOn(Lamp::UiLED4));
-    EXPECT_TRUE(h.env.LampOn(Lamp::UiLED5));
+TEST(EcuReset, LightsItsLampAndStartsTheTimerLikeTheClear) {
+    EmulatorHarness h;
+    h.Ask({0x14, 0x00, 0x00});
+    EXPECT_EQ(Switched(h.env), (Lamps{{Lamp::UiLED3, true}, {Lamp::UiLED5, true}}));
     EXPECT_EQ(h.env.resetTimerStarts, 1);
-    EXPECT_EQ(h.Replies(), 2);
+    h.env.resetTimerEnabled = false;  // Timer2 has run out
+    h.Ask({0x11, 0x01});
+    EXPECT_EQ(Switched(h.env), (Lamps{{Lamp::UiLED3, true}, {Lamp::UiLED4, true}, {Lamp::UiLED5, true}}));
+    EXPECT_EQ(h.env.resetTimerStarts, 2);
+    EXPECT_FALSE(h.Ask({0x3E}).empty());  // still in session after the reset
 }
 
 }  // namespace

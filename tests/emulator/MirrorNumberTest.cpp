@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "emulator/ConversionError.h"
@@ -14,52 +15,45 @@ TEST(MirrorNumber, IntegersArePlainDecimalWithOptionalSign) {
     const MirrorNumber number(kRussian);
     const std::pair<const char*, int> good[] = {
         {"0", 0}, {"-40", -40}, {"+7", 7}, {"16500", 16500}, {"2147483647", 2147483647}, {"-2147483648", -2147483647 - 1}};
-    for (const auto& [text, value] : good) {
-        EXPECT_EQ(number.Integer(text), value) << text;
-    }
+    for (const auto& [text, value] : good) EXPECT_EQ(number.Integer(text), value) << text;
     const char* bad[] = {"", "-", "+", "12a", " 5", "5 ", "1,0", "20.5", "2147483648", "1\u00A0000", "--1", "0x10"};
-    for (const char* text : bad) {
-        EXPECT_THROW(number.Integer(text), ConversionError) << text;
-    }
+    for (const char* text : bad) EXPECT_THROW(number.Integer(text), ConversionError) << text;
 }
 
 TEST(MirrorNumber, DecimalsFollowTheLocaleSeparators) {
-    struct Case {
+    const std::string huge(400, '9');  // beyond any double
+    struct Row {
         NumberFormat format;
         const char* text;
-        double value;
+        std::optional<double> value;  // nullopt: does not convert
     };
-    const Case good[] = {
+    const Row rows[] = {
         {kRussian, "13,0", 13.0},
         {kRussian, "2\u00A0000,0", 2000.0},  // Russian grouping with a no-break space
         {kRussian, "1\u00A0234\u00A0567,89", 1234567.89},
         {kRussian, "-0,5", -0.5},
         {kRussian, "7", 7.0},
         {kEnglish, "1,234.5", 1234.5},
-        {kEnglish, "2.05", 2.05},
         {NumberFormat{".", "'"}, "12'345.6", 12345.6},
+        {kRussian, "13.0", std::nullopt},  // the other locale's decimal point
+        {kRussian, "", std::nullopt},
+        {kRussian, ",", std::nullopt},
+        {kRussian, "1,2,3", std::nullopt},
+        {kRussian, "\u00A0000,0", std::nullopt},  // group separator before any digit
+        {kRussian, "1\u00A0,5", std::nullopt},    // group separator not followed by a digit
+        {kRussian, "1,000\u00A00", std::nullopt}, // grouping in the decimals
+        {kRussian, "1e5", std::nullopt},
+        {kRussian, "inf", std::nullopt},
+        {kRussian, " 5", std::nullopt},
+        {kEnglish, "5.0 V", std::nullopt},
+        {kEnglish, huge.c_str(), std::nullopt},
     };
-    for (const Case& c : good) {
-        EXPECT_DOUBLE_EQ(MirrorNumber(c.format).Float(c.text), c.value) << c.text;
-    }
-    const std::string huge(400, '9');  // beyond any double
-    const Case bad[] = {
-        {kRussian, "13.0", 0},            // the other locale's decimal point
-        {kRussian, "", 0},
-        {kRussian, ",", 0},
-        {kRussian, "1,2,3", 0},           // two decimal separators
-        {kRussian, "\u00A0000,0", 0},     // group separator before any digit
-        {kRussian, "1\u00A0,5", 0},       // group separator not followed by a digit
-        {kRussian, "1,000\u00A00", 0},    // grouping in the decimals
-        {kRussian, "1e5", 0},
-        {kRussian, "inf", 0},
-        {kRussian, "nan", 0},
-        {kRussian, " 5", 0},
-        {kEnglish, "5.0 V", 0},
-        {kEnglish, huge.c_str(), 0},
-    };
-    for (const Case& c : bad) {
-        EXPECT_THROW(MirrorNumber(c.format).Float(c.text), ConversionError) << c.text;
+    for (const Row& row : rows) {
+        if (row.value) {
+            EXPECT_DOUBLE_EQ(MirrorNumber(row.format).Float(row.text), *row.value) << row.text;
+        } else {
+            EXPECT_THROW(MirrorNumber(row.format).Float(row.text), ConversionError) << row.text;
+        }
     }
 }
 

@@ -9,19 +9,11 @@
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
 const Bytes kStart = {0x81, 0x10, 0xF1, 0x81, 0x03};                // 81 to 0x10
 const Bytes kStop = {0x81, 0x10, 0xF1, 0x82, 0x04};                 // 82 to 0x10
 const Bytes kStopLong = {0x80, 0x10, 0xF1, 0x01, 0x82, 0x04};       // 82, length byte
 const Bytes kKeys = {0x83, 0xF1, 0x10, 0xC1, 0x6B, 0x8F, 0x3F};     // C1 6B 8F
 const Bytes kStopped = {0x81, 0xF1, 0x10, 0xC2, 0x44};              // C2
-
-Bytes Join(std::initializer_list<Bytes> parts) {
-    Bytes all;
-    for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
-    return all;
-}
 
 struct Step {
     int afterMs;
@@ -56,6 +48,8 @@ TEST(ReassemblyTest, ChunksBecomeFrames) {
         {"ignition-off chunk does not refresh the partial frame's time",
          {{0, {0x81, 0x10, 0xF1}, {}}, {30, {0x00}, {}, false}, {30, {0x82, 0x04}, {}}}},
         {"long form after a stale fragment", {{0, {0x80}, {}}, {60, kStopLong, {kStopped}}}},
+        {"a frame without data is not the previous request again",
+         {{0, Join({kStart, {0x80, 0x10, 0xF1, 0x00, 0x81}}), {kKeys}}}},
     };
     for (const auto& row : rows) {
         EmulatorHarness h;
