@@ -20,10 +20,7 @@ class FakeSerDevice : public TSerDevice {
 public:
     explicit FakeSerDevice(FakeSerRecord& record) : record_(record) {}
 
-    int Open(const std::string& path) override {
-        woken_ = false;
-        return Note("Open " + path);
-    }
+    int Open(const std::string& path) override { woken_ = false; return Note("Open " + path); }
     void Close() override { Note("Close"); }
     bool IsPseudoTerminalMaster() const override { return false; }
     std::string PseudoTerminalPath() const override { return {}; }

@@ -5,41 +5,36 @@
 
 namespace {
 
+using L = TSerLineSettings;
+
 // Departures from the K-line record (10400 8N1, binary only); the K-line record itself is
 // read back from a real driver in the pseudo-terminal tests.
 TEST(TermiosFromLineSettings, FramingHandshakeAndRefusals) {
-    struct Row {
-        const char* what;
-        void (*change)(TSerLineSettings&);
-        bool accepted;
-        std::uint32_t cflag;  // bits of interest in c_cflag
-        std::uint32_t iflag;
-    } rows[] = {
-        {"rate 0 would hang the line up", [](TSerLineSettings& s) { s.BaudRate = 0; }, false, 0, 0},
-        {"4 data bits", [](TSerLineSettings& s) { s.ByteSize = 4; }, false, 0, 0},
-        {"parity beyond space", [](TSerLineSettings& s) { s.Parity = 5; }, false, 0, 0},
-        {"7 bits", [](TSerLineSettings& s) { s.ByteSize = 7; }, true, CS7, 0},
-        {"5 bits", [](TSerLineSettings& s) { s.ByteSize = 5; }, true, CS5, 0},
-        {"odd", [](TSerLineSettings& s) { s.Parity = 1; }, true, CS8 | PARENB | PARODD, 0},
-        {"even", [](TSerLineSettings& s) { s.Parity = 2; }, true, CS8 | PARENB, 0},
-        {"mark", [](TSerLineSettings& s) { s.Parity = 3; }, true, CS8 | PARENB | PARODD | CMSPAR, 0},
-        {"space", [](TSerLineSettings& s) { s.Parity = 4; }, true, CS8 | PARENB | CMSPAR, 0},
-        {"two stop bits", [](TSerLineSettings& s) { s.StopBits = 2; }, true, CS8 | CSTOPB, 0},
-        {"parity check", [](TSerLineSettings& s) { s.Parity = 2; s.Flags |= TSerLineSettings::fParity; },
-         true, CS8 | PARENB, INPCK},
-        {"CTS flow", [](TSerLineSettings& s) { s.Flags |= TSerLineSettings::fOutxCtsFlow; }, true, CS8 | CRTSCTS, 0},
-        {"RTS handshake", [](TSerLineSettings& s) { s.Flags |= TSerLineSettings::fRtsHandshake; }, true, CS8 | CRTSCTS, 0},
-        {"RTS toggle is no handshake", [](TSerLineSettings& s) { s.Flags |= TSerLineSettings::fRtsToggle; }, true, CS8, 0},
-        {"Xon/Xoff both ways, own characters", [](TSerLineSettings& s) {
-             s.Flags |= TSerLineSettings::fOutX | TSerLineSettings::fInX; s.XonChar = 0x21; s.XoffChar = 0x23; },
-         true, CS8, IXON | IXOFF},
+    // cflag: the bits of interest in c_cflag
+    struct Row { const char* what; void (*change)(L&); bool accepted; std::uint32_t cflag, iflag; } rows[] = {
+        {"rate 0 would hang the line up", [](L& s) { s.BaudRate = 0; }, false, 0, 0},
+        {"4 data bits", [](L& s) { s.ByteSize = 4; }, false, 0, 0},
+        {"parity beyond space", [](L& s) { s.Parity = 5; }, false, 0, 0},
+        {"7 bits", [](L& s) { s.ByteSize = 7; }, true, CS7, 0},
+        {"5 bits", [](L& s) { s.ByteSize = 5; }, true, CS5, 0},
+        {"odd", [](L& s) { s.Parity = 1; }, true, CS8 | PARENB | PARODD, 0},
+        {"even", [](L& s) { s.Parity = 2; }, true, CS8 | PARENB, 0},
+        {"mark", [](L& s) { s.Parity = 3; }, true, CS8 | PARENB | PARODD | CMSPAR, 0},
+        {"space", [](L& s) { s.Parity = 4; }, true, CS8 | PARENB | CMSPAR, 0},
+        {"two stop bits", [](L& s) { s.StopBits = 2; }, true, CS8 | CSTOPB, 0},
+        {"parity check", [](L& s) { s.Parity = 2; s.Flags |= L::fParity; }, true, CS8 | PARENB, INPCK},
+        {"CTS flow", [](L& s) { s.Flags |= L::fOutxCtsFlow; }, true, CS8 | CRTSCTS, 0},
+        {"RTS handshake", [](L& s) { s.Flags |= L::fRtsHandshake; }, true, CS8 | CRTSCTS, 0},
+        {"RTS toggle is no handshake", [](L& s) { s.Flags |= L::fRtsToggle; }, true, CS8, 0},
+        {"Xon/Xoff both ways, own characters",
+         [](L& s) { s.Flags |= L::fOutX | L::fInX; s.XonChar = 0x21; s.XoffChar = 0x23; }, true, CS8, IXON | IXOFF},
     };
     const std::uint32_t watched = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS;
     for (const Row& row : rows) {
-        TSerLineSettings s;
+        L s;
         s.BaudRate = 10400;
         s.ByteSize = 8;
-        s.Flags = TSerLineSettings::fBinary;
+        s.Flags = L::fBinary;
         s.XonChar = 0x11;
         s.XoffChar = 0x13;
         row.change(s);
