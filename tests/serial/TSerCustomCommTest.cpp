@@ -84,8 +84,6 @@ TEST(TSerCustomComm, LineSettingsRecordFollowsTheProperties) {
         {"defaults", [](TSerComm&) {}, {1200, 0x1, 1024, 1024, 8, 0, 0, 0x11, 0x13, 0, 0, 0}},
         {"br115200", [](TSerComm& p) { p.SetBaudrate(br115200); },
          {115200, 0x1, 1024, 1024, 8, 0, 0, 0x11, 0x13, 0, 0, 0}},
-        {"user rate selects brUser", [](TSerComm& p) { p.SetBaudrate(br9600); p.SetUserBaudrate(10400); },
-         {10400, 0x1, 1024, 1024, 8, 0, 0, 0x11, 0x13, 0, 0, 0}},
         {"br9600 clears the user rate",
          [](TSerComm& p) { p.SetUserBaudrate(10400); p.SetBaudrate(br9600); p.SetBaudrate(brUser); },
          {0, 0x1, 1024, 1024, 8, 0, 0, 0x11, 0x13, 0, 0, 0}},
