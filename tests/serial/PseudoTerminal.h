@@ -24,10 +24,7 @@ public:
         MakeRaw(slave_);
         path_ = name;
     }
-    ~PseudoTerminal() {
-        CloseMaster();
-        CloseSlave();
-    }
+    ~PseudoTerminal() { CloseMaster(); CloseSlave(); }
     PseudoTerminal(const PseudoTerminal&) = delete;
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
