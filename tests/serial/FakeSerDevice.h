@@ -2,9 +2,7 @@
 
 #include "serial/TSerDevice.h"
 
-#include <condition_variable>
 #include <map>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -15,12 +13,13 @@ struct FakeSerRecord {
     std::vector<TSerLineSettings> settingsWritten;
 };
 
-// A device with no line: it records the calls and its waits end only when woken.
+// A device with no line: it records the calls (all made on the port's thread), and its waits
+// end at once as if the port were closing, so the port's threads stop right after Open.
 class FakeSerDevice : public TSerDevice {
 public:
     explicit FakeSerDevice(FakeSerRecord& record) : record_(record) {}
 
-    int Open(const std::string& path) override { woken_ = false; return Note("Open " + path); }
+    int Open(const std::string& path) override { return Note("Open " + path); }
     void Close() override { Note("Close"); }
     bool IsPseudoTerminalMaster() const override { return false; }
     std::string PseudoTerminalPath() const override { return {}; }
@@ -37,32 +36,17 @@ public:
     std::uint32_t TakeLineErrors() override { return 0; }
     int Read(void*, int, int, int& got) override { got = 0; return Note("Read"); }
     int Write(const void*, int count, int, int& put) override { put = count; return Note("Write"); }
-    TSerWaitResult WaitReceive(int) override {
-        std::unique_lock<std::mutex> guard(lock_);
-        wake_.wait(guard, [&] { return woken_; });
-        return {wkWoken, 0};
-    }
-    bool Pause(int) override {
-        std::lock_guard<std::mutex> guard(lock_);
-        return !woken_;
-    }
-    void Wake() override {
-        std::lock_guard<std::mutex> guard(lock_);
-        woken_ = true;
-        wake_.notify_all();
-    }
+    TSerWaitResult WaitReceive(int) override { return {wkWoken, 0}; }
+    bool Pause(int) override { return false; }
+    void Wake() override {}
     std::string ErrorText(int code) const override { return "text of " + std::to_string(code); }
 
 private:
     int Note(const std::string& call) {
-        std::lock_guard<std::mutex> guard(lock_);
         record_.calls.push_back(call);
         const auto failure = record_.failures.find(call.substr(0, call.find(' ')));
         return failure == record_.failures.end() ? 0 : failure->second;
     }
 
     FakeSerRecord& record_;
-    std::mutex lock_;
-    std::condition_variable wake_;
-    bool woken_ = false;
 };
