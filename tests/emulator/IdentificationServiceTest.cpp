@@ -34,25 +34,18 @@ TEST(ReadEcuIdentification, EveryOptionSendsItsTextAtStart) {
     h.Ask({0x1A, 0x99});
     EXPECT_EQ(h.Ask({0x1A}), options[4].second);
     EXPECT_TRUE(h.Ask({0x1B, 0x9A}).empty());
-}
 
-TEST(ReadEcuIdentification, TextsAsTheOperatorLeftThem) {
-    struct Row {
-        const char* what;
-        std::string text;
-        Bytes data;
-    };
-    const Row rows[] = {
-        {"emptied", "", {0x5A, 0x9A}},
-        {"another type's ROM", "J5V03J21", {0x5A, 0x9A, 0x4A, 0x35, 0x56, 0x30, 0x33, 0x4A, 0x32, 0x31}},
-        {"Cyrillic", "Ёж Январь №5 €",
+    // The texts as the operator left them.
+    const std::pair<std::string, Bytes> texts[] = {
+        {"", {0x5A, 0x9A}},
+        {"J5V03J21", {0x5A, 0x9A, 0x4A, 0x35, 0x56, 0x30, 0x33, 0x4A, 0x32, 0x31}},  // another type's ROM
+        {"Ёж Январь №5 €",
          {0x5A, 0x9A, 0xA8, 0xE6, 0x20, 0xDF, 0xED, 0xE2, 0xE0, 0xF0, 0xFC, 0x20, 0xB9, 0x35, 0x20, 0x88}},
-        {"too long for a frame", std::string(300, 'A'), Join({{0x5A, 0x9A}, Bytes(253, 0x41)})},
+        {std::string(300, 'A'), Join({{0x5A, 0x9A}, Bytes(253, 0x41)})},  // too long for a frame
     };
-    for (const Row& row : rows) {
-        EmulatorHarness h;
-        h.env.idents[IdentField::RomVersion] = row.text;
-        EXPECT_EQ(Data(h.Ask({0x1A, 0x9A})), row.data) << row.what;
+    for (const auto& [text, data] : texts) {
+        h.env.idents[IdentField::RomVersion] = text;
+        EXPECT_EQ(Data(h.Ask({0x1A, 0x9A})), data) << text;
     }
 }
 

@@ -119,7 +119,6 @@ TEST(LocalIdentifierServices, FramesForTheWorkedExampleInputs) {
         {V::b17, 0x10, {0x21, 0x03}, refused},  // rather than an empty frame
         {V::BMP, 0x11, {0x21, 0x03}, {}},
         {V::Ja5, 0x10, {0x21, 0x04}, {}},
-        {V::Ja5, 0x10, {0x21, 0x00}, {}},
     };
     EmulatorHarness h;
     SetMirrors(h.env, kAtIdle);
