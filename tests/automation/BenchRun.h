@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -22,22 +21,21 @@ public:
         options.pty = true;
         options.echo = echo;
         options.ptyLink = dir_.filePath(QStringLiteral("kline"));
-        options.control = QStringLiteral("unix:") + dir_.filePath(QStringLiteral("control.sock"));
+        options.control = QStringLiteral("unix:") + ControlPath();
         options.hidden = true;
         options.trace = TracePath();
-        session_ = std::make_unique<BenchSession>(
-            options, [this](const QString& line) { messages << line; }, [this] { ++quits; });
+        session_ = std::make_unique<BenchSession>(options, [this](const QString& line) { messages << line; });
         QString error;
         started_ = session_->Start(
             &error, std::make_unique<IniSettingsStore>(dir_.filePath(QStringLiteral("settings.ini"))));
         EXPECT_TRUE(started_) << error.toStdString();
         if (started_) {
-            control = LineClient::Local(dir_.filePath(QStringLiteral("control.sock")));
+            control = LineClient::Local(ControlPath());
         }
     }
 
     bool Started() const { return started_; }
-    BenchSession& Session() { return *session_; }
+    QString ControlPath() const { return dir_.filePath(QStringLiteral("control.sock")); }
     QString TesterPort() const { return dir_.filePath(QStringLiteral("kline")); }
     QString TracePath() const { return dir_.filePath(QStringLiteral("trace.txt")); }
 
@@ -81,7 +79,6 @@ public:
 
     std::unique_ptr<LineClient> control;
     QStringList messages;
-    int quits = 0;
 
 private:
     QTemporaryDir dir_;

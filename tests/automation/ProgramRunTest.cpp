@@ -1,6 +1,8 @@
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -8,13 +10,15 @@
 
 namespace {
 
-// The program itself, started as an unattended bench would start it.
+// The program itself, started as an unattended bench would start it, with its settings in a
+// folder of its own.
 class ProgramRunTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());  // Qt would warn on standard error
         env.remove(QStringLiteral("DISPLAY"));
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));  // --hidden picks the offscreen platform
         program.setProcessEnvironment(env);
@@ -24,26 +28,32 @@ protected:
         program.start(QStringLiteral(VORTA_TESTER_PATH), args);
         ASSERT_TRUE(program.waitForStarted(5000));
     }
+    void Stop() {
+        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+        ASSERT_TRUE(program.waitForFinished(20000));
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.exitCode(), 0);
+    }
 
-    QString Link() const { return dir.filePath(QStringLiteral("kline")); }
-    QString Socket() const { return dir.filePath(QStringLiteral("control.sock")); }
+    QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
 
     QTemporaryDir dir;
     QProcess program;
 };
 
 TEST_F(ProgramRunTest, HiddenOnAVirtualPortUntilQuit) {
-    Start({"--hidden", "--port", "pty", "--pty-link", Link(), "--control", "unix:" + Socket()});
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/pts/nonexistent"), Path("kline")));  // left by an earlier run
+    Start({"--hidden", "--port", "pty", "--pty-link", Path("kline"), "--control", "unix:" + Path("control.sock")});
     ASSERT_TRUE(QTest::qWaitFor([&] { return program.canReadLine(); }, 20000)) << program.readAllStandardError().toStdString();
     const QString pty = QString::fromLocal8Bit(program.readLine()).trimmed();
     EXPECT_TRUE(pty.startsWith(QLatin1String("/dev/pts/"))) << pty.toStdString();
-    EXPECT_EQ(QFileInfo(Link()).symLinkTarget(), pty);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(Socket()); }, 5000));
+    EXPECT_EQ(QFileInfo(Path("kline")).symLinkTarget(), pty);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(Path("control.sock")); }, 5000));
 
-    auto control = LineClient::Local(Socket());
+    auto control = LineClient::Local(Path("control.sock"));
     EXPECT_EQ(control->Ask("click ignition"), "OK");
     QProcess tester;
-    tester.start(QStringLiteral(KLINE_TESTER_PATH), {Link(), "--to", "10", "81"});
+    tester.start(QStringLiteral(KLINE_TESTER_PATH), {Path("kline"), "--to", "10", "81"});
     ASSERT_TRUE(tester.waitForFinished(20000));
     EXPECT_EQ(tester.exitCode(), 0) << tester.readAll().toStdString();
 
@@ -51,20 +61,35 @@ TEST_F(ProgramRunTest, HiddenOnAVirtualPortUntilQuit) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return program.state() == QProcess::NotRunning; }, 20000));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0);
-    EXPECT_FALSE(QFileInfo(Link()).isSymLink());  // removed at exit
+    EXPECT_FALSE(QFileInfo(Path("kline")).isSymLink());  // removed at exit
+    const QByteArray err = program.readAllStandardError();
+    EXPECT_TRUE(err.isEmpty()) << err.toStdString();
 }
 
 TEST_F(ProgramRunTest, StopSignalStillRemovesTheLink) {
-    Start({"--hidden", "--port", "pty", "--pty-link", Link()});
+    Start({"--hidden", "--port", "pty", "--pty-link", Path("kline")});
     ASSERT_TRUE(QTest::qWaitFor([&] { return program.canReadLine(); }, 20000));
-    ASSERT_TRUE(QFileInfo(Link()).isSymLink());
-    ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
-    ASSERT_TRUE(program.waitForFinished(20000));
-    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
-    EXPECT_FALSE(QFileInfo(Link()).isSymLink());
+    ASSERT_TRUE(QFileInfo(Path("kline")).isSymLink());
+    Stop();
+    EXPECT_FALSE(QFileInfo(Path("kline")).isSymLink());
+}
+
+TEST_F(ProgramRunTest, HiddenPortErrorIsOneLineAndTheRunGoesOn) {
+    Start({"--hidden", "--port", Path("no-such-tty")});
+    QByteArray err;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return (err += program.readAllStandardError()).endsWith('\n'); }, 20000));
+    EXPECT_EQ(program.state(), QProcess::Running);
+    Stop();
+    err += program.readAllStandardError();
+    EXPECT_EQ(err.count('\n'), 1) << err.toStdString();
+    EXPECT_TRUE(err.contains("no-such-tty")) << err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(Path("config")));  // the port given stores nothing
 }
 
 TEST_F(ProgramRunTest, RefusedStartsSayWhyAndEndAtOnce) {
+    QFile plain(Path("taken"));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
     struct Row {
         QStringList args;
         int exitCode;
@@ -72,6 +97,9 @@ TEST_F(ProgramRunTest, RefusedStartsSayWhyAndEndAtOnce) {
     };
     const Row rows[] = {
         {{"--hidden", "--port", "pty", "--control", "192.168.1.1:5555"}, 1, "only loopback addresses"},
+        {{"--hidden", "--port", "pty", "--control", "example.org:5555"}, 1, "only loopback addresses"},
+        {{"--hidden", "--port", "pty", "--trace", Path("none/trace.txt")}, 1, "cannot open trace file"},
+        {{"--hidden", "--port", "pty", "--pty-link", Path("taken")}, 1, "a file of that name exists"},
         {{"--pty-link", "/tmp/x"}, 2, "goes with '--port pty'"},
         {{"--frobnicate"}, 2, "Unknown option"},
     };
@@ -81,6 +109,7 @@ TEST_F(ProgramRunTest, RefusedStartsSayWhyAndEndAtOnce) {
         EXPECT_EQ(program.exitCode(), row.exitCode) << row.says;
         EXPECT_TRUE(program.readAllStandardError().contains(row.says)) << row.says;
     }
+    EXPECT_TRUE(QFileInfo(Path("taken")).isFile());  // the plain file was left alone
     Start({"--version"});
     ASSERT_TRUE(program.waitForFinished(20000));
     EXPECT_EQ(program.readAllStandardOutput().trimmed(), "vorta-tester 1.6");

@@ -7,34 +7,32 @@
 #include <stdexcept>
 #include <vector>
 
+#include "QtPrinters.h"
+
 namespace {
 
-std::vector<std::uint8_t> V(std::initializer_list<int> values) {
-    return std::vector<std::uint8_t>(values.begin(), values.end());
-}
+using Bytes = std::vector<std::uint8_t>;
 
+// The tap on a port that records what is written, tracing into a temporary file on a clock
+// that counts calls. kline-tester shows each fault on the running program; these are the
+// trace's content, the queue of delayed replies and errors no handler can catch.
 class BenchLinkTapTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        tracePath = dir.filePath(QStringLiteral("trace.txt"));
+    void OpenTrace() {
+        QString error;
+        ASSERT_TRUE(tap.OpenTrace(tracePath, &error, [this] { return ++clock; })) << error.toStdString();
     }
-
     QStringList TraceLines() {
         QFile file(tracePath);
         EXPECT_TRUE(file.open(QIODevice::ReadOnly));
         return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     }
-
-    void OpenTrace() {
-        QString error;
-        ASSERT_TRUE(tap.OpenTrace(tracePath, &error, [this] { return ++clock; })) << error.toStdString();
-    }
+    bool Out(const Bytes& frame) { return tap.FrameOut(frame.data(), static_cast<int>(frame.size())); }
 
     QTemporaryDir dir;
-    QString tracePath;
+    QString tracePath = dir.filePath(QStringLiteral("trace.txt"));
     std::int64_t clock = 1000;
-    std::vector<std::vector<std::uint8_t>> port;
+    std::vector<Bytes> port;
     QStringList errors;
     bool failWrites = false;
     BenchLinkTap tap{[this](const std::uint8_t* b, int n) {
@@ -42,45 +40,50 @@ protected:
                          port.emplace_back(b, b + n);
                      },
                      [this](const QString& m) { errors << m; }};
-    // 82 10 F1 21 01 A5: read live data block
-    const std::vector<std::uint8_t> request = V({0x82, 0x10, 0xF1, 0x21, 0x01, 0xA5});
-    // 81 F1 10 7E 00: TesterPresent reply
-    const std::vector<std::uint8_t> reply = V({0x81, 0xF1, 0x10, 0x7E, 0x00});
+    const Bytes startReply = {0x83, 0xF1, 0x10, 0xC1, 0x6B, 0x8F, 0x3F};  // StartCommunication reply
+    const Bytes presentReply = {0x81, 0xF1, 0x10, 0x7E, 0x00};              // TesterPresent reply
 };
 
-TEST_F(BenchLinkTapTest, TracesChunksInAndFramesOut) {
+TEST_F(BenchLinkTapTest, TraceIsAppendedAndShowsWhatReallyLeaves) {
+    QFile earlier(tracePath);
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+    earlier.write("17 RX 00\n");
+    earlier.close();
     OpenTrace();
+    const Bytes request = {0x82, 0x10, 0xF1, 0x21, 0x01, 0xA5};  // read live data block
     tap.ChunkRead(request.data(), static_cast<int>(request.size()));
-    EXPECT_FALSE(tap.FrameOut(reply.data(), static_cast<int>(reply.size())));
-    EXPECT_EQ(TraceLines(), (QStringList{"1001 RX 82 10 F1 21 01 A5", "1002 TX 81 F1 10 7E 00"}));
-}
-
-TEST_F(BenchLinkTapTest, TraceIsAppendedToAnEarlierRun) {
-    {
-        QFile file(tracePath);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write("17 RX 00\n");
-    }
-    OpenTrace();
-    tap.ChunkRead(request.data(), 1);
-    EXPECT_EQ(TraceLines(), (QStringList{"17 RX 00", "1001 RX 82"}));
-}
-
-TEST_F(BenchLinkTapTest, TraceShowsWhatReallyLeaves) {
-    OpenTrace();
+    EXPECT_FALSE(Out(presentReply));  // no fault: the console writes it
     tap.Faults().SetFault(ReplyFaultMode::Silent);
-    EXPECT_TRUE(tap.FrameOut(reply.data(), static_cast<int>(reply.size())));
+    EXPECT_TRUE(Out(presentReply));
     tap.Faults().SetFault(ReplyFaultMode::BadChecksum);
-    EXPECT_TRUE(tap.FrameOut(reply.data(), static_cast<int>(reply.size())));
-    // 81 F1 10 7E 01: the checksum off by one, as written to the port
-    EXPECT_EQ(port, std::vector<std::vector<std::uint8_t>>{V({0x81, 0xF1, 0x10, 0x7E, 0x01})});
-    EXPECT_EQ(TraceLines(), QStringList{"1001 TX 81 F1 10 7E 01"});
+    EXPECT_TRUE(Out(startReply));
+    EXPECT_TRUE(Out({0x81, 0xF1, 0x10, 0x7E, 0xFF}));
+    // 83 … 40: checksum 3F + 1; 81 F1 10 7E 00: a checksum of FF wraps to 00
+    EXPECT_EQ(port, (std::vector<Bytes>{{0x83, 0xF1, 0x10, 0xC1, 0x6B, 0x8F, 0x40}, presentReply}));
+    EXPECT_EQ(TraceLines(), (QStringList{"17 RX 00", "1001 RX 82 10 F1 21 01 A5", "1002 TX 81 F1 10 7E 00",
+                                         "1003 TX 83 F1 10 C1 6B 8F 40", "1004 TX 81 F1 10 7E 00"}));
+}
+
+TEST_F(BenchLinkTapTest, DelayedRepliesKeepTheirOrderWithoutBlocking) {
+    ReplyFaults& faults = tap.Faults();
+    faults.SetFault(ReplyFaultMode::Delay, 300);
+    EXPECT_TRUE(Out(startReply));
+    EXPECT_EQ(faults.PendingFrames(), 1);  // handed back at once, nothing written yet
+    faults.SetFault(ReplyFaultMode::Delay, 0);
+    Out(presentReply);
+    faults.SetFault(ReplyFaultMode::None);
+    const Bytes stopReply = {0x81, 0xF1, 0x10, 0xC2, 0x44};
+    EXPECT_TRUE(Out(stopReply));  // queues behind the waiting ones
+    EXPECT_TRUE(port.empty());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return port.size() == 3; }, 5000));
+    EXPECT_EQ(port, (std::vector<Bytes>{startReply, presentReply, stopReply}));
+    EXPECT_FALSE(Out(startReply));  // queue empty again: back to the caller
 }
 
 TEST_F(BenchLinkTapTest, PortErrorOfADelayedReplyIsReportedNotThrown) {
     tap.Faults().SetFault(ReplyFaultMode::Delay, 0);
     failWrites = true;
-    EXPECT_TRUE(tap.FrameOut(reply.data(), static_cast<int>(reply.size())));
+    EXPECT_TRUE(Out(presentReply));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !errors.isEmpty(); }, 5000));
     EXPECT_EQ(errors, QStringList{"Write error (5), I/O error"});
 }

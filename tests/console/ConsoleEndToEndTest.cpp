@@ -9,26 +9,28 @@
 #include <gtest/gtest.h>
 
 #include "PtyTester.h"
-#include "console/IniSettingsStore.h"
 #include "QtPrinters.h"
+#include "console/IniSettingsStore.h"
+#include "console/ParameterControls.h"
 #include "console/TForm1.h"
 #include "console/TripCheckPanel.h"
 #include "widgets/TUiColBitBtn.h"
 #include "widgets/TUiDial.h"
 #include "widgets/TUiLED.h"
-#include "widgets/TUiVSlider.h"
 #include "widgets/TUiValueInd.h"
 
 namespace {
 
 using Bytes = PtyTester::Bytes;
 
-// The whole program on the offscreen platform with its port on a pseudo-terminal, a store
-// in a temporary folder, messages caught, and a trip-check clock the test moves.
+// The whole program on the offscreen platform in a Russian locale, its port on a
+// pseudo-terminal, a store in a temporary folder, messages caught, and a trip-check clock
+// the test moves.
 class ConsoleEndToEnd : public ::testing::Test {
 protected:
     void SetUp() override { QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); }
     void TearDown() override {
+        EXPECT_TRUE(messages_.isEmpty()) << messages_.join("; ").toStdString();
         form_.reset();
         QLocale::setDefault(QLocale::c());
     }
@@ -53,15 +55,16 @@ protected:
     }
     void Tab(int index) { Find<QTabWidget>("PageControl1")->setCurrentIndex(index); }
     void Press(const char* name) { QTest::mouseClick(Find<QWidget>(name), Qt::LeftButton); }
+    void Set(const char* control, float value) { Find<TUiAnalogCControl>(control)->SetValue(value); }
     void Keys(const char* control, Qt::Key key, int times) {
         auto* w = Find<QWidget>(control);
         w->setFocus();
-        for (int i = 0; i < times; ++i) {
-            QTest::keyClick(w, key);
-        }
+        for (int i = 0; i < times; ++i) QTest::keyClick(w, key);
     }
     QString Text(const char* edit) { return Find<QLineEdit>(edit)->text(); }
     bool Lit(const char* lamp) { return Find<TUiLED>(lamp)->Checked(); }
+    bool Down(const char* button) { return Find<TUiColBitBtn>(button)->Checked(); }
+    bool Marked(const char* type) { return Find<QToolButton>(type)->property("marked").toBool(); }
     QTimer* Timer(const char* name) { return Find<QTimer>(name); }
     void StartCommunication() {
         // 83 F1 10 C1 6B 8F 3F: communication started, keys 6B 8F
@@ -77,19 +80,42 @@ protected:
 
 TEST_F(ConsoleEndToEnd, StartsWithDefaultsAndMirrorsInTheUserLocale) {
     Start();
-    EXPECT_TRUE(messages_.isEmpty()) << messages_.join("; ").toStdString();
     const std::pair<const char*, const char*> mirrors[] = {
-        {"Edit9", "0"},      {"Edit10", "20"},  {"Edit11", "0"},  {"Edit12", "0"},    {"Edit13", "0"},  {"Edit14", "0,0"},
-        {"Edit15", "0,0"},   {"Edit16", "11,4"}, {"Edit18", "0"}, {"Edit24", "0,00"}, {"Edit1", "0,0"}, {"Edit2", "V5V13J02"},
+        {"Edit9", "0"},    {"Edit10", "20"},   {"Edit11", "0"}, {"Edit12", "0"},    {"Edit13", "0"},  {"Edit14", "0,0"},
+        {"Edit15", "0,0"}, {"Edit16", "11,4"}, {"Edit18", "0"}, {"Edit24", "0,00"}, {"Edit1", "0,0"}, {"Edit2", "V5V13J02"},
     };
     for (const auto& [edit, text] : mirrors) {
         EXPECT_EQ(Text(edit), QString::fromUtf8(text)) << edit;
     }
-    EXPECT_EQ(Find<TUiDial>("UiDial4")->Value(), 0.0f);
-    EXPECT_TRUE(Find<QToolButton>("Ja5")->property("marked").toBool());
-    EXPECT_FALSE(Find<QToolButton>("B1")->property("marked").toBool());
+    EXPECT_TRUE(Marked("Ja5"));
+    EXPECT_FALSE(Marked("B1"));
     EXPECT_EQ(form_->windowTitle(), QStringLiteral("Тестер БК \"ВОРТА\" ЛОРН-7 Веролин"));
     EXPECT_EQ(form_->size(), QSize(781, 639));
+}
+
+TEST_F(ConsoleEndToEnd, MirrorsAndConsumptionFollowTheControls) {
+    Start();
+    const QString nbsp(QChar(0x00A0));
+    struct Row {
+        float speed, fuel;
+        QString edit9, edit14, edit1;
+        float dial4;
+    };
+    const Row rows[] = {
+        {50, 5.0f, "50", "5,0", "10,0", 10.0f},
+        {2, 40, "2", "40,0", "2" + nbsp + "000,0", 40.0f},  // the dial stops at 40, the mirror does not
+        {0.25f, 40, "0", "40,0", "0,0", 0.0f},               // one grid step of speed counts as 0
+        {2.5f, 1.0f, "2", "1,0", "50,0", 40.0f},              // halves go to the even neighbour
+        {3.5f, 1.0f, "4", "1,0", "25,0", 25.0f},
+    };
+    for (const Row& r : rows) {
+        Set("UiDial1", r.speed);
+        Set("UiVSlider5", r.fuel);
+        EXPECT_EQ(Text("Edit9"), r.edit9) << r.speed;
+        EXPECT_EQ(Text("Edit14"), r.edit14) << r.fuel;
+        EXPECT_EQ(Text("Edit1"), r.edit1) << r.speed << " " << r.fuel;
+        EXPECT_NEAR(Find<TUiDial>("UiDial4")->Value(), r.dial4, 0.05f);
+    }
 }
 
 TEST_F(ConsoleEndToEnd, LiveBlockAfterIgnitionAndEngineStart) {
@@ -103,10 +129,13 @@ TEST_F(ConsoleEndToEnd, LiveBlockAfterIgnitionAndEngineStart) {
     Press("UiColBitBtn2");
     EXPECT_EQ(Text("Edit13"), "61");
     Press("UiColBitBtn1");
-    EXPECT_TRUE(Find<TUiColBitBtn>("UiColBitBtn3")->Checked());
-    EXPECT_TRUE(Find<TUiColBitBtn>("UiColBitBtn4")->Checked());
-    EXPECT_EQ(Text("Edit14"), "0,7");
-    EXPECT_EQ(Text("Edit16"), "13,0");
+    EXPECT_TRUE(Down("UiColBitBtn3"));
+    EXPECT_TRUE(Down("UiColBitBtn4"));
+    const std::pair<const char*, const char*> presets[] = {{"Edit11", "900"}, {"Edit15", "9,5"}, {"Edit16", "13,0"},
+                                                           {"Edit18", "900"}, {"Edit14", "0,7"}, {"Edit24", "2,00"}};
+    for (const auto& [edit, text] : presets) {
+        EXPECT_EQ(Text(edit), QString::fromUtf8(text)) << edit;
+    }
     StartCommunication();
     // A2 F1 10 61 01 …: the Ja5 block with N 900, A 61, Q 0.7, M 9.5, U 13.0, I 900, J 2.00
     const Bytes expected = {0xA2, 0xF1, 0x10, 0x61, 0x01, 0x08, 0x35, 0x02, 0x00, 0x00, 0x20, 0x08, 0x02, 0x3C, 0x00,
@@ -116,6 +145,14 @@ TEST_F(ConsoleEndToEnd, LiveBlockAfterIgnitionAndEngineStart) {
     EXPECT_TRUE(Lit("UiLED2"));
     // 81 F1 10 7E 00: TesterPresent answered
     EXPECT_EQ(tester_.Exchange({0x81, 0x10, 0xF1, 0x3E, 0xD0}), Bytes({0x81, 0xF1, 0x10, 0x7E, 0x00}));
+    Set("UiDial1", 10);
+    EXPECT_EQ(Text("Edit1"), "6,8");  // consumption uses the control's 0.68, not the mirror's 0.7
+    Press("UiColBitBtn4");            // engine stopped from the tester tab: the ignition stays
+    EXPECT_FALSE(Down("UiColBitBtn1"));
+    EXPECT_TRUE(Down("UiColBitBtn3"));
+    EXPECT_EQ(Text("Edit11"), "0");
+    EXPECT_EQ(Text("Edit16"), "11,4");
+    EXPECT_TRUE(form_->Parameters().IgnitionOn());
 }
 
 TEST_F(ConsoleEndToEnd, ControllerTypeSwitchMovesTheAddressAndRomVersion) {
@@ -125,8 +162,8 @@ TEST_F(ConsoleEndToEnd, ControllerTypeSwitchMovesTheAddressAndRomVersion) {
     Find<QLineEdit>("Edit2")->setText("EDITED");
     Press("BMP");
     EXPECT_EQ(Text("Edit2"), "M7V03N02");
-    EXPECT_TRUE(Find<QToolButton>("BMP")->property("marked").toBool());
-    EXPECT_FALSE(Find<QToolButton>("Ja5")->property("marked").toBool());
+    EXPECT_TRUE(Marked("BMP"));
+    EXPECT_FALSE(Marked("Ja5"));
     // Still communicating: 3E to 0x11 is answered at once (81 F1 11 7E 01), 3E to 0x10 not.
     EXPECT_EQ(tester_.Exchange({0x81, 0x11, 0xF1, 0x3E, 0xD1}), Bytes({0x81, 0xF1, 0x11, 0x7E, 0x01}));
     tester_.Send({0x81, 0x10, 0xF1, 0x3E, 0xD0});
@@ -187,7 +224,6 @@ TEST_F(ConsoleEndToEnd, TripCheckSixtySecondsOnTheInjectedClock) {
     Keys("UiVSlider5", Qt::Key_PageUp, 15);  // 15 × 10 digits × 0.04 l/h = 6 l/h
     ASSERT_EQ(Text("Edit9"), "60");
     ASSERT_EQ(Text("Edit14"), "6,0");
-    EXPECT_EQ(Text("Edit1"), "10,0");
     Press("UiColBitBtn2");
     Press("UiColBitBtn7");
     EXPECT_EQ(Text("Vremy"), "0.0.0");
@@ -209,7 +245,7 @@ TEST_F(ConsoleEndToEnd, IgnitionOffStopsTheCheckFromTabOneOnly) {
     Press("UiColBitBtn11");
     Tab(1);
     Press("UiColBitBtn3");  // off from the tester tab: everything keeps running
-    EXPECT_FALSE(Find<TUiColBitBtn>("UiColBitBtn2")->Checked());
+    EXPECT_FALSE(Down("UiColBitBtn2"));
     for (const char* t : {"Timer3", "Timer4", "Timer5"}) {
         EXPECT_TRUE(Timer(t)->isActive()) << t;
     }
@@ -219,29 +255,33 @@ TEST_F(ConsoleEndToEnd, IgnitionOffStopsTheCheckFromTabOneOnly) {
     for (const char* t : {"Timer3", "Timer4", "Timer5"}) {
         EXPECT_FALSE(Timer(t)->isActive()) << t;
     }
-    EXPECT_TRUE(Find<TUiColBitBtn>("UiColBitBtn7")->Checked());
+    EXPECT_TRUE(Down("UiColBitBtn7"));
     EXPECT_TRUE(form_->TripCheckControls().TripCheckRunning());
     EXPECT_EQ(Text("Edit13"), "0");
+}
+
+TEST_F(ConsoleEndToEnd, CurveStandsStillWithoutIgnitionAndDrivesSpeedWithIt) {
+    Start();
+    TripCheckPanel& trip = form_->TripCheckControls();
+    Press("UiColBitBtn11");
+    trip.Timer5Timer();
+    EXPECT_EQ(trip.CurveTick(), 0);
+    Press("UiColBitBtn1");  // the engine started from ignition off turns the ignition on
+    EXPECT_TRUE(Down("UiColBitBtn2"));
+    for (int i = 0; i < 10; ++i) trip.Timer5Timer();
+    EXPECT_EQ(trip.CurveTick(), 10);
+    EXPECT_EQ(Text("Edit9"), "10");
+    EXPECT_EQ(Text("Edit14"), "20,0");
+    Press("UiColBitBtn11");  // stopping the curve sets it back
+    EXPECT_EQ(trip.CurveTick(), 0);
 }
 
 TEST_F(ConsoleEndToEnd, BadStoredPercentageIsReportedAndStartUpGoesOn) {
     Start("Pogr=abc\n");
     EXPECT_EQ(messages_, QStringList({"'abc' is not a valid integer value"}));
+    messages_.clear();
     Press("UiColBitBtn2");
     StartCommunication();  // the port was opened all the same
-}
-
-TEST(ConsoleStartUp, UnopenablePortIsReportedAndTheWindowStillOpens) {
-    QTemporaryDir dir;
-    QStringList messages;
-    ConsoleOptions options;
-    options.messageSink = [&](const QString& m) { messages << m; };
-    options.portOverride = dir.filePath(QStringLiteral("no-such-tty"));
-    TForm1 form(options, std::make_unique<IniSettingsStore>(dir.filePath(QStringLiteral("s.ini"))));
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].contains("no-such-tty")) << messages[0].toStdString();
-    EXPECT_EQ(form.findChild<QLineEdit*>("Edit16")->text(), QLocale().toString(11.4, 'f', 1));
-    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("s.ini"))));  // the override stores nothing
 }
 
 }  // namespace

@@ -1,38 +1,80 @@
 #pragma once
 
-#include <QByteArray>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QString>
 #include <cstdint>
+#include <poll.h>
+#include <pty.h>
+#include <stdexcept>
+#include <termios.h>
+#include <unistd.h>
 #include <vector>
 
+#include "emulator/KwpFrame.h"
+
 // The tester's end of a pseudo-terminal: the program opens DevicePath() as its port, the
-// test writes requests to the master side (raw mode) and reads the replies byte for byte,
-// running the Qt event loop meanwhile so the port's events reach the main thread.
+// test writes requests to the master side (raw mode) and reads the replies, running the Qt
+// event loop meanwhile so the port's events reach the main thread.
 class PtyTester {
 public:
     using Bytes = std::vector<std::uint8_t>;
 
-    PtyTester();
-    ~PtyTester();
+    PtyTester() {
+        char name[256] = {};
+        if (openpty(&master_, &slave_, name, nullptr, nullptr) != 0) throw std::runtime_error("openpty failed");
+        termios raw{};
+        tcgetattr(master_, &raw);
+        cfmakeraw(&raw);
+        tcsetattr(master_, TCSANOW, &raw);
+        path_ = QString::fromLocal8Bit(name);
+    }
+    ~PtyTester() {
+        close(slave_);
+        close(master_);
+    }
     PtyTester(const PtyTester&) = delete;
     PtyTester& operator=(const PtyTester&) = delete;
 
     QString DevicePath() const { return path_; }
 
-    void Send(const Bytes& bytes);
-    // One whole reply frame (its length taken from its header), or what arrived when
-    // timeoutMs passed without one.
-    Bytes ReadFrame(int timeoutMs = 2000);
-    // Everything that arrives within the given time (for "no answer").
-    Bytes Collect(int ms);
-    // Sends a request and reads the one frame that answers it.
+    void Send(const Bytes& bytes) {
+        if (write(master_, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
+            throw std::runtime_error("write to pty failed");
+        }
+    }
+    // Everything that arrives within ms (for "no answer").
+    Bytes Collect(int ms) { return Read(ms, false); }
+    // Sends a request and reads the one frame that answers it, or what came within 2 s.
     Bytes Exchange(const Bytes& request) {
         Send(request);
-        return ReadFrame();
+        return Read(2000, true);
     }
 
 private:
-    bool ReadAvailable(int waitMs);
+    Bytes Read(int ms, bool oneFrame) {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < ms) {
+            if (oneFrame && !pending_.empty()) {
+                const FrameSize size = ExpectedFrameSize(pending_.data(), pending_.size());
+                if (size.status == FrameSize::Status::Known && pending_.size() >= size.bytes) {
+                    const auto end = pending_.begin() + static_cast<std::ptrdiff_t>(size.bytes);
+                    Bytes frame(pending_.begin(), end);
+                    pending_.erase(pending_.begin(), end);
+                    return frame;
+                }
+            }
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            pollfd p{master_, POLLIN, 0};
+            std::uint8_t buffer[512];
+            const ssize_t n = poll(&p, 1, 2) > 0 ? read(master_, buffer, sizeof buffer) : 0;
+            if (n > 0) pending_.insert(pending_.end(), buffer, buffer + n);
+        }
+        Bytes all;
+        all.swap(pending_);
+        return all;
+    }
 
     int master_ = -1;
     int slave_ = -1;

@@ -7,97 +7,68 @@
 
 namespace {
 
-// A check on a clock that the test moves by hand.
-struct ClockedCheck {
-    std::int64_t now = 5'000'000;  // any start: only differences count
-    TripCheck check{[this] { return now; }};
-
-    std::optional<TripReading> TickAfter(std::int64_t ms, const TripInputs& in) {
-        now += ms;
-        return check.Tick(in);
-    }
-};
-
-TripInputs Driving(long long speed, double fuel) {
+TripInputs Driving(long long speed, double fuel, bool ignition = true) {
     TripInputs in;
-    in.ignitionOn = true;
+    in.ignitionOn = ignition;
     in.speedKmh = speed;
     in.fuelFlowLh = fuel;
     return in;
 }
 
+TripInputs Fluctuating(bool enabled, int speedDeviation, int fuelDeviation) {
+    TripInputs in = Driving(101, 5.0);
+    in.fluctuationEnabled = enabled;
+    in.speedDeviationPercent = speedDeviation;
+    in.fuelDeviationPercent = fuelDeviation;
+    return in;
+}
+
 }  // namespace
 
-TEST(TripCheck, SixtySecondsAtSixtyKmh) {
-    ClockedCheck c;
-    c.check.Start();
-    std::optional<TripReading> r;
-    for (int i = 0; i < 600; ++i) {
-        r = c.TickAfter(100, Driving(60, 6.0));
-    }
-    ASSERT_TRUE(r);
-    EXPECT_NEAR(r->distanceKm, 1.0, 1e-9);
-    EXPECT_NEAR(r->fuelL, 0.1, 1e-9);
-    EXPECT_NEAR(*r->averageSpeedKmh, 60.0, 1e-9);
-    EXPECT_NEAR(*r->averageConsumption, 10.0, 1e-9);
-    EXPECT_EQ(TripCheck::ElapsedText(r->elapsedMs), "0:01:00");
-}
-
-TEST(TripCheck, CountsOnlyWhileRunningWithIgnitionAndCatchesUpAfterAPause) {
-    ClockedCheck c;
-    EXPECT_FALSE(c.TickAfter(100, Driving(60, 6.0)));  // not started
-    c.check.Start();
-    TripInputs off = Driving(60, 6.0);
-    off.ignitionOn = false;
-    EXPECT_FALSE(c.TickAfter(30'000, off));
-    // The 30 s pause and this 30 s count at this tick, with the speed read now.
-    const auto r = c.TickAfter(30'000, Driving(120, 6.0));
-    ASSERT_TRUE(r);
-    EXPECT_NEAR(r->distanceKm, 2.0, 1e-9);
-    c.check.Stop();
-    EXPECT_FALSE(c.TickAfter(100, Driving(60, 6.0)));
-}
-
-TEST(TripCheck, StandingStillKeepsAverageConsumptionOpenWhileFuelAccumulates) {
-    ClockedCheck c;
-    c.check.Start();
-    const auto r = c.TickAfter(36'000, Driving(0, 1.0));
-    ASSERT_TRUE(r);
-    EXPECT_NEAR(r->fuelL, 0.01, 1e-12);
-    EXPECT_FALSE(r->averageConsumption.has_value());
-    EXPECT_EQ(*r->averageSpeedKmh, 0.0);
-}
-
-TEST(TripCheck, NoTimeElapsedGivesNoAverageSpeed) {
-    ClockedCheck c;
-    c.check.Start();
-    const auto r = c.TickAfter(0, Driving(60, 6.0));
-    ASSERT_TRUE(r);
-    EXPECT_FALSE(r->averageSpeedKmh.has_value());
-}
-
-TEST(TripCheck, DeviationsApplyOnlyWithFluctuationOn) {
+// The minute at 60 km/h runs end to end on the window; these are the other paths of a tick.
+TEST(TripCheck, TicksCountFromThePreviousCountedTick) {
+    struct Reading {
+        double distance, fuel;
+        std::optional<double> speed, consumption;
+    };
     struct Row {
-        bool enabled;
-        int speedDev, fuelDev;
-        double distance, fuel;  // after one hour at 101 km/h and 5 l/h
+        const char* what;
+        bool started;
+        std::vector<std::pair<std::int64_t, TripInputs>> ticks;  // ms since the previous tick
+        std::optional<Reading> last;
     };
     const Row rows[] = {
-        {false, 3, -2, 101.0, 5.0},
-        {true, 3, -2, 101.0 + 3.03, 4.9},  // 101 × 3 / 100 is not rounded
-        {true, 0, 0, 101.0, 5.0},
+        {"not started", false, {{100, Driving(60, 6.0)}}, {}},
+        {"ignition off", true, {{30'000, Driving(60, 6.0, false)}}, {}},
+        // the 30 s pause and the next 30 s count at one tick, with the speed read then
+        {"pause caught up", true, {{30'000, Driving(60, 6.0, false)}, {30'000, Driving(120, 6.0)}}, Reading{2.0, 0.1, 120.0, 5.0}},
+        {"standing still", true, {{36'000, Driving(0, 1.0)}}, Reading{0.0, 0.01, 0.0, {}}},
+        {"no time passed", true, {{0, Driving(60, 6.0)}}, Reading{0.0, 0.0, {}, {}}},
+        {"deviations off", true, {{3'600'000, Fluctuating(false, 3, -2)}}, Reading{101.0, 5.0, 101.0, 5.0 / 101.0 * 100}},
+        // 101 × 3 / 100 is not rounded
+        {"deviations on", true, {{3'600'000, Fluctuating(true, 3, -2)}}, Reading{104.03, 4.9, 104.03, 4.9 / 104.03 * 100}},
     };
     for (const Row& row : rows) {
-        ClockedCheck c;
-        c.check.Start();
-        TripInputs in = Driving(101, 5.0);
-        in.fluctuationEnabled = row.enabled;
-        in.speedDeviationPercent = row.speedDev;
-        in.fuelDeviationPercent = row.fuelDev;
-        const auto r = c.TickAfter(3'600'000, in);
-        ASSERT_TRUE(r);
-        EXPECT_NEAR(r->distanceKm, row.distance, 1e-9);
-        EXPECT_NEAR(r->fuelL, row.fuel, 1e-9);
+        std::int64_t now = 5'000'000;  // any start: only differences count
+        TripCheck check([&now] { return now; });
+        if (row.started) check.Start();
+        std::optional<TripReading> r;
+        for (const auto& [ms, in] : row.ticks) {
+            now += ms;
+            r = check.Tick(in);
+        }
+        ASSERT_EQ(r.has_value(), row.last.has_value()) << row.what;
+        if (r) {
+            EXPECT_NEAR(r->distanceKm, row.last->distance, 1e-9) << row.what;
+            EXPECT_NEAR(r->fuelL, row.last->fuel, 1e-9) << row.what;
+            EXPECT_EQ(r->averageSpeedKmh.has_value(), row.last->speed.has_value()) << row.what;
+            EXPECT_NEAR(r->averageSpeedKmh.value_or(-1), row.last->speed.value_or(-1), 1e-9) << row.what;
+            EXPECT_EQ(r->averageConsumption.has_value(), row.last->consumption.has_value()) << row.what;
+            EXPECT_NEAR(r->averageConsumption.value_or(-1), row.last->consumption.value_or(-1), 1e-9) << row.what;
+        }
+        check.Stop();
+        now += 100;
+        EXPECT_FALSE(check.Tick(Driving(60, 6.0))) << row.what << ": counted after the stop";
     }
 }
 
@@ -107,7 +78,7 @@ TEST(TripCheck, ElapsedTextHoursDoNotWrap) {
     EXPECT_EQ(TripCheck::ElapsedText(25LL * 3'600'000), "25:00:00");  // across midnight
 }
 
-TEST(SpeedCurve, PointsAlongTheCycle) {
+TEST(SpeedCurve, PointsAlongTheCycleAndTheWrap) {
     struct Row {
         std::uint16_t tick;
         float speed, fuel;
@@ -119,16 +90,10 @@ TEST(SpeedCurve, PointsAlongTheCycle) {
         EXPECT_EQ(p.speedKmh, r.speed) << r.tick;
         EXPECT_EQ(p.fuelFlowLh, r.fuel) << r.tick;
     }
-}
-
-TEST(SpeedCurve, StepsWrapAfterSeventySeconds) {
     SpeedCurve curve;
-    for (int i = 0; i < 699; ++i) {
-        curve.Step();
-    }
-    EXPECT_EQ(curve.CurveTick(), 699);
+    for (int i = 0; i < 699; ++i) curve.Step();
     EXPECT_EQ(curve.Step().fuelFlowLh, 0.8f);
-    EXPECT_EQ(curve.CurveTick(), 0);
+    EXPECT_EQ(curve.CurveTick(), 0);  // seventy seconds on: round again
     EXPECT_EQ(curve.Step().speedKmh, 5.0f);
     EXPECT_EQ(curve.CurveTick(), 1);
 }
