@@ -123,9 +123,7 @@ TEST_F(VirtualPortTest, LampsSwitchedByTheTesterShowOverControl) {
     };
     const Row rows[] = {
         {{"30", "09", "06", "01"}, "get lamp ESUDCONTROL1ON", "OK on"},  // 30 09 06 01: fan relay 2 on
-        {{"30", "09", "06", "01"}, "get lamp ESUDCONTROL1OFF", "OK off"},
         {{"30", "09", "06", "00"}, "get lamp ESUDCONTROL1OFF", "OK on"},  // 30 09 06 00: off again
-        {{"30", "09", "06", "00"}, "get lamp ESUDCONTROL1ON", "OK off"},
         {{"11", "01"}, "get lamp UiLED4", "OK on"},  // 11 01: ECU reset
     };
     for (const auto& row : rows) {

@@ -20,10 +20,7 @@ TEST(MirrorFormat, DecimalTextUsesTheLocaleSeparatorsAndParsesBack) {
         {ru, 2000.0, 1, "2" + QString(QChar(0x00A0)) + "000,0"},
         {us, 2000.0, 1, "2,000.0"},
         {QLocale::c(), 2000.0, 1, "2,000.0"},
-        {us, 12.9978f, 1, "13.0"},
-        {us, 0.68f, 1, "0.7"},
         {us, 2.05, 2, "2.05"},
-        {ru, 0.0, 2, "0,00"},
     };
     for (const Row& row : rows) {
         const MirrorFormat f(row.locale);
