@@ -4,6 +4,7 @@
 #include "widgets/TUiAnalogGControl.h"
 
 #include <QFocusEvent>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -118,6 +119,29 @@ QColor TUiAnalogCControl::PointerColor() const {
 void TUiAnalogCControl::InvalidateStatic() {
     staticValid_ = false;
     update();
+}
+
+void TUiAnalogCControl::PaintPanelAndNames(QPainter& painter, double margin) const {
+    const QRectF all = rect();
+    if (Options() & opBevelOuter) {
+        BevelPainter::Panel(painter, all, BevelPainter::ButtonFace());
+    } else {
+        painter.fillRect(all, BevelPainter::ButtonFace());
+    }
+
+    painter.setFont(font());
+    painter.setPen(isEnabled() ? QColor(0, 0, 0) : BevelPainter::ButtonShadow());
+    const double lineHeight = QFontMetricsF(font()).height();
+    double y = margin + 1.0;
+    if (Options() & opName1) {
+        BevelPainter::FittedText(painter, QRectF(margin, y, width() - 2 * margin, lineHeight), Qt::AlignCenter,
+                                 SignalSettings().Name1());
+        y += lineHeight;
+    }
+    if (Options() & opName2) {
+        BevelPainter::FittedText(painter, QRectF(margin, y, width() - 2 * margin, lineHeight), Qt::AlignCenter,
+                                 SignalSettings().Name2());
+    }
 }
 
 void TUiAnalogCControl::paintEvent(QPaintEvent*) {

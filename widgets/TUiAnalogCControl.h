@@ -82,6 +82,8 @@ protected:
     virtual void PaintStatic(QPainter& painter) = 0;
     // Paints the pointer and the value window over them.
     virtual void PaintDynamic(QPainter& painter) = 0;
+    // The instrument's panel (bevelled unless switched off) and its two name lines.
+    void PaintPanelAndNames(QPainter& painter, double margin) const;
 
     // Drops the cached static layers after a change of settings, size or enabled state.
     void InvalidateStatic();

@@ -99,26 +99,7 @@ void TUiVSlider::DragToValue(const QPointF& point) {
 }
 
 void TUiVSlider::PaintStatic(QPainter& painter) {
-    const QRectF all = rect();
-    if (Options() & opBevelOuter) {
-        BevelPainter::Panel(painter, all, BevelPainter::ButtonFace());
-    } else {
-        painter.fillRect(all, BevelPainter::ButtonFace());
-    }
-
-    painter.setFont(font());
-    painter.setPen(isEnabled() ? QColor(0, 0, 0) : BevelPainter::ButtonShadow());
-    const double lineHeight = QFontMetricsF(font()).height();
-    double y = kMargin + 1.0;
-    if (Options() & opName1) {
-        BevelPainter::FittedText(painter, QRectF(kMargin, y, width() - 2 * kMargin, lineHeight), Qt::AlignCenter,
-                                 SignalSettings().Name1());
-        y += lineHeight;
-    }
-    if (Options() & opName2) {
-        BevelPainter::FittedText(painter, QRectF(kMargin, y, width() - 2 * kMargin, lineHeight), Qt::AlignCenter,
-                                 SignalSettings().Name2());
-    }
+    PaintPanelAndNames(painter, kMargin);
 
     // The trench: a sunken slot in the track colour.
     const double x = TrackX();
