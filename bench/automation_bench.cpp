@@ -5,16 +5,48 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <cstdint>
+#include <map>
+#include <vector>
 
 #include "console/ControlCommandExecutor.h"
-#include "console/FakeControlTarget.h"
+#include "console/ControlTarget.h"
 #include "console/ReplyFaults.h"
 #include "console/TraceLog.h"
 
 namespace {
 
+// A console that only keeps what it is told, so the figure is the control interface's own cost.
+class StandInConsole : public ControlTarget {
+public:
+    void SetValue(Mirror mirror, double value) override { mirrors_[mirror] = QString::number(value); }
+    QString MirrorText(Mirror mirror) const override {
+        const auto it = mirrors_.find(mirror);
+        return it == mirrors_.end() ? QString() : it->second;
+    }
+    void Click(ControlButton) override {}
+    void SelectVariant(EcuVariant v) override { variant_ = v; }
+    EcuVariant Variant() const override { return variant_; }
+    int TroubleCodeCount() const override { return static_cast<int>(ticks_.size()); }
+    void SetTroubleCodeTicked(int index, bool ticked) override { ticks_.at(index) = ticked; }
+    bool TroubleCodeTicked(int index) const override { return ticks_.at(index); }
+    void SetIdentText(IdentField field, const QString& text) override { idents_[field] = text; }
+    QString IdentText(IdentField field) const override {
+        const auto it = idents_.find(field);
+        return it == idents_.end() ? QString() : it->second;
+    }
+    bool LampOn(Lamp) const override { return false; }
+    QStringList TripTexts() const override { return {}; }
+    void Quit() override {}
+
+private:
+    std::map<Mirror, QString> mirrors_;
+    EcuVariant variant_ = EcuVariant::Ja5;
+    std::vector<bool> ticks_ = std::vector<bool>(113, false);
+    std::map<IdentField, QString> idents_;
+};
+
 void BM_ControlLine(benchmark::State& state) {
-    FakeControlTarget target;
+    StandInConsole target;
     ReplyFaults faults([](const QByteArray&) {});
     ControlCommandExecutor executor(target, faults);
     const QString lines[] = {QStringLiteral("set speed 60.5"), QStringLiteral("get speed"),
