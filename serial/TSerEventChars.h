@@ -23,17 +23,8 @@ public:
     void Assign(const TSerEventChars& source);
 
 private:
-    void Store(std::uint8_t& field, std::uint8_t value) {
-        CheckChange();
-        const auto old = field;
-        field = value;
-        try {
-            Changed();
-        } catch (...) {
-            field = old;  // the device refused it: keep what the line really runs with
-            throw;
-        }
-    }
+    // Event characters are written again even when unchanged.
+    void Store(std::uint8_t& field, std::uint8_t value) { StoreApplied(field, value); }
 
     std::uint8_t xonChar_ = 0x11;
     std::uint8_t xoffChar_ = 0x13;

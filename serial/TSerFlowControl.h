@@ -30,15 +30,7 @@ private:
     template <typename T>
     void Store(T& field, T value) {
         if (field == value) return;
-        CheckChange();
-        const auto old = field;
-        field = value;
-        try {
-            Changed();
-        } catch (...) {
-            field = old;  // the device refused it: keep what the line really runs with
-            throw;
-        }
+        StoreApplied(field, value);
     }
 
     bool outCtsFlow_ = false;

@@ -27,6 +27,21 @@ protected:
     void CheckChange() const;
     void Changed();
 
+    // Stores a value the line runs with and tells the owner; when the device refuses it, the
+    // old value is put back so the group keeps what the line really runs with.
+    template <typename T>
+    void StoreApplied(T& field, T value) {
+        CheckChange();
+        const T old = field;
+        field = value;
+        try {
+            Changed();
+        } catch (...) {
+            field = old;
+            throw;
+        }
+    }
+
 private:
     int updateCount_ = 0;
     TChangeHook onChange_;
