@@ -22,7 +22,7 @@ void TUiAnalogGControl::SetHintOptions(int options) {
     setToolTip(model_.HintText());
 }
 
-void TUiAnalogGControl::Report(const DisplayChange& change) {
+void TUiAnalogGControl::ReportPosition(const DisplayChange& change) {
     setToolTip(model_.HintText());
     for (const DisplayChange::SectorChange& sector : change.sectors) {
         emit OnSectorChange(sector.sector, sector.inside);
@@ -33,6 +33,10 @@ void TUiAnalogGControl::Report(const DisplayChange& change) {
     if (change.overflow) {
         emit OnOverflow(*change.overflow);
     }
+}
+
+void TUiAnalogGControl::Report(const DisplayChange& change) {
+    ReportPosition(change);
     if (change.minMaxChanged) {
         emit OnMinMaxChange();
     }
@@ -41,17 +45,7 @@ void TUiAnalogGControl::Report(const DisplayChange& change) {
 
 void TUiAnalogGControl::SettingsChanged() {
     // A new range or format shows the same value anew; it is no value change.
-    const DisplayChange change = model_.Refresh(QDateTime::currentDateTime());
-    setToolTip(model_.HintText());
-    for (const DisplayChange::SectorChange& sector : change.sectors) {
-        emit OnSectorChange(sector.sector, sector.inside);
-    }
-    if (change.limitChanged) {
-        emit OnLimit(change.below, change.above);
-    }
-    if (change.overflow) {
-        emit OnOverflow(*change.overflow);
-    }
+    ReportPosition(model_.Refresh(QDateTime::currentDateTime()));
     SettingsApplied();
     emit OnSettingsChange();
     update();

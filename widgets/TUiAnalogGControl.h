@@ -46,6 +46,8 @@ protected:
     virtual void SettingsApplied() {}
 
 private:
+    // The hint and the sector, limit and overflow reports of a new position on the scale.
+    void ReportPosition(const DisplayChange& change);
     void Report(const DisplayChange& change);
     void SettingsChanged();
 
