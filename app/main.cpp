@@ -1,9 +1,9 @@
 #include <QApplication>
 #include <cstdio>
 
-#include "console/BenchSession.h"
-#include "console/CommandLineOptions.h"
-#include "console/TerminationSignals.h"
+#include "automation/BenchSession.h"
+#include "automation/CommandLineOptions.h"
+#include "automation/TerminationSignals.h"
 
 namespace {
 

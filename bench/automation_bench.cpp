@@ -8,10 +8,10 @@
 #include <map>
 #include <vector>
 
-#include "console/ControlCommandExecutor.h"
-#include "console/ControlTarget.h"
-#include "console/ReplyFaults.h"
-#include "console/TraceLog.h"
+#include "automation/ControlCommandExecutor.h"
+#include "automation/ControlTarget.h"
+#include "automation/ReplyFaults.h"
+#include "automation/TraceLog.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-#include "console/BenchSession.h"
+#include "automation/BenchSession.h"
 #include "console/IniSettingsStore.h"
-#include "console/LineClient.h"
+#include "automation/LineClient.h"
 
 // The console running in this process as an unattended bench would start it: hidden, on a
 // virtual port, with a control socket and a trace file, and settings of its own.

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include "console/LineClient.h"
+#include "automation/LineClient.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "console/ControlServer.h"
+#include "automation/ControlServer.h"
 
 #include <QFileInfo>
 #include <QHostAddress>

@@ -1,8 +1,8 @@
-#include "console/ControlCommandExecutor.h"
+#include "automation/ControlCommandExecutor.h"
 
-#include "console/ControlCommand.h"
-#include "console/ControlTarget.h"
-#include "console/ReplyFaults.h"
+#include "automation/ControlCommand.h"
+#include "automation/ControlTarget.h"
+#include "automation/ReplyFaults.h"
 
 #include <exception>
 

@@ -1,4 +1,4 @@
-#include "console/FormControlTarget.h"
+#include "automation/FormControlTarget.h"
 
 #include <QLineEdit>
 #include <QListWidget>

@@ -1,4 +1,4 @@
-#include "console/ReplyFaults.h"
+#include "automation/ReplyFaults.h"
 
 #include <algorithm>
 #include <chrono>

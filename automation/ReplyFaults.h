@@ -7,14 +7,7 @@
 #include <deque>
 #include <functional>
 
-// What happens to the controller's replies, so that a bench can see how the device under test
-// copes with a dead, corrupt or slow controller.
-enum class ReplyFaultMode {
-    None,         // replies go out unchanged
-    Silent,       // replies are dropped
-    BadChecksum,  // the last byte of each reply is off by one
-    Delay,        // each reply waits a set time
-};
+#include "automation/ReplyFaultMode.h"
 
 // Applies the chosen fault to reply frames. Delayed frames wait on a timer, never blocking the
 // main thread or the link, and leave in the order they were handed over, also when the delay
@@ -22,7 +15,7 @@ enum class ReplyFaultMode {
 class ReplyFaults : public QObject {
     Q_OBJECT
 public:
-    static constexpr int kMaxDelayMs = 5000;
+    static constexpr int kMaxDelayMs = kMaxReplyDelayMs;
     using FrameWriter = std::function<void(const QByteArray& frame)>;
 
     explicit ReplyFaults(FrameWriter writer, QObject* parent = nullptr);

@@ -1,4 +1,4 @@
-#include "console/BenchLinkTap.h"
+#include "automation/BenchLinkTap.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "QtPrinters.h"
+#include "console/QtPrinters.h"
 
 namespace {
 

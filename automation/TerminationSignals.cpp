@@ -1,4 +1,4 @@
-#include "console/TerminationSignals.h"
+#include "automation/TerminationSignals.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>

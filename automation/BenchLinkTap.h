@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "console/LinkTap.h"
-#include "console/ReplyFaults.h"
-#include "console/TraceLog.h"
+#include "automation/ReplyFaults.h"
+#include "automation/TraceLog.h"
 
 // The tap that bench automation puts on the link: echoes the tester's bytes on a virtual port
 // (a K-line's single wire echoes every byte the tester sends, before any reply), traces every

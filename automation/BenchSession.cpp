@@ -1,14 +1,14 @@
-#include "console/BenchSession.h"
+#include "automation/BenchSession.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <utility>
 
-#include "console/BenchLinkTap.h"
-#include "console/ControlCommandExecutor.h"
-#include "console/ControlServer.h"
-#include "console/FormControlTarget.h"
+#include "automation/BenchLinkTap.h"
+#include "automation/ControlCommandExecutor.h"
+#include "automation/ControlServer.h"
+#include "automation/FormControlTarget.h"
 #include "console/SettingsStore.h"
 #include "console/TForm1.h"
 #include "console/TForm2.h"

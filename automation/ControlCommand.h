@@ -3,20 +3,10 @@
 #include <QString>
 #include <optional>
 
-#include "console/ReplyFaults.h"
+#include "automation/ControlButton.h"
+#include "automation/ReplyFaultMode.h"
 #include "emulator/EcuEnvironment.h"
 #include "emulator/EcuVariant.h"
-
-// The buttons a bench may press over the control interface.
-enum class ControlButton {
-    Ignition,   // UiColBitBtn2, first tab
-    Engine,     // UiColBitBtn1, first tab
-    Ignition2,  // UiColBitBtn3, fourth tab
-    Engine2,    // UiColBitBtn4, fourth tab
-    Trip,       // UiColBitBtn7, trip check start/stop
-    Curve,      // UiColBitBtn11, speed curve
-    ClearDtc,   // UiColBitBtn8, clears the trouble-code window
-};
 
 // What a "get" asks for.
 enum class ControlQuery { Mirror, Variant, Dtc, Ident, Lamp, Trip, Fault };

@@ -1,4 +1,4 @@
-#include "console/ControlCommand.h"
+#include "automation/ControlCommand.h"
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -277,11 +277,11 @@ private:
         const QString mode = words_[1];
         if (mode == QLatin1String("delay")) {
             if (!Arity(3, QStringLiteral("fault delay MS"))) return std::nullopt;
-            const auto ms = ParseCount(words_[2], ReplyFaults::kMaxDelayMs);
+            const auto ms = ParseCount(words_[2], kMaxReplyDelayMs);
             if (!ms) {
                 return Fail(QStringLiteral("bad delay '%1', 0 to %2 ms")
                                 .arg(words_[2].left(64))
-                                .arg(ReplyFaults::kMaxDelayMs));
+                                .arg(kMaxReplyDelayMs));
             }
             command.faultMode = ReplyFaultMode::Delay;
             command.faultDelayMs = *ms;

@@ -1,4 +1,4 @@
-#include "console/TraceLog.h"
+#include "automation/TraceLog.h"
 
 #include <chrono>
 #include <utility>

@@ -1,8 +1,8 @@
-#include "console/CommandLineOptions.h"
+#include "automation/CommandLineOptions.h"
 
 #include <gtest/gtest.h>
 
-#include "QtPrinters.h"
+#include "console/QtPrinters.h"
 
 namespace {
 

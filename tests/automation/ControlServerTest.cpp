@@ -1,4 +1,4 @@
-#include "console/ControlServer.h"
+#include "automation/ControlServer.h"
 
 #include <QFile>
 #include <QLocalServer>
@@ -6,8 +6,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "QtPrinters.h"
-#include "console/LineClient.h"
+#include "console/QtPrinters.h"
+#include "automation/LineClient.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <functional>
 #include <memory>
 
-#include "console/CommandLineOptions.h"
-#include "console/PseudoTerminalHold.h"
+#include "automation/CommandLineOptions.h"
+#include "serial/PseudoTerminalHold.h"
 #include "console/SettingsStore.h"
 
 class BenchLinkTap;

@@ -1,4 +1,4 @@
-#include "console/CommandLineOptions.h"
+#include "automation/CommandLineOptions.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

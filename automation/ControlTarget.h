@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "console/ControlCommand.h"
+#include "automation/ControlButton.h"
 #include "emulator/EcuEnvironment.h"
 #include "emulator/EcuVariant.h"
 

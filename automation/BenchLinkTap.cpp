@@ -1,4 +1,4 @@
-#include "console/BenchLinkTap.h"
+#include "automation/BenchLinkTap.h"
 
 #include <exception>
 #include <utility>

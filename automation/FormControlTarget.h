@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "console/ControlTarget.h"
+#include "automation/ControlTarget.h"
 
 class QListWidget;
 class TForm1;

@@ -1,4 +1,4 @@
-#include "console/PseudoTerminalHold.h"
+#include "serial/PseudoTerminalHold.h"
 
 #include <cerrno>
 #include <cstring>
