@@ -23,7 +23,7 @@ public:
     void SendHexResponse(const std::string& payload, FrameForm form) override;
 
     // Reply data already in bytes; framed like SendHexResponse.
-    void SendBytes(const std::uint8_t* data, std::size_t n, FrameForm form);
+    void SendBytes(const std::uint8_t* data, std::size_t n, FrameForm form) override;
 
     // One data byte in the short form (the C2 and 7E replies).
     void SendSingleByte(std::uint8_t byte);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -18,6 +19,8 @@ public:
     virtual ~ReplySender() = default;
     // Reply data as text of two-digit hex values (blanks ignored), framed back to the sender.
     virtual void SendHexResponse(const std::string& payload, FrameForm form) = 0;
+    // Reply data already in bytes, framed the same way.
+    virtual void SendBytes(const std::uint8_t* data, std::size_t n, FrameForm form) = 0;
 };
 
 // What one service handler sees of the current request and its surroundings.
