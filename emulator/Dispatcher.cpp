@@ -1,5 +1,6 @@
 #include "emulator/Dispatcher.h"
 
+#include "emulator/AnsweringAddress.h"
 #include "emulator/DataServices.h"
 #include "emulator/SessionServices.h"
 
@@ -67,10 +68,14 @@ void Dispatcher::Dispatch(const RequestBuffer& requestData, std::uint8_t target,
     if (!communicationActive_) {
         return;
     }
-    const EcuVariant variant = env_.Variant();
-    if (target == 0x10 && variant != EcuVariant::BMP) {
+    switch (BranchAt(target, env_.Variant())) {
+    case ServiceBranch::At10:
         RunBranch(kBranch10, session);
-    } else if (target == 0x11 && (variant == EcuVariant::BMP || variant == EcuVariant::B7)) {
+        break;
+    case ServiceBranch::At11:
         RunBranch(kBranch11, session);
+        break;
+    case ServiceBranch::None:
+        break;
     }
 }

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "emulator/AnsweringAddress.h"
+
 namespace {
 
 constexpr std::uint8_t kStartCommunication = 0x81;
@@ -35,17 +37,17 @@ void StartCommunication(SessionContext& ctx) {
         return;
     }
     const EcuVariant variant = ctx.service.env.Variant();
-    const std::uint8_t target = ctx.service.RequestTarget;
-    const bool at10 = target == 0x10 && variant != EcuVariant::BMP;
-    const bool at11 = target == 0x11 && (variant == EcuVariant::BMP || variant == EcuVariant::B7);
-    if (!at10 && !at11) {
-        return;
-    }
-    ctx.CommunicationActive = true;
-    if (at11) {
-        ctx.framer.SendFixed(kKeysAt11);
-    } else {
+    switch (BranchAt(ctx.service.RequestTarget, variant)) {
+    case ServiceBranch::At10:
+        ctx.CommunicationActive = true;
         ctx.framer.SendFixed(variant == EcuVariant::B7 ? kKeysAt10M797 : kKeysAt10);
+        break;
+    case ServiceBranch::At11:
+        ctx.CommunicationActive = true;
+        ctx.framer.SendFixed(kKeysAt11);
+        break;
+    case ServiceBranch::None:
+        break;
     }
 }
 
