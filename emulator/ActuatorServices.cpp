@@ -2,7 +2,6 @@
 #include <vector>
 
 #include "emulator/DataServices.h"
-#include "emulator/PayloadText.h"
 
 // InputOutputControlByLocalIdentifier (30) and ECUReset (11 01).
 
@@ -43,8 +42,8 @@ bool Requests(const ServiceContext& ctx, std::uint8_t parameter) {
     return ctx.RequestData[0] == 0x30 && ctx.RequestData[2] == parameter;
 }
 
-void Reply(ServiceContext& ctx, std::vector<std::uint8_t> data) {
-    ctx.reply.SendHexResponse(PayloadText(data), FrameForm::Short);
+void Reply(ServiceContext& ctx, const std::vector<std::uint8_t>& data) {
+    ctx.reply.SendBytes(data.data(), data.size(), FrameForm::Short);
 }
 
 // The adjustable values are answered with fixed readings; a set value is echoed, not kept.

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "emulator/DataServices.h"
-#include "emulator/PayloadText.h"
 #include "emulator/Windows1251.h"
 
 // ReadEcuIdentification (1A): the identification text of the requested option, one byte
@@ -41,7 +40,7 @@ void ReadEcuIdentification(ServiceContext& ctx) {
         std::vector<std::uint8_t> data{0x5A, option};
         const std::vector<std::uint8_t> text = ToWindows1251(ctx.env.IdentificationText(entry.field));
         data.insert(data.end(), text.begin(), text.begin() + std::min(text.size(), kMaxTextBytes));
-        ctx.reply.SendHexResponse(PayloadText(data), FrameForm::Short);
+        ctx.reply.SendBytes(data.data(), data.size(), FrameForm::Short);
         return;
     }
     // 7F 1A 12: no such identification option.

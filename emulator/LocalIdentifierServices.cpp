@@ -1,7 +1,9 @@
+#include <cstdint>
+#include <vector>
+
 #include "emulator/DataServices.h"
 #include "emulator/LiveDataBlocks.h"
 #include "emulator/LiveValues.h"
-#include "emulator/PayloadText.h"
 
 // ReadDataByLocalIdentifier (21): the live blocks of 01 and 02 and the fixed block of 03.
 
@@ -13,7 +15,8 @@ bool Requests(const ServiceContext& ctx, std::uint8_t localIdentifier) {
 
 void SendBlock(ServiceContext& ctx, const BlockLayout& layout, FrameForm form) {
     const LiveValues values(ctx.env, ctx.fluctuation);
-    ctx.reply.SendHexResponse(PayloadText(BuildLiveDataBlock(layout, values)), form);
+    const std::vector<std::uint8_t> block = BuildLiveDataBlock(layout, values);
+    ctx.reply.SendBytes(block.data(), block.size(), form);
 }
 
 // 7F 21 12: the controller has no such block.

@@ -4,7 +4,6 @@
 
 #include "emulator/ConversionError.h"
 #include "emulator/DataServices.h"
-#include "emulator/PayloadText.h"
 
 // ReadDTCByStatus (18) and ClearDiagnosticInformation (14 00 00).
 
@@ -53,7 +52,7 @@ void ReadDTCByStatus(ServiceContext& ctx) {
         }
     }
     data[1] = static_cast<std::uint8_t>(reported);
-    ctx.reply.SendHexResponse(PayloadText(data), FrameForm::Short);
+    ctx.reply.SendBytes(data.data(), data.size(), FrameForm::Short);
 }
 
 void ClearDiagnosticInformation(ServiceContext& ctx) {
