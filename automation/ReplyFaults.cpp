@@ -1,8 +1,9 @@
 #include "automation/ReplyFaults.h"
 
 #include <algorithm>
-#include <chrono>
 #include <utility>
+
+#include "common/MonotonicClock.h"
 
 ReplyFaults::ReplyFaults(FrameWriter writer, QObject* parent)
     : QObject(parent), writer_(std::move(writer)) {
@@ -28,7 +29,7 @@ bool ReplyFaults::FrameOut(const std::uint8_t* bytes, int count) {
         frame[count - 1] = static_cast<char>(static_cast<std::uint8_t>(frame[count - 1]) + 1);
         break;
     case ReplyFaultMode::Delay:
-        Queue(std::move(frame), NowMs() + delayMs_);
+        Queue(std::move(frame), MonotonicMs() + delayMs_);
         return true;
     case ReplyFaultMode::None:
         break;
@@ -54,7 +55,7 @@ void ReplyFaults::Queue(QByteArray frame, std::int64_t dueMs) {
 }
 
 void ReplyFaults::WriteDueFrames() {
-    const std::int64_t now = NowMs();
+    const std::int64_t now = MonotonicMs();
     while (!pending_.empty() && pending_.front().dueMs <= now) {
         // Take the frame out first: the writer may hand a new reply back in.
         const QByteArray frame = std::move(pending_.front().frame);
@@ -69,12 +70,6 @@ void ReplyFaults::ArmTimer() {
         timer_.stop();
         return;
     }
-    const std::int64_t wait = std::max<std::int64_t>(0, pending_.front().dueMs - NowMs());
+    const std::int64_t wait = std::max<std::int64_t>(0, pending_.front().dueMs - MonotonicMs());
     timer_.start(static_cast<int>(wait));
-}
-
-std::int64_t ReplyFaults::NowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
 }

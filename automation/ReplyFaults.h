@@ -40,7 +40,6 @@ private:
     void Queue(QByteArray frame, std::int64_t dueMs);
     void WriteDueFrames();
     void ArmTimer();
-    static std::int64_t NowMs();
 
     FrameWriter writer_;
     ReplyFaultMode mode_ = ReplyFaultMode::None;

@@ -1,11 +1,14 @@
 #include "automation/TraceLog.h"
 
-#include <chrono>
+#include <string>
 #include <utility>
+
+#include "common/HexText.h"
+#include "common/MonotonicClock.h"
 
 TraceLog::TraceLog(MicrosClock clock) : clock_(std::move(clock)) {
     if (!clock_) {
-        clock_ = &TraceLog::MonotonicMicros;
+        clock_ = MonotonicUs;
     }
 }
 
@@ -22,23 +25,11 @@ void TraceLog::Record(Direction direction, const std::uint8_t* bytes, int count)
     if (!file_.isOpen()) {
         return;
     }
-    static const char kHex[] = "0123456789ABCDEF";
-    QByteArray line = QByteArray::number(static_cast<qlonglong>(clock_()));
+    std::string line = std::to_string(clock_());
     line += direction == Direction::Received ? " RX" : " TX";
-    line.reserve(line.size() + count * 3 + 1);
-    for (int i = 0; i < count; ++i) {
-        line += ' ';
-        line += kHex[bytes[i] >> 4];
-        line += kHex[bytes[i] & 0x0F];
-    }
+    AppendHexText(line, bytes, count > 0 ? static_cast<std::size_t>(count) : 0);
     line += '\n';
     // One write per line and a flush, so that a reader following the file sees whole lines.
-    file_.write(line);
+    file_.write(line.data(), static_cast<qint64>(line.size()));
     file_.flush();
-}
-
-std::int64_t TraceLog::MonotonicMicros() {
-    return std::chrono::duration_cast<std::chrono::microseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
 }

@@ -21,8 +21,6 @@ public:
 
     void Record(Direction direction, const std::uint8_t* bytes, int count);
 
-    static std::int64_t MonotonicMicros();
-
 private:
     QFile file_;
     MicrosClock clock_;

@@ -17,9 +17,9 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
-#include <chrono>
 #include <stdexcept>
 
+#include "common/MonotonicClock.h"
 #include "console/ClickableImage.h"
 #include "console/ConsoleEnvironment.h"
 #include "console/EcuVariantSelector.h"
@@ -51,12 +51,6 @@ const QColor kMaroon(128, 0, 0);
 
 // Keeps the hidden request log from growing without end on a bench that runs for days.
 constexpr int kLogLines = 1000;
-
-std::int64_t SteadyMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 template <typename T>
 T* Require(const QObject* owner, const char* name) {
@@ -490,7 +484,7 @@ void TForm1::Bind(const ConsoleOptions& options) {
     t.Timer4 = Timer4_;
     t.Timer5 = Timer5_;
     trip_ = new TripCheckPanel(
-        t, options.monotonicMs ? TripCheck::Clock(options.monotonicMs) : TripCheck::Clock(SteadyMs),
+        t, options.monotonicMs ? TripCheck::Clock(options.monotonicMs) : TripCheck::Clock(MonotonicMs),
         emulator_->GetFluctuation(), [this] { return parameters_->IgnitionOn(); },
         [this] { emulator_->Timer4Timer(); }, format_, this);
     connect(parameters_, &ParameterControls::IgnitionOffFromTripTab, trip_, &TripCheckPanel::StopTimers);

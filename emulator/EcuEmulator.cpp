@@ -4,18 +4,14 @@
 #include <string>
 #include <utility>
 
+#include "common/HexText.h"
+
 namespace {
 
 // " - > " and every byte of the chunk as " XX".
 std::string LogLine(const std::uint8_t* bytes, std::size_t n) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string line = " - > ";
-    line.reserve(line.size() + 3 * n);
-    for (std::size_t i = 0; i < n; ++i) {
-        line += ' ';
-        line += kDigits[bytes[i] >> 4];
-        line += kDigits[bytes[i] & 0x0F];
-    }
+    AppendHexText(line, bytes, n);
     return line;
 }
 

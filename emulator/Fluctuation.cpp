@@ -1,17 +1,16 @@
 #include "emulator/Fluctuation.h"
 
-#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <utility>
 
+#include "common/MonotonicClock.h"
 #include "emulator/Rounding.h"
 
 namespace {
 std::uint32_t HighResolutionCounter() {
-    const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-    return static_cast<std::uint32_t>(ticks);
+    return static_cast<std::uint32_t>(MonotonicNs());
 }
 }  // namespace
 

@@ -12,6 +12,7 @@
 #include "LatencyStats.h"
 #include "LiveBlockDecoder.h"
 #include "SerialDevice.h"
+#include "common/HexText.h"
 #include "emulator/KwpFrame.h"
 
 namespace {
@@ -20,8 +21,7 @@ using Bytes = std::vector<std::uint8_t>;
 using Clock = std::chrono::steady_clock;
 
 std::string Hex(const Bytes& bytes) {
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()))
-               .toHex(' ').toUpper().toStdString() + ' ';
+    return HexText(bytes) + ' ';
 }
 
 Bytes Request(std::uint8_t target, const Bytes& data) {

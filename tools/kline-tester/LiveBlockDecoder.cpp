@@ -2,6 +2,7 @@
 
 #include <variant>
 
+#include "common/HexText.h"
 #include "emulator/LiveDataBlocks.h"
 
 namespace {
@@ -52,11 +53,6 @@ FieldReading Reading(Field field) {
     return {"?", "", Order::One, 1, 0};
 }
 
-std::string Hex(std::uint8_t byte) {
-    static const char kHex[] = "0123456789ABCDEF";
-    return {kHex[byte >> 4], kHex[byte & 0x0F]};
-}
-
 const char* kVariantNames[] = {"Ja5", "B1", "Ja7", "B7", "BMP", "b17"};
 
 }  // namespace
@@ -97,8 +93,8 @@ LiveBlockDecoder::Result LiveBlockDecoder::Decode(EcuVariant variant, const std:
         if (const auto* run = std::get_if<FixedRun>(&piece)) {
             for (const std::uint8_t expectedByte : *run) {
                 if (data[at] != expectedByte && result.error.empty()) {
-                    result.error = "byte " + std::to_string(at + 1) + " is " + Hex(data[at]) +
-                                   ", the layout fixes " + Hex(expectedByte);
+                    result.error = "byte " + std::to_string(at + 1) + " is " + HexText(&data[at], 1) +
+                                   ", the layout fixes " + HexText(&expectedByte, 1);
                 }
                 ++at;
             }

@@ -9,20 +9,10 @@
 #include "LiveBlockDecoder.h"
 #include "SerialDevice.h"
 #include "TesterOptions.h"
+#include "common/HexText.h"
 #include "emulator/KwpFrame.h"
 
 namespace {
-
-std::string HexLine(const std::vector<std::uint8_t>& bytes) {
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string text;
-    for (const std::uint8_t b : bytes) {
-        if (!text.empty()) text += ' ';
-        text += kHex[b >> 4];
-        text += kHex[b & 0x0F];
-    }
-    return text;
-}
 
 void PrintDecoded(EcuVariant variant, const std::vector<std::uint8_t>& frame) {
     const FrameView view = DecodeFrame(frame.data());
@@ -42,15 +32,15 @@ void PrintDecoded(EcuVariant variant, const std::vector<std::uint8_t>& frame) {
 // Prints one exchange; true when it brought a well-formed reply.
 bool Report(const TesterOptions& options, const std::vector<std::uint8_t>& request,
             const ExchangeResult& result, bool print) {
-    if (print) std::printf("-> %s\n", HexLine(request).c_str());
+    if (print) std::printf("-> %s\n", HexText(request).c_str());
     switch (result.status) {
     case ExchangeResult::Status::Reply:
         if (print) {
-            std::printf("<- %s  latency %.3f ms  checksum %s%s\n", HexLine(result.reply).c_str(),
+            std::printf("<- %s  latency %.3f ms  checksum %s%s\n", HexText(result.reply).c_str(),
                         result.latencyMs, result.checksumOk ? "ok" : "BAD",
                         result.echoSeen ? "  (echo seen)" : "");
             if (!result.trailing.empty()) {
-                std::printf("   then %s\n", HexLine(result.trailing).c_str());
+                std::printf("   then %s\n", HexText(result.trailing).c_str());
             }
             if (options.decode) PrintDecoded(*options.decode, result.reply);
         }
@@ -59,7 +49,7 @@ bool Report(const TesterOptions& options, const std::vector<std::uint8_t>& reque
         if (print) std::printf("<- no reply within %d ms\n", options.p2maxMs);
         return false;
     case ExchangeResult::Status::BrokenReply:
-        if (print) std::printf("<- %s  broken: %s\n", HexLine(result.reply).c_str(), result.error.c_str());
+        if (print) std::printf("<- %s  broken: %s\n", HexText(result.reply).c_str(), result.error.c_str());
         return false;
     case ExchangeResult::Status::NoEcho:
     case ExchangeResult::Status::LinkError:
