@@ -78,6 +78,19 @@ int GetTermios2(int fd, TermiosImage& image) {
     return result;
 }
 
+void MakeRaw8N1(TermiosImage& image, std::uint32_t baud) {
+    image.iflag &= ~static_cast<std::uint32_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL | IXON |
+                                               IXOFF | IXANY | INPCK);
+    image.oflag &= ~static_cast<std::uint32_t>(OPOST);
+    image.lflag &= ~static_cast<std::uint32_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    image.cflag &= ~static_cast<std::uint32_t>(CSIZE | PARENB | CSTOPB | CRTSCTS | CBAUD | (CBAUD << IBSHIFT));
+    image.cflag |= CS8 | CREAD | CLOCAL | BOTHER | (BOTHER << IBSHIFT);
+    image.ispeed = baud;
+    image.ospeed = baud;
+    image.cc[VMIN] = 0;
+    image.cc[VTIME] = 0;
+}
+
 int MakeRawTermios2(int fd) {
     struct termios2 t {};
     if (ioctl(fd, TCGETS2, &t) != 0) return -1;

@@ -27,3 +27,7 @@ int SetTermios2(int fd, const TermiosImage& image);
 int GetTermios2(int fd, TermiosImage& image);
 // A raw line that keeps its present rate.
 int MakeRawTermios2(int fd);
+
+// Raw 8N1 without any handshake at `baud` (any rate, through BOTHER), on top of the record
+// the line has: what it does not name stays. Reads return at once with what is there.
+void MakeRaw8N1(TermiosImage& image, std::uint32_t baud);

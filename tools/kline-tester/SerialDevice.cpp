@@ -1,14 +1,14 @@
 #include "SerialDevice.h"
 
-// The kernel's termios2 (custom rates via BOTHER) lives only in this file: its header
-// clashes with the C library's termios.h.
-#include <asm/termbits.h>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
+
+#include "serial/LinuxTermios.h"
 
 namespace {
 
@@ -30,32 +30,23 @@ bool SerialDevice::Open(const std::string& path, int baud, std::string* error) {
         *error = SystemText("cannot open", path);
         return false;
     }
-    termios2 tio{};
-    if (::ioctl(fd_, TCGETS2, &tio) != 0) {
+    TermiosImage line;
+    if (GetTermios2(fd_, line) != 0) {
         *error = SystemText("not a serial device:", path);
         Close();
         return false;
     }
-    // Raw bytes: no echo, no line editing, no translation, no signals, no handshake.
-    tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL |
-                                          IXON | IXOFF | IXANY | INPCK);
-    tio.c_oflag &= ~static_cast<tcflag_t>(OPOST);
-    tio.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
-    tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS | CBAUD | (CBAUD << IBSHIFT));
-    tio.c_cflag |= CS8 | CREAD | CLOCAL | BOTHER | (BOTHER << IBSHIFT);
-    tio.c_ispeed = static_cast<speed_t>(baud);
-    tio.c_ospeed = static_cast<speed_t>(baud);
-    tio.c_cc[VMIN] = 0;
-    tio.c_cc[VTIME] = 0;
-    if (::ioctl(fd_, TCSETS2, &tio) != 0) {
+    // 10400 baud is no standard rate: the kernel's termios2 carries it as it is.
+    MakeRaw8N1(line, static_cast<std::uint32_t>(baud));
+    if (SetTermios2(fd_, line) != 0) {
         *error = SystemText("cannot configure", path);
         Close();
         return false;
     }
-    termios2 check{};
-    if (::ioctl(fd_, TCGETS2, &check) != 0 || check.c_ospeed != static_cast<speed_t>(baud)) {
+    TermiosImage check;
+    if (GetTermios2(fd_, check) != 0 || check.ospeed != static_cast<std::uint32_t>(baud)) {
         *error = path + " does not keep " + std::to_string(baud) + " baud (it reports " +
-                 std::to_string(check.c_ospeed) + ")";
+                 std::to_string(check.ospeed) + ")";
         Close();
         return false;
     }
@@ -80,7 +71,7 @@ bool SerialDevice::Write(const std::uint8_t* bytes, std::size_t count, std::stri
         }
         done += static_cast<std::size_t>(n);
     }
-    ::ioctl(fd_, TCSBRK, 1);  // drain: the bytes are on the line when this returns
+    ::tcdrain(fd_);  // the bytes are on the line when this returns
     return true;
 }
 
@@ -113,6 +104,6 @@ int SerialDevice::Read(std::uint8_t* buffer, std::size_t capacity, int timeoutMs
 int SerialDevice::DiscardInput() {
     int waiting = 0;
     ::ioctl(fd_, FIONREAD, &waiting);
-    ::ioctl(fd_, TCFLSH, TCIFLUSH);
+    ::tcflush(fd_, TCIFLUSH);
     return waiting;
 }
