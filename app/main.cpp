@@ -16,7 +16,7 @@ void PrintLine(std::FILE* stream, const QString& text) {
 
 int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("vorta-tester"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.6"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VORTA_VERSION));
     QStringList args;
     for (int i = 0; i < argc; ++i) {
         args << QString::fromLocal8Bit(argv[i]);

@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 
 CommandLineOptions::Parsed CommandLineOptions::Parse(const QStringList& args) {
     QCommandLineParser parser;
@@ -45,6 +46,12 @@ CommandLineOptions::Parsed CommandLineOptions::Parse(const QStringList& args) {
     if (parser.isSet(help)) {
         parsed.action = Action::ShowHelp;
         parsed.text = parser.helpText();
+        // The parser names the program only once an application object exists, and then by
+        // its full path; the usage line names it by its file name, as a manual page does.
+        const int usageEnd = parsed.text.indexOf(QLatin1String(" [options]"));
+        if (usageEnd > 0 && !args.isEmpty()) {
+            parsed.text.replace(0, usageEnd, QStringLiteral("Usage: ") + QFileInfo(args.first()).fileName());
+        }
         return parsed;
     }
     if (parser.isSet(version)) {

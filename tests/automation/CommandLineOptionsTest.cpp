@@ -27,6 +27,9 @@ TEST(CommandLineOptionsTest, DefaultsEchoOffAndHelp) {
     const auto help = Parse({"--help"});
     EXPECT_EQ(help.action, CommandLineOptions::Action::ShowHelp);
     EXPECT_TRUE(help.text.contains(QLatin1String("--pty-link")));
+    // The manual page is made from this text: its usage line names the program, not a path.
+    const auto installed = CommandLineOptions::Parse({QStringLiteral("/usr/bin/vorta-tester"), QStringLiteral("-h")});
+    EXPECT_TRUE(installed.text.startsWith(QLatin1String("Usage: vorta-tester [options]\n"))) << installed.text.toStdString();
 }
 
 TEST(CommandLineOptionsTest, RefusesWhatCannotWork) {

@@ -112,7 +112,7 @@ TEST_F(ProgramRunTest, RefusedStartsSayWhyAndEndAtOnce) {
     EXPECT_TRUE(QFileInfo(Path("taken")).isFile());  // the plain file was left alone
     Start({"--version"});
     ASSERT_TRUE(program.waitForFinished(20000));
-    EXPECT_EQ(program.readAllStandardOutput().trimmed(), "vorta-tester 1.6");
+    EXPECT_EQ(program.readAllStandardOutput().trimmed(), "vorta-tester " VORTA_VERSION);
 }
 
 }  // namespace

@@ -53,6 +53,29 @@ TEST(TesterOptionsTest, RefusesWhatCannotBeSent) {
     EXPECT_FALSE(Parse({"/dev/x", "--to", "10", std::string(512, 'A')}, &error));  // over 255 data bytes
 }
 
+// --help and --version answer without a device or a request, whatever comes after them.
+TEST(TesterOptionsTest, HelpAndVersionNeedNothingElse) {
+    struct Row {
+        std::vector<std::string> args;
+        bool help;
+        bool version;
+    };
+    const Row rows[] = {
+        {{"--help"}, true, false},
+        {{"-h", "--bogus"}, true, false},
+        {{"--version"}, false, true},
+        {{"/dev/x", "--version", "--to"}, false, true},
+        {{"/dev/x", "--to", "10", "81"}, false, false},
+    };
+    for (const auto& row : rows) {
+        std::string error;
+        const auto options = Parse(row.args, &error);
+        ASSERT_TRUE(options) << row.args.front() << ": " << error;
+        EXPECT_EQ(options->help, row.help) << row.args.front();
+        EXPECT_EQ(options->version, row.version) << row.args.front();
+    }
+}
+
 TEST(LatencyStatsTest, NearestRankPercentiles) {
     LatencyStats stats;
     EXPECT_EQ(stats.Summary(), "no replies");

@@ -31,9 +31,11 @@ std::optional<std::uint8_t> ParseByte(const std::string& text) {
 }  // namespace
 
 const char* TesterOptions::Usage() {
-    return "usage: kline-tester DEVICE [options] --to ADDR HEX... [--to ADDR HEX...]\n"
+    return "Usage: kline-tester DEVICE [options] --to ADDR HEX... [--to ADDR HEX...]\n"
            "Sends each request to ADDR (data bytes in hex, format byte, addresses and checksum\n"
            "are added) and prints every reply with its latency and checksum.\n"
+           "\n"
+           "Options:\n"
            "  --to ADDR HEX...   a request: target address and data, e.g. --to 10 21 01\n"
            "  --from ADDR        tester address (default F1)\n"
            "  --p2max MS         wait for a reply up to MS milliseconds (default 50)\n"
@@ -45,8 +47,13 @@ const char* TesterOptions::Usage() {
            "  --decode TYPE      decode 21 01 replies of TYPE: Ja5 B1 Ja7 B7 BMP b17\n"
            "  --baud N           line rate (default 10400)\n"
            "  --quiet            with --repeat: print only the statistics\n"
-           "Exit status: 0 every request got a well-formed reply, 1 some did not, 2 usage or\n"
-           "device error.\n";
+           "  -h, --help         print this help\n"
+           "  --version          print the version\n"
+           "\n"
+           "Exit status:\n"
+           "  0  every request got a well-formed reply\n"
+           "  1  some did not\n"
+           "  2  usage or device error\n";
 }
 
 std::optional<TesterOptions> TesterOptions::Parse(const std::vector<std::string>& args, std::string* error) {
@@ -64,6 +71,10 @@ std::optional<TesterOptions> TesterOptions::Parse(const std::vector<std::string>
         };
         if (arg == "--help" || arg == "-h") {
             options.help = true;
+            return options;
+        }
+        if (arg == "--version") {
+            options.version = true;
             return options;
         }
         if (arg == "--to") {

@@ -28,6 +28,7 @@ struct TesterOptions {
     bool quiet = false;
     std::optional<EcuVariant> decode;
     bool help = false;
+    bool version = false;
 
     // argv without the program name. On failure: nothing, and the reason in *error.
     static std::optional<TesterOptions> Parse(const std::vector<std::string>& args, std::string* error);

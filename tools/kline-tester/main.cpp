@@ -72,6 +72,10 @@ int main(int argc, char** argv) {
         std::fputs(TesterOptions::Usage(), stdout);
         return 0;
     }
+    if (options->version) {
+        std::puts("kline-tester " VORTA_VERSION);
+        return 0;
+    }
     SerialDevice device;
     if (!device.Open(options->device, options->baud, &error)) {
         std::fprintf(stderr, "kline-tester: %s\n", error.c_str());
