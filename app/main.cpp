@@ -17,6 +17,8 @@ void PrintLine(std::FILE* stream, const QString& text) {
 int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("vorta-tester"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VORTA_VERSION));
+    // An installed copy's window goes with its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(VORTA_APP_ID));
     QStringList args;
     for (int i = 0; i < argc; ++i) {
         args << QString::fromLocal8Bit(argv[i]);
