@@ -58,17 +58,18 @@ void RunBranch(const BranchHandler (&branch)[N], SessionContext& ctx) {
 
 }  // namespace
 
-void Dispatcher::Dispatch(const RequestBuffer& requestData, std::uint8_t target, std::uint8_t source) {
+bool Dispatcher::Dispatch(const RequestBuffer& requestData, std::uint8_t target, std::uint8_t source) {
     framer_.SetRequestAddresses(target, source);
     ServiceContext service{requestData, target, source, env_, fluctuation_, framer_};
     SessionContext session{service, framer_, communicationActive_};
 
     StartCommunication(session);
     StopCommunication(session);
+    const ServiceBranch branch = BranchAt(target, env_.Variant());
     if (!communicationActive_) {
-        return;
+        return branch != ServiceBranch::None;
     }
-    switch (BranchAt(target, env_.Variant())) {
+    switch (branch) {
     case ServiceBranch::At10:
         RunBranch(kBranch10, session);
         break;
@@ -78,4 +79,5 @@ void Dispatcher::Dispatch(const RequestBuffer& requestData, std::uint8_t target,
     case ServiceBranch::None:
         break;
     }
+    return branch != ServiceBranch::None;
 }

@@ -15,7 +15,8 @@ public:
     Dispatcher(EcuEnvironment& env, const Fluctuation& fluctuation, ResponseFramer& framer)
         : env_(env), fluctuation_(fluctuation), framer_(framer) {}
 
-    void Dispatch(const RequestBuffer& requestData, std::uint8_t target, std::uint8_t source);
+    // Returns whether the selected controller type serves the target address at all.
+    bool Dispatch(const RequestBuffer& requestData, std::uint8_t target, std::uint8_t source);
 
     bool CommunicationActive() const { return communicationActive_; }
     void SetCommunicationActive(bool active) { communicationActive_ = active; }

@@ -41,22 +41,67 @@ void EcuEmulator::SerComm1RxChar(int count) {
 }
 
 void EcuEmulator::HandleChunk(std::size_t n) {
+    const FrameAssembler::TimePoint arrival = ChunkArrival();
     env_.SetLamp(Lamp::UiLED1, true);
     if (!env_.IgnitionOn()) {
+        if (observer_ != nullptr) {
+            observer_->BytesIgnored(IgnoredBytes::IgnitionOff, rxBuffer_.data(), n, arrival);
+        }
         return;
     }
     env_.SetLamp(Lamp::UiLED2, true);
     env_.AppendLog(LogLine(rxBuffer_.data(), n));
 
-    assembler_.Accept(rxBuffer_.data(), n, clock_());
-    while (const auto frame = assembler_.NextFrame()) {
-        // A frame without data bytes names no service: answering it would repeat
-        // whatever request RequestData still holds.
-        if (frame->length == 0) {
-            continue;
+    assembler_.Accept(rxBuffer_.data(), n, arrival);
+    if (observer_ != nullptr) {
+        const auto stale = assembler_.DroppedStale();
+        if (stale.n > 0) {
+            observer_->BytesIgnored(IgnoredBytes::StalePartialFrame, stale.bytes, stale.n, arrival);
         }
-        std::copy_n(frame->data, frame->length, requestData_.begin());
-        dispatcher_.Dispatch(requestData_, frame->target, frame->source);
+    }
+    while (const auto frame = assembler_.NextFrame()) {
+        Serve(*frame);
+    }
+    if (observer_ != nullptr) {
+        ReportIgnored(arrival);
+    }
+}
+
+void EcuEmulator::Serve(const FrameView& frame) {
+    if (observer_ != nullptr) {
+        const auto whole = assembler_.LastFrame();
+        observer_->RequestReceived(whole.bytes, whole.n, assembler_.LastFrameArrival());
+    }
+    // A frame without data bytes names no service: answering it would repeat
+    // whatever request RequestData still holds.
+    if (frame.length == 0) {
+        if (observer_ != nullptr) {
+            observer_->RequestUnanswered(UnansweredReason::NoService);
+        }
+        return;
+    }
+    std::copy_n(frame.data, frame.length, requestData_.begin());
+    const std::uint64_t before = framer_.FramesWritten();
+    const bool addressServed = dispatcher_.Dispatch(requestData_, frame.target, frame.source);
+    if (observer_ != nullptr && framer_.FramesWritten() == before) {
+        observer_->RequestUnanswered(!addressServed                       ? UnansweredReason::OtherAddress
+                                     : !dispatcher_.CommunicationActive() ? UnansweredReason::NotStarted
+                                                                          : UnansweredReason::NoService);
+    }
+}
+
+void EcuEmulator::ReportIgnored(FrameAssembler::TimePoint arrival) {
+    auto ignored = assembler_.IgnoredAtFrameStart();
+    if (ignored.n == 0) {
+        return;
+    }
+    if (ignored.bytes[0] == 0x00) {
+        observer_->BytesIgnored(IgnoredBytes::WakeUp, ignored.bytes, 1, arrival);
+        ++ignored.bytes;
+        --ignored.n;
+    }
+    if (ignored.n > 0) {
+        observer_->BytesIgnored(IgnoredBytes::NotAFrameStart, ignored.bytes, ignored.n, arrival);
     }
 }
 

@@ -9,6 +9,7 @@
 #include "emulator/EcuEnvironment.h"
 #include "emulator/Fluctuation.h"
 #include "emulator/FrameAssembler.h"
+#include "emulator/LinkObserver.h"
 #include "emulator/ResponseFramer.h"
 #include "emulator/ServiceContext.h"
 
@@ -38,12 +39,19 @@ public:
     // Start-up: communication not started, no partial frame waiting.
     void ResetFlags();
 
+    // Someone watching what becomes of the bytes read (not owned; null: nobody).
+    void SetLinkObserver(LinkObserver* observer) { observer_ = observer; }
+
     bool CommunicationActive() const { return dispatcher_.CommunicationActive(); }
     bool SplitFramePending() const { return assembler_.SplitFramePending(); }
     Fluctuation& GetFluctuation() { return fluctuation_; }
 
 private:
     void HandleChunk(std::size_t n);
+    // When the bytes of the chunk just read arrived.
+    FrameAssembler::TimePoint ChunkArrival() { return clock_(); }
+    void Serve(const FrameView& frame);
+    void ReportIgnored(FrameAssembler::TimePoint arrival);
 
     EcuEnvironment& env_;
     Clock clock_;
@@ -53,4 +61,5 @@ private:
     FrameAssembler assembler_;
     std::array<std::uint8_t, 1024> rxBuffer_{};
     RequestBuffer requestData_{};
+    LinkObserver* observer_ = nullptr;
 };

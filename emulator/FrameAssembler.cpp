@@ -7,7 +7,10 @@ void FrameAssembler::Accept(const std::uint8_t* chunk, std::size_t n, TimePoint 
     chunkSize_ = n;
     position_ = 0;
     arrival_ = arrival;
+    droppedStale_ = {};
+    ignored_ = {};
     if (splitLength_ > 0 && arrival - lastAdded_ > kStaleAfter) {
+        droppedStale_ = {splitBuffer_.data(), splitLength_};
         splitLength_ = 0;
     }
 }
@@ -33,11 +36,14 @@ std::optional<FrameView> FrameAssembler::StartFrame() {
     const std::size_t left = chunkSize_ - position_;
     const FrameSize size = ExpectedFrameSize(start, left);
     if (size.status == FrameSize::Status::NotServed) {
+        ignored_ = {start, left};
         position_ = chunkSize_;
         return std::nullopt;
     }
     if (size.status == FrameSize::Status::Known && size.bytes <= left) {
         position_ += size.bytes;
+        lastFrame_ = {start, size.bytes};
+        lastArrival_ = {arrival_, arrival_, {}, {}};
         return DecodeFrame(start);
     }
     // The frame goes on in a later chunk: its first bytes wait in the split buffer.
@@ -54,12 +60,31 @@ std::optional<FrameView> FrameAssembler::ContinueSplit() {
     }
     const std::size_t take = std::min(size.bytes - splitLength_, chunkSize_ - position_);
     std::copy_n(chunk_ + position_, take, splitBuffer_.begin() + static_cast<std::ptrdiff_t>(splitLength_));
+    NoteAdded(take);
     splitLength_ += take;
     position_ += take;
     lastAdded_ = arrival_;
     if (size.status == FrameSize::Status::Known && splitLength_ == size.bytes) {
+        lastFrame_ = {splitBuffer_.data(), splitLength_};
+        lastArrival_ = splitArrival_;
         splitLength_ = 0;
         return DecodeFrame(splitBuffer_.data());
     }
     return std::nullopt;
+}
+
+void FrameAssembler::NoteAdded(std::size_t take) {
+    FrameArrival& a = splitArrival_;
+    if (splitLength_ == 0) {
+        a = {arrival_, arrival_, FrameArrival::Duration::max(), {}};
+    } else {
+        const auto gap = arrival_ - a.last;
+        a.minGap = std::min(a.minGap, gap);
+        a.maxGap = std::max(a.maxGap, gap);
+        a.last = arrival_;
+    }
+    // Bytes that came in one chunk came together.
+    if (take > 1) {
+        a.minGap = FrameArrival::Duration::zero();
+    }
 }

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "emulator/KwpFrame.h"
+#include "emulator/LinkObserver.h"
 
 // Gathers the bytes of consecutive chunks into request frames. A frame is handed out as
 // soon as the size its header announces has arrived, from one chunk or from many; a
@@ -28,6 +29,20 @@ public:
     // view stays valid until the next call.
     std::optional<FrameView> NextFrame();
 
+    // Bytes of a run of the line, pointing into the chunk or the split buffer; valid until
+    // the next call that changes the assembler.
+    struct ByteRun {
+        const std::uint8_t* bytes = nullptr;
+        std::size_t n = 0;
+    };
+    // The frame NextFrame handed out last, header to checksum, and when its bytes came.
+    ByteRun LastFrame() const { return lastFrame_; }
+    const FrameArrival& LastFrameArrival() const { return lastArrival_; }
+    // The partial frame that the last Accept dropped as stale (empty when none).
+    ByteRun DroppedStale() const { return droppedStale_; }
+    // The bytes of the current chunk ignored at a frame start (empty when none).
+    ByteRun IgnoredAtFrameStart() const { return ignored_; }
+
     bool SplitFramePending() const { return splitLength_ > 0; }
     // Forgets a partial frame.
     void Reset();
@@ -41,7 +56,15 @@ private:
     std::size_t position_ = 0;
     TimePoint arrival_{};
 
+    void NoteAdded(std::size_t take);
+
     std::array<std::uint8_t, kMaxFrameSize> splitBuffer_{};
     std::size_t splitLength_ = 0;
     TimePoint lastAdded_{};
+
+    FrameArrival splitArrival_{};
+    FrameArrival lastArrival_{};
+    ByteRun lastFrame_{};
+    ByteRun droppedStale_{};
+    ByteRun ignored_{};
 };

@@ -28,6 +28,7 @@ void ResponseFramer::SendFixed(const std::uint8_t* bytes, std::size_t n) {
         return;
     }
     std::copy(bytes, bytes + n, txBuffer_.begin());
+    ++framesWritten_;
     env_.WriteBuf(txBuffer_.data(), static_cast<int>(n));
 }
 
@@ -37,5 +38,6 @@ void ResponseFramer::SendBytes(const std::uint8_t* data, std::size_t n, FrameFor
     if (size == 0) {
         return;
     }
+    ++framesWritten_;
     env_.WriteBuf(txBuffer_.data(), static_cast<int>(size));
 }

@@ -35,8 +35,12 @@ public:
         SendFixed(bytes.data(), N);
     }
 
+    // Frames handed to the port so far: tells whether a request was answered.
+    std::uint64_t FramesWritten() const { return framesWritten_; }
+
 private:
     EcuEnvironment& env_;
+    std::uint64_t framesWritten_ = 0;
     std::uint8_t requestTarget_ = 0;
     std::uint8_t requestSource_ = 0;
     std::array<std::uint8_t, 1024> txBuffer_{};

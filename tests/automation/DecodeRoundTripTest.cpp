@@ -3,7 +3,7 @@
 #include <map>
 
 #include "BenchRun.h"
-#include "LiveBlockDecoder.h"
+#include "emulator/LiveBlockDecoder.h"
 #include "emulator/KwpFrame.h"
 
 namespace {

@@ -10,7 +10,7 @@
 
 #include "BenchRun.h"
 #include "LatencyStats.h"
-#include "LiveBlockDecoder.h"
+#include "emulator/LiveBlockDecoder.h"
 #include "SerialDevice.h"
 #include "common/HexText.h"
 #include "emulator/KwpFrame.h"

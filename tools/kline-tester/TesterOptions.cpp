@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "LiveBlockDecoder.h"
+#include "emulator/LiveBlockDecoder.h"
 #include "emulator/KwpFrame.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "KLineExchange.h"
 #include "LatencyStats.h"
-#include "LiveBlockDecoder.h"
+#include "emulator/LiveBlockDecoder.h"
 #include "SerialDevice.h"
 #include "TesterOptions.h"
 #include "common/HexText.h"

@@ -1,4 +1,4 @@
-#include "LiveBlockDecoder.h"
+#include "emulator/LiveBlockDecoder.h"
 
 #include <gtest/gtest.h>
 #include <map>

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+
+// When the bytes of one request frame reached us: the first and the last byte, and the
+// shortest and longest gap between two neighbouring bytes. Bytes read in one chunk came
+// together, so their gap is 0.
+struct FrameArrival {
+    using TimePoint = std::chrono::steady_clock::time_point;
+    using Duration = std::chrono::steady_clock::duration;
+    TimePoint first{};
+    TimePoint last{};
+    Duration minGap{};
+    Duration maxGap{};
+};
+
+// Why bytes from the line were not taken as (part of) a request.
+enum class IgnoredBytes {
+    IgnitionOff,        // the whole chunk, read while the ignition is off
+    WakeUp,             // the zero byte of a fast-init wake-up at a frame's start
+    NotAFrameStart,     // a byte that is no served format byte, and the rest of its chunk
+    StalePartialFrame,  // the start of a frame whose continuation came more than 40 ms later
+};
+
+// Why a whole request got no reply.
+enum class UnansweredReason {
+    IgnitionOff,   // read while the ignition was off
+    OtherAddress,  // the selected controller type does not serve the target address
+    NotStarted,    // communication not started yet
+    NoService,     // nothing served the service or its parameters
+    FaultMode,     // an injected fault withheld the reply
+};
+
+// Watches what the emulator makes of the bytes it reads. The emulator calls it on the
+// main thread while it handles a chunk; without an observer it does none of this work.
+class LinkObserver {
+public:
+    virtual ~LinkObserver() = default;
+    // A whole request frame, header to checksum, before it is served.
+    virtual void RequestReceived(const std::uint8_t* frame, std::size_t n, const FrameArrival& arrival) = 0;
+    // The request reported last got no reply.
+    virtual void RequestUnanswered(UnansweredReason reason) = 0;
+    virtual void BytesIgnored(IgnoredBytes why, const std::uint8_t* bytes, std::size_t n,
+                              FrameArrival::TimePoint arrival) = 0;
+};
