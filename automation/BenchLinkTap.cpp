@@ -1,6 +1,9 @@
 #include "automation/BenchLinkTap.h"
 
+#include <chrono>
 #include <exception>
+
+#include "console/LinkMonitor.h"
 #include <utility>
 
 BenchLinkTap::BenchLinkTap(PortWriter writer, ErrorSink errors)
@@ -31,12 +34,19 @@ void BenchLinkTap::ChunkRead(const std::uint8_t* bytes, int count) {
         trace_->Record(TraceLog::Direction::Received, bytes, count);
     }
     if (echo_ && count > 0) {
+        if (monitor_ != nullptr) {
+            monitor_->EchoSent(bytes, static_cast<std::size_t>(count), std::chrono::steady_clock::now());
+        }
         writer_(bytes, count);
     }
 }
 
 bool BenchLinkTap::FrameOut(const std::uint8_t* bytes, int count) {
+    const bool withheld = faults_.Mode() == ReplyFaultMode::Silent;
     if (faults_.FrameOut(bytes, count)) {
+        if (withheld && monitor_ != nullptr) {
+            monitor_->ReplyWithheld(std::chrono::steady_clock::now());
+        }
         return true;
     }
     // Unchanged and on time: the console writes it, with its own error handling.
@@ -49,6 +59,9 @@ bool BenchLinkTap::FrameOut(const std::uint8_t* bytes, int count) {
 void BenchLinkTap::WriteTraced(const std::uint8_t* bytes, int count) {
     if (trace_) {
         trace_->Record(TraceLog::Direction::Sent, bytes, count);
+    }
+    if (monitor_ != nullptr) {
+        monitor_->FrameSent(bytes, static_cast<std::size_t>(count), std::chrono::steady_clock::now());
     }
     writer_(bytes, count);
 }

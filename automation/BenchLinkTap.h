@@ -6,6 +6,8 @@
 #include <memory>
 
 #include "console/LinkTap.h"
+
+class LinkMonitor;
 #include "automation/ReplyFaults.h"
 #include "automation/TraceLog.h"
 
@@ -27,6 +29,8 @@ public:
     // Trace to this file from now on; false with a message when it cannot be opened.
     bool OpenTrace(const QString& path, QString* error, TraceLog::MicrosClock clock = {});
     ReplyFaults& Faults() { return faults_; }
+    // Tells the console's monitor of echoes, withheld replies and the frames the tap writes.
+    void SetMonitor(LinkMonitor* monitor) { monitor_ = monitor; }
 
     void ChunkRead(const std::uint8_t* bytes, int count) override;
     bool FrameOut(const std::uint8_t* bytes, int count) override;
@@ -39,4 +43,5 @@ private:
     bool echo_ = false;
     std::unique_ptr<TraceLog> trace_;
     ReplyFaults faults_;
+    LinkMonitor* monitor_ = nullptr;
 };

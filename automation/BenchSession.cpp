@@ -9,6 +9,7 @@
 #include "automation/ControlCommandExecutor.h"
 #include "automation/ControlServer.h"
 #include "automation/FormControlTarget.h"
+#include "console/LinkMonitor.h"
 #include "console/SettingsStore.h"
 #include "console/TForm1.h"
 #include "console/TForm2.h"
@@ -37,6 +38,7 @@ BenchSession::~BenchSession() {
     executor_.reset();
     target_.reset();
     form2_.reset();
+    if (tap_) tap_->SetMonitor(nullptr);
     form1_.reset();
     if (!linkMade_.isEmpty() && QFileInfo(linkMade_).symLinkTarget() == QFileInfo(ptyPath_).absoluteFilePath()) {
         QFile::remove(linkMade_);
@@ -69,6 +71,7 @@ bool BenchSession::Start(QString* error, std::unique_ptr<SettingsStore> store) {
     }
     console.linkTap = tap_.get();
     form1_ = std::make_unique<TForm1>(console, std::move(store));
+    tap_->SetMonitor(&form1_->Monitor());
     form2_ = std::make_unique<TForm2>(form1_->Store(), form1_->Reporter());
     form1_->SetSettingsDialog(form2_.get());
     target_ = std::make_unique<FormControlTarget>(*form1_, quit_);

@@ -127,6 +127,7 @@ public:
         if (verb == QLatin1String("ident")) return Ident();
         if (verb == QLatin1String("fault")) return Fault();
         if (verb == QLatin1String("quit")) return Quit();
+        if (verb == QLatin1String("clear")) return Clear();
         return Fail(QStringLiteral("unknown command '%1'").arg(verb.left(64)));
     }
 
@@ -203,6 +204,8 @@ private:
             command.query = ControlQuery::Trip;
         } else if (what == QLatin1String("fault")) {
             command.query = ControlQuery::Fault;
+        } else if (what == QLatin1String("report")) {
+            command.query = ControlQuery::Report;
         } else {
             return Fail(QStringLiteral("nothing to get named '%1'").arg(what.left(64)));
         }
@@ -297,6 +300,16 @@ private:
         } else {
             return Fail(QStringLiteral("unknown fault '%1'").arg(mode.left(64)));
         }
+        return command;
+    }
+
+    std::optional<ControlCommand> Clear() {
+        if (!Arity(2, QStringLiteral("clear report")) ) return std::nullopt;
+        if (words_[1] != QLatin1String("report")) {
+            return Fail(QStringLiteral("nothing to clear named '%1'").arg(words_[1].left(64)));
+        }
+        ControlCommand command;
+        command.kind = ControlCommand::Kind::ClearReport;
         return command;
     }
 

@@ -9,11 +9,11 @@
 #include "emulator/EcuVariant.h"
 
 // What a "get" asks for.
-enum class ControlQuery { Mirror, Variant, Dtc, Ident, Lamp, Trip, Fault };
+enum class ControlQuery { Mirror, Variant, Dtc, Ident, Lamp, Trip, Fault, Report };
 
 // One line of the control interface, parsed and checked, not yet carried out.
 struct ControlCommand {
-    enum class Kind { Set, Get, Click, Variant, Dtc, Ident, Fault, Quit };
+    enum class Kind { Set, Get, Click, Variant, Dtc, Ident, Fault, ClearReport, Quit };
 
     Kind kind = Kind::Quit;
     ControlQuery query = ControlQuery::Mirror;  // Get

@@ -59,6 +59,9 @@ QString ControlCommandExecutor::Run(const ControlCommand& command) {
     case Kind::Fault:
         faults_.SetFault(command.faultMode, command.faultDelayMs);
         break;
+    case Kind::ClearReport:
+        target_.ClearReport();
+        break;
     case Kind::Quit:
         target_.Quit();
         break;
@@ -90,6 +93,8 @@ QString ControlCommandExecutor::Answer(const ControlCommand& command) const {
         return Ok(target_.TripTexts().join(QLatin1Char(' ')));
     case ControlQuery::Fault:
         return Ok(ReplyFaultName(faults_.Mode(), faults_.DelayMs()));
+    case ControlQuery::Report:
+        return Ok(target_.ReportJson());
     }
     return QStringLiteral("ERR nothing to answer");
 }

@@ -36,6 +36,10 @@ public:
     // Distance, fuel, average speed, average consumption and travel time, as shown.
     virtual QStringList TripTexts() const = 0;
 
+    // The report on the tester as one line of JSON, and a fresh start of its counts.
+    virtual QString ReportJson() const = 0;
+    virtual void ClearReport() = 0;
+
     // Closes the program once the current answer is on its way.
     virtual void Quit() = 0;
 };

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "console/EcuVariantSelector.h"
+#include "console/LinkMonitor.h"
 #include "console/TForm1.h"
 #include "widgets/TUiAnalogCControl.h"
 #include "widgets/TUiColBitBtn.h"
@@ -153,6 +154,14 @@ QStringList FormControlTarget::TripTexts() const {
             Child<TUiValueInd>("UiValueIndSredSkor")->ValueText().trimmed(),
             Child<TUiValueInd>("UiValueIndSredRash")->ValueText().trimmed(),
             Child<QLineEdit>("Vremy")->text().trimmed()};
+}
+
+QString FormControlTarget::ReportJson() const {
+    return QString::fromStdString(form_.Monitor().Report().Json());
+}
+
+void FormControlTarget::ClearReport() {
+    form_.Monitor().ClearReport();
 }
 
 void FormControlTarget::Quit() {

@@ -27,6 +27,8 @@ public:
     QString IdentText(IdentField field) const override;
     bool LampOn(Lamp lamp) const override;
     QStringList TripTexts() const override;
+    QString ReportJson() const override;
+    void ClearReport() override;
     void Quit() override;
 
 private:

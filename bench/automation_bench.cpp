@@ -36,6 +36,8 @@ public:
     }
     bool LampOn(Lamp) const override { return false; }
     QStringList TripTexts() const override { return {}; }
+    QString ReportJson() const override { return QStringLiteral("{}"); }
+    void ClearReport() override {}
     void Quit() override {}
 
 private:

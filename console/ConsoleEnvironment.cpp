@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <utility>
 
+#include "console/LinkMonitor.h"
 #include "console/LinkTap.h"
 #include "serial/TSerCustomComm.h"
 #include "widgets/TUiColBitBtn.h"
@@ -25,6 +26,9 @@ int ConsoleEnvironment::ReadBuf(std::uint8_t* buffer, int count) {
 int ConsoleEnvironment::WriteBuf(const std::uint8_t* buffer, int count) {
     if (b_.linkTap != nullptr && b_.linkTap->FrameOut(buffer, count)) {
         return count;  // the tap took the frame over
+    }
+    if (b_.monitor != nullptr) {
+        b_.monitor->FrameSent(buffer, static_cast<std::size_t>(count), std::chrono::steady_clock::now());
     }
     return b_.port->WriteBuf(buffer, count);
 }

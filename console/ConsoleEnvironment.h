@@ -7,6 +7,7 @@
 #include "console/MirrorFormat.h"
 #include "emulator/EcuEnvironment.h"
 
+class LinkMonitor;
 class LinkTap;
 class QLineEdit;
 class QListWidget;
@@ -24,6 +25,7 @@ public:
     struct Bindings {
         TSerCustomComm* port = nullptr;
         LinkTap* linkTap = nullptr;
+        LinkMonitor* monitor = nullptr;  // told of every reply the console writes
         TUiColBitBtn* ignitionButton = nullptr;  // UiColBitBtn2
         std::function<EcuVariant()> variant;
         std::function<bool()> tripCheckRunning;

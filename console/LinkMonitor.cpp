@@ -4,7 +4,13 @@
 
 #include "emulator/FrameMeaning.h"
 
-LinkMonitor::LinkMonitor(std::size_t capacity) : ring_(capacity) {}
+LinkMonitor::LinkMonitor(std::size_t capacity)
+    : ring_(capacity), startUs_(Micros(std::chrono::steady_clock::now())) {}
+
+void LinkMonitor::ClearRows() {
+    ring_.Clear();
+    startUs_ = Micros(std::chrono::steady_clock::now());
+}
 
 std::int64_t LinkMonitor::Micros(TimePoint at) {
     return std::chrono::duration_cast<std::chrono::microseconds>(at.time_since_epoch()).count();

@@ -34,7 +34,11 @@ public:
 
     // Appends a row as it stands (a saved trace read back).
     void Add(MonitorRow row);
-    void ClearRows() { ring_.Clear(); }
+    // Forgets the rows; times count from now.
+    void ClearRows();
+    // Where the monitor's time starts: its creation or the last clear.
+    std::int64_t StartUs() const { return startUs_; }
+    void SetStartUs(std::int64_t us) { startUs_ = us; }
     void ClearReport() { report_.Clear(); }
 
     const MonitorRing& Ring() const { return ring_; }
@@ -55,4 +59,5 @@ private:
     // Ignition-off chunks are still read as frames here, so the row says which request went unanswered.
     FrameAssembler ignitionOff_;
     TimePoint lastRequestAt_{};
+    std::int64_t startUs_;
 };

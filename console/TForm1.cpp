@@ -11,6 +11,8 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QShortcut>
+#include <QToolButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QThread>
@@ -25,6 +27,10 @@
 #include "console/EcuVariantSelector.h"
 #include "console/FontFit.h"
 #include "console/InstrumentFactory.h"
+#include "console/LinkMonitor.h"
+#include "console/MonitorGeometry.h"
+#include "console/MonitorWindow.h"
+#include "console/StampResolution.h"
 #include "console/ParameterControls.h"
 #include "console/SettingsStore.h"
 #include "console/StoredSettings.h"
@@ -95,7 +101,8 @@ TForm1::TForm1(const ConsoleOptions& options, std::unique_ptr<SettingsStore> sto
                           Qt::WindowCloseButtonHint),
       store_(store ? std::move(store) : SettingsStore::OpenDefault()),
       reporter_(options.messageSink),
-      serComm1_(std::make_unique<TSerComm>()) {
+      serComm1_(std::make_unique<TSerComm>()),
+      monitor_(std::make_unique<LinkMonitor>()) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Тестер БК \"ВОРТА\" ЛОРН-7 Веролин"));
     QFont font(QStringLiteral("Sans Serif"), 8);
@@ -145,6 +152,29 @@ TForm1::~TForm1() {
     SetApplicationErrorReporter({});
     // The port's threads stop before the emulator and the controls they hand events to.
     serComm1_->Close();
+    if (monitorWindow_ != nullptr && monitorWindow_->isVisible()) {
+        monitorWindow_->hide();  // keeps its place for the next run
+    }
+}
+
+MonitorWindow* TForm1::ShowMonitor() {
+    if (monitorWindow_ == nullptr) {
+        monitorWindow_ = new MonitorWindow(*monitor_, this);
+        if (const auto rect = MonitorGeometry::Read(*store_)) {
+            monitorWindow_->setGeometry(*rect);
+        }
+        monitorWindow_->SetOnHide([this](const QRect& rect) {
+            try {
+                MonitorGeometry::Write(*store_, rect);
+            } catch (const std::exception& e) {
+                reporter_.Report(this, QString::fromStdString(e.what()));
+            }
+        });
+    }
+    monitorWindow_->show();
+    monitorWindow_->raise();
+    monitorWindow_->activateWindow();
+    return monitorWindow_;
 }
 
 void TForm1::BuildToolBar() {
@@ -155,6 +185,23 @@ void TForm1::BuildToolBar() {
     ToolBar1_->setContentsMargins(0, 0, 0, 0);
     ToolBar1_->layout()->setSpacing(0);
     ToolBar1_->layout()->setContentsMargins(0, 2, 0, 2);
+}
+
+void TForm1::BuildMonitorButton() {
+    // The toolbar ends 73 pixels short of the window's edge after the six type buttons:
+    // room for the monitor without moving anything else.
+    auto* button = new QToolButton(ToolBar1_);
+    button->setObjectName(QStringLiteral("MonitorButton"));
+    button->setText(QStringLiteral("Монитор"));
+    button->setToolTip(QStringLiteral("Монитор K-линии (F12)"));
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    button->setAutoRaise(true);
+    button->setFixedSize(70, 21);
+    ToolBar1_->addWidget(button);
+    connect(button, &QToolButton::clicked, this, &TForm1::ShowMonitor);
+    auto* f12 = new QShortcut(QKeySequence(Qt::Key_F12), this);
+    f12->setContext(Qt::ApplicationShortcut);
+    connect(f12, &QShortcut::activated, this, &TForm1::ShowMonitor);
 }
 
 void TForm1::BuildTripComputerTab(QWidget* tab) {
@@ -447,6 +494,7 @@ void TForm1::Bind(const ConsoleOptions& options) {
     ConsoleEnvironment::Bindings b;
     b.port = serComm1_.get();
     b.linkTap = options.linkTap;
+    b.monitor = monitor_.get();
     b.ignitionButton = p.UiColBitBtn2;
     b.variant = [this] { return variants_->Current(); };
     b.tripCheckRunning = [this] { return trip_->TripCheckRunning(); };
@@ -467,6 +515,9 @@ void TForm1::Bind(const ConsoleOptions& options) {
     b.resetTimer = Timer2_;
     environment_ = std::make_unique<ConsoleEnvironment>(std::move(b), format_);
     emulator_ = std::make_unique<EcuEmulator>(*environment_);
+    emulator_->SetLinkObserver(monitor_.get());
+    monitor_->SetVariantSource([this] { return variants_->Current(); });
+    BuildMonitorButton();
 
     TripCheckPanel::Controls t{};
     t.UiColBitBtn7 = Require<TUiColBitBtn>(this, "UiColBitBtn7");
@@ -513,6 +564,8 @@ void TForm1::FormCreate(const ConsoleOptions& options) {
         const StartupSettings settings = StartupSettings::Read(*store_);
         const QString port = options.portOverride.isEmpty() ? settings.portName : options.portOverride;
         serComm1_->SetDeviceName(port.toStdString());
+        monitor_->Report().SetResolution(StampResolution::ForDevice(
+            port.toStdString(), StampResolution::LatencyTimerMs(port.toStdString())));
         serComm1_->SetBaudrate(brUser);
         serComm1_->SetUserBaudrate(10400);
         serComm1_->SetParity(paNone);

@@ -14,6 +14,8 @@
 class ConsoleEnvironment;
 class EcuEmulator;
 class EcuVariantSelector;
+class LinkMonitor;
+class MonitorWindow;
 class ParameterControls;
 class QLineEdit;
 class QListWidget;
@@ -52,6 +54,12 @@ public:
     ParameterControls& Parameters() { return *parameters_; }
     EcuVariantSelector& VariantSelector() { return *variants_; }
     TripCheckPanel& TripCheckControls() { return *trip_; }
+    // Every frame and event on the line, and the report on the tester.
+    LinkMonitor& Monitor() { return *monitor_; }
+    // Opens (or raises) the window "Монитор K-линии" where it was last left.
+    MonitorWindow* ShowMonitor();
+    // The monitor window, when it was ever opened.
+    MonitorWindow* MonitorWindowIfMade() const { return monitorWindow_; }
 
     void Timer1Timer();
     void Timer2Timer();
@@ -64,6 +72,7 @@ protected:
 
 private:
     void BuildToolBar();
+    void BuildMonitorButton();
     void BuildTripComputerTab(QWidget* tab);
     void BuildTesterTab(QWidget* tab);
     void BuildTroubleCodeTab(QWidget* tab);
@@ -81,6 +90,8 @@ private:
     TForm2* settingsDialog_ = nullptr;
 
     std::unique_ptr<TSerComm> serComm1_;
+    std::unique_ptr<LinkMonitor> monitor_;
+    MonitorWindow* monitorWindow_ = nullptr;
     std::unique_ptr<ConsoleEnvironment> environment_;
     std::unique_ptr<EcuEmulator> emulator_;
     ParameterControls* parameters_ = nullptr;

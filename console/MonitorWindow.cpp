@@ -1,0 +1,335 @@
+#include "console/MonitorWindow.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "console/MonitorModel.h"
+#include "console/MonitorTraceFile.h"
+#include "emulator/FrameMeaning.h"
+
+namespace {
+
+const QString kTitle = QStringLiteral("Монитор K-линии");
+
+// The services the filter offers, in the order a session uses them.
+constexpr std::uint8_t kFilterServices[] = {0x81, 0x82, 0x83, 0x10, 0x3E, 0x21, 0x1A, 0x18,
+                                            0x14, 0x30, 0x11, 0x01, 0x03, 0x04, 0x07, 0x09};
+
+QString MarkText(DeviceReport::Mark mark) {
+    switch (mark) {
+    case DeviceReport::Mark::NoData: return QStringLiteral("нет данных");
+    case DeviceReport::Mark::Within: return QStringLiteral("в норме");
+    case DeviceReport::Mark::Outside: return QStringLiteral("вне нормы");
+    case DeviceReport::Mark::WrittenAtOnce: return QStringLiteral("вне нормы: запрос записан целиком");
+    }
+    return {};
+}
+
+QString ReasonText(UnansweredReason reason) {
+    switch (reason) {
+    case UnansweredReason::IgnitionOff: return QStringLiteral("зажигание выключено");
+    case UnansweredReason::OtherAddress: return QStringLiteral("другой адрес");
+    case UnansweredReason::NotStarted: return QStringLiteral("связь не начата");
+    case UnansweredReason::NoService: return QStringLiteral("нет такой службы");
+    case UnansweredReason::FaultMode: return QStringLiteral("режим неисправности");
+    }
+    return {};
+}
+
+QString Ms(const std::optional<double>& ms) {
+    return ms ? QStringLiteral("%1 мс").arg(*ms, 0, 'f', 1) : QStringLiteral("—");
+}
+
+}  // namespace
+
+MonitorWindow::MonitorWindow(LinkMonitor& monitor, QWidget* parent)
+    : QWidget(parent, Qt::Window), monitor_(monitor) {
+    Build(true);
+}
+
+MonitorWindow::MonitorWindow(std::unique_ptr<LinkMonitor> offline, const QString& fileName, QWidget* parent)
+    : QWidget(parent, Qt::Window), owned_(std::move(offline)), monitor_(*owned_) {
+    Build(false);
+    setWindowTitle(kTitle + QStringLiteral(" — ") + fileName);
+    setAttribute(Qt::WA_DeleteOnClose);
+    Refresh();
+}
+
+MonitorWindow::~MonitorWindow() = default;
+
+void MonitorWindow::Build(bool live) {
+    setObjectName(live ? QStringLiteral("MonitorWindow") : QStringLiteral("MonitorWindowOffline"));
+    setWindowTitle(kTitle);
+    resize(1000, 560);
+
+    pause_ = new QPushButton(QStringLiteral("Пауза"), this);
+    pause_->setObjectName(QStringLiteral("MonitorPause"));
+    pause_->setCheckable(true);
+    auto* clear = new QPushButton(QStringLiteral("Очистить"), this);
+    clear->setObjectName(QStringLiteral("MonitorClear"));
+    direction_ = new QComboBox(this);
+    direction_->setObjectName(QStringLiteral("MonitorDirection"));
+    direction_->addItems({QStringLiteral("Все направления"), QStringLiteral("тестер → ЭБУ"),
+                          QStringLiteral("ЭБУ → тестер"), QStringLiteral("События")});
+    service_ = new QComboBox(this);
+    service_->setObjectName(QStringLiteral("MonitorService"));
+    service_->addItem(QStringLiteral("Все службы"));
+    for (const std::uint8_t sid : kFilterServices) {
+        service_->addItem(QStringLiteral("%1 %2")
+                              .arg(sid, 2, 16, QLatin1Char('0'))
+                              .toUpper()
+                              .arg(QString::fromStdString(FrameMeaning::ServiceName(sid))),
+                          sid);
+    }
+    follow_ = new QCheckBox(QStringLiteral("Следить за новыми"), this);
+    follow_->setObjectName(QStringLiteral("MonitorFollow"));
+    follow_->setChecked(true);
+    auto* save = new QPushButton(QStringLiteral("Сохранить…"), this);
+    save->setObjectName(QStringLiteral("MonitorSave"));
+    auto* open = new QPushButton(QStringLiteral("Открыть…"), this);
+    open->setObjectName(QStringLiteral("MonitorOpen"));
+
+    auto* controls = new QHBoxLayout;
+    for (QWidget* w : std::initializer_list<QWidget*>{pause_, clear, direction_, service_, follow_}) controls->addWidget(w);
+    controls->addStretch(1);
+    controls->addWidget(save);
+    controls->addWidget(open);
+
+    model_ = new MonitorModel(monitor_.Ring(), this);
+    model_->SetStartUs(live || monitor_.Ring().Size() == 0 ? monitor_.StartUs()
+                                                           : monitor_.Ring().At(monitor_.Ring().FirstNumber()).atUs);
+    filter_ = new MonitorFilter(model_, this);
+    view_ = new QTableView(this);
+    view_->setObjectName(QStringLiteral("MonitorView"));
+    view_->setModel(filter_);
+    view_->setWordWrap(false);
+    view_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view_->verticalHeader()->setVisible(false);
+    // Rows of one height let the view place 100 000 of them without measuring each.
+    view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 4);
+    view_->horizontalHeader()->setStretchLastSection(true);
+    const int widths[] = {80, 70, 100, 260};
+    for (int c = 0; c < 4; ++c) view_->setColumnWidth(c, widths[c]);
+
+    report_ = new QTableWidget(0, 4, this);
+    report_->setObjectName(QStringLiteral("MonitorReport"));
+    report_->setHorizontalHeaderLabels({QStringLiteral("Показатель"), QStringLiteral("Значение"),
+                                        QStringLiteral("Предел ISO 14230-2"), QStringLiteral("Оценка")});
+    report_->verticalHeader()->setVisible(false);
+    report_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    report_->horizontalHeader()->setStretchLastSection(true);
+    auto* clearReport = new QPushButton(QStringLiteral("Сбросить отчёт"), this);
+    clearReport->setObjectName(QStringLiteral("MonitorClearReport"));
+    auto* reportPane = new QWidget(this);
+    auto* reportLayout = new QVBoxLayout(reportPane);
+    reportLayout->setContentsMargins(0, 0, 0, 0);
+    auto* reportTitle = new QLabel(QStringLiteral("Отчёт о тестере"), reportPane);
+    QFont bold = reportTitle->font();
+    bold.setBold(true);
+    reportTitle->setFont(bold);
+    reportLayout->addWidget(reportTitle);
+    reportLayout->addWidget(report_);
+    reportLayout->addWidget(clearReport);
+
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->addWidget(view_);
+    splitter->addWidget(reportPane);
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 2);
+
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("MonitorStatus"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(controls);
+    layout->addWidget(splitter, 1);
+    layout->addWidget(status_);
+
+    connect(pause_, &QPushButton::toggled, this, [this](bool paused) {
+        model_->SetPaused(paused);
+        Refresh();
+    });
+    connect(clear, &QPushButton::clicked, this, [this] {
+        monitor_.ClearRows();
+        model_->SetStartUs(monitor_.StartUs());
+        pause_->setChecked(false);
+        Refresh();
+    });
+    connect(clearReport, &QPushButton::clicked, this, [this] {
+        monitor_.ClearReport();
+        RefreshReport();
+    });
+    connect(direction_, qOverload<int>(&QComboBox::currentIndexChanged), this, &MonitorWindow::ApplyFilter);
+    connect(service_, qOverload<int>(&QComboBox::currentIndexChanged), this, &MonitorWindow::ApplyFilter);
+    connect(save, &QPushButton::clicked, this, &MonitorWindow::Save);
+    connect(open, &QPushButton::clicked, this, &MonitorWindow::Open);
+
+    if (live) {
+        timer_ = new QTimer(this);
+        timer_->setInterval(kRefreshMs);
+        connect(timer_, &QTimer::timeout, this, &MonitorWindow::Refresh);
+    } else {
+        pause_->setEnabled(false);
+        follow_->setChecked(false);
+    }
+}
+
+void MonitorWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (timer_ != nullptr) timer_->start();
+    Refresh();
+}
+
+void MonitorWindow::hideEvent(QHideEvent* event) {
+    if (timer_ != nullptr) timer_->stop();
+    if (onHide_) onHide_(geometry());
+    QWidget::hideEvent(event);
+}
+
+void MonitorWindow::Refresh() {
+    model_->CatchUp();
+    if (follow_->isChecked() && !model_->Paused()) view_->scrollToBottom();
+    RefreshReport();
+    const MonitorRing& ring = monitor_.Ring();
+    status_->setText(QStringLiteral("Строк в буфере: %1 из %2%3")
+                         .arg(ring.Size())
+                         .arg(ring.Capacity())
+                         .arg(model_->Paused() ? QStringLiteral(" · пауза: показ остановлен, буфер пополняется")
+                                               : QString()));
+}
+
+void MonitorWindow::RefreshReport() {
+    const DeviceReport::Figures f = monitor_.Report().Compute();
+    struct Line {
+        QString name, value, limit;
+        DeviceReport::Mark mark;
+        bool graded;
+    };
+    std::vector<Line> lines = {
+        {QStringLiteral("P3 мин. (пауза перед запросом)"), Ms(f.p3Min.ms), QStringLiteral("55–5000 мс"), f.p3Min.mark, true},
+        {QStringLiteral("P3 медиана"), Ms(f.p3Median.ms), QStringLiteral("55–5000 мс"), f.p3Median.mark, true},
+        {QStringLiteral("P4 мин. (между байтами запроса)"), Ms(f.p4Min.ms), QStringLiteral("5–20 мс"), f.p4Min.mark, true},
+        {QStringLiteral("P4 макс."), Ms(f.p4Max.ms), QStringLiteral("5–20 мс"), f.p4Max.mark, true},
+        {QStringLiteral("Наибольшая тишина на связи"), Ms(f.longestSilence.ms), QStringLiteral("≤ 5000 мс (P3max)"),
+         f.longestSilence.mark, true},
+        {QStringLiteral("Пробуждение перед StartCommunication"),
+         QStringLiteral("%1 из %2").arg(f.startsAfterWakeUp).arg(f.starts), QString(), DeviceReport::Mark::NoData,
+         false},
+        {QStringLiteral("Запросы до StartCommunication"), QString::number(f.requestsBeforeStart), QString(),
+         DeviceReport::Mark::NoData, false},
+        {QStringLiteral("Ответы"), QString::number(f.replies), QString(), DeviceReport::Mark::NoData, false},
+    };
+    for (const UnansweredReason reason : {UnansweredReason::IgnitionOff, UnansweredReason::OtherAddress,
+                                          UnansweredReason::NotStarted, UnansweredReason::NoService,
+                                          UnansweredReason::FaultMode}) {
+        const auto it = f.unanswered.find(reason);
+        lines.push_back({QStringLiteral("Без ответа: ") + ReasonText(reason),
+                         QString::number(it == f.unanswered.end() ? 0 : it->second), QString(),
+                         DeviceReport::Mark::NoData, false});
+    }
+    const std::pair<QString, int> counts[] = {
+        {QStringLiteral("Неверная контрольная сумма"), f.badChecksums},
+        {QStringLiteral("Неверный заголовок"), f.malformedHeaders},
+        {QStringLiteral("Частичные кадры отброшены"), f.partialFramesDropped},
+        {QStringLiteral("Кадры другим адресам"), f.otherAddresses},
+    };
+    for (const auto& [name, count] : counts) {
+        lines.push_back({name, QString::number(count), QString(), DeviceReport::Mark::NoData, false});
+    }
+    for (const auto& [key, count] : f.requests) {
+        lines.push_back({QStringLiteral("Запросы ") + QString::fromStdString(key), QString::number(count), QString(),
+                         DeviceReport::Mark::NoData, false});
+    }
+    lines.push_back({QStringLiteral("Разрешение отметок времени"), QString::fromStdString(f.resolution.text),
+                     QString(), DeviceReport::Mark::NoData, false});
+
+    report_->setRowCount(static_cast<int>(lines.size()));
+    for (int r = 0; r < static_cast<int>(lines.size()); ++r) {
+        const Line& line = lines[static_cast<std::size_t>(r)];
+        const QString cells[] = {line.name, line.value, line.limit, line.graded ? MarkText(line.mark) : QString()};
+        const bool outside = line.mark == DeviceReport::Mark::Outside || line.mark == DeviceReport::Mark::WrittenAtOnce;
+        for (int c = 0; c < 4; ++c) {
+            QTableWidgetItem* item = report_->item(r, c);
+            if (item == nullptr) {
+                item = new QTableWidgetItem;
+                report_->setItem(r, c, item);
+            }
+            if (item->text() != cells[c]) item->setText(cells[c]);
+            item->setForeground(outside && c >= 1 ? QBrush(QColor(200, 0, 0)) : QBrush());
+        }
+    }
+    report_->resizeColumnToContents(0);
+}
+
+void MonitorWindow::ApplyFilter() {
+    static const MonitorFilter::Direction kDirections[] = {
+        MonitorFilter::Direction::All, MonitorFilter::Direction::Requests, MonitorFilter::Direction::Replies,
+        MonitorFilter::Direction::Events};
+    filter_->SetDirection(kDirections[std::max(0, direction_->currentIndex())]);
+    const QVariant sid = service_->currentData();
+    filter_->SetService(sid.isValid() ? std::optional<std::uint8_t>(static_cast<std::uint8_t>(sid.toUInt()))
+                                      : std::nullopt);
+}
+
+bool MonitorWindow::SaveTo(const QString& path, bool csv, QString* error) {
+    std::string message;
+    if (!MonitorTraceFile::Save(path.toStdString(), model_->Shown(), monitor_.Report().Resolution(),
+                                csv ? MonitorTraceFile::Format::Csv : MonitorTraceFile::Format::Text, &message)) {
+        *error = QString::fromStdString(message);
+        return false;
+    }
+    return true;
+}
+
+void MonitorWindow::Save() {
+    QString filter;
+    const QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Сохранить трассу"), QString(),
+        QStringLiteral("Трасса (*.trace *.txt);;CSV (*.csv)"), &filter);
+    if (path.isEmpty()) return;
+    const bool csv = filter.contains(QStringLiteral("csv"), Qt::CaseInsensitive) ||
+                     path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive);
+    QString error;
+    if (!SaveTo(path, csv, &error)) QMessageBox::warning(this, kTitle, error);
+}
+
+MonitorWindow* MonitorWindow::OpenTrace(const QString& path, QWidget* parent, QString* error) {
+    std::string message;
+    const auto loaded = MonitorTraceFile::Load(path.toStdString(), &message);
+    if (!loaded) {
+        *error = QString::fromStdString(message);
+        return nullptr;
+    }
+    auto monitor = std::make_unique<LinkMonitor>(std::max<std::size_t>(loaded->rows.size(), 1));
+    monitor->Report().SetResolution(loaded->resolution);
+    monitor->SetStartUs(loaded->rows.front().atUs);
+    for (const MonitorRow& row : loaded->rows) monitor->Add(row);
+    return new MonitorWindow(std::move(monitor), QFileInfo(path).fileName(), parent);
+}
+
+void MonitorWindow::Open() {
+    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Открыть трассу"), QString(),
+                                                      QStringLiteral("Трасса (*.trace *.txt);;Все файлы (*)"));
+    if (path.isEmpty()) return;
+    QString error;
+    MonitorWindow* window = OpenTrace(path, parentWidget() ? parentWidget() : this, &error);
+    if (window == nullptr) {
+        QMessageBox::warning(this, kTitle, error);
+        return;
+    }
+    window->show();
+}
