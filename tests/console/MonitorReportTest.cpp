@@ -1,0 +1,249 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "console/DeviceReport.h"
+#include "console/IniSettingsStore.h"
+#include "console/LinkMonitor.h"
+#include "console/MonitorGeometry.h"
+#include "console/MonitorTraceFile.h"
+#include "emulator/EmulatorHarness.h"
+#include "emulator/KwpFrame.h"
+
+namespace {
+
+using std::chrono::milliseconds;
+
+Bytes Frame(std::uint8_t target, const Bytes& data) {
+    return BuildFrame(target, 0xF1, data.data(), data.size(), FrameForm::Short);
+}
+
+// A scripted tester against the emulator on a hand-driven clock, the monitor watching:
+// every byte its own chunk `byteGapMs` apart, the next request `p3Ms` after each reply.
+struct ScriptedTester {
+    explicit ScriptedTester(EcuVariant variant = EcuVariant::Ja5) : h(variant) {
+        h.emulator.SetLinkObserver(&monitor);
+        monitor.SetVariantSource([this] { return h.env.variant; });
+    }
+
+    void WakeUp(int afterMs) { Send({0x00}, afterMs, 0); }
+
+    // Sends one request byte by byte and hands the monitor the replies as they are written.
+    void Send(const Bytes& frame, int afterMs, int byteGapMs) {
+        for (std::size_t i = 0; i < frame.size(); ++i) {
+            h.Chunk({frame[i]}, i == 0 ? afterMs : byteGapMs);
+            for (const Bytes& reply : h.Replies()) {
+                monitor.FrameSent(reply.data(), reply.size(), h.now);
+            }
+        }
+    }
+
+    EmulatorHarness h;
+    LinkMonitor monitor;
+};
+
+double Ms(const DeviceReport::Figure& f) {
+    return f.ms.value_or(-1);
+}
+
+TEST(MonitorReportTest, ScriptedTesterWithKnownTiming) {
+    struct Case {
+        const char* what;
+        int p3Ms, byteGapMs;
+        bool wakeUp;
+        double p3, p4Min, p4Max;
+        DeviceReport::Mark p3Mark, p4MinMark, p4MaxMark;
+    };
+    using M = DeviceReport::Mark;
+    const Case cases[] = {
+        {"P3 30 ms, 4 ms byte gaps: both outside", 30, 4, true, 30, 4, 4, M::Outside, M::Outside, M::Outside},
+        {"P3 60 ms, 10 ms byte gaps: within", 60, 10, true, 60, 10, 10, M::Within, M::Within, M::Within},
+        {"P3 5001 ms, 21 ms gaps: outside above", 5001, 21, false, 5001, 21, 21, M::Outside, M::Outside,
+         M::Outside},
+    };
+    for (const Case& c : cases) {
+        ScriptedTester t;
+        if (c.wakeUp) t.WakeUp(100);
+        t.Send(Frame(0x10, {0x81}), 50, c.byteGapMs);
+        for (int i = 0; i < 4; ++i) t.Send(Frame(0x10, {0x21, 0x01}), c.p3Ms, c.byteGapMs);
+        t.Send(Frame(0x10, {0x3E}), c.p3Ms, c.byteGapMs);
+        const auto f = t.monitor.Report().Compute();
+        SCOPED_TRACE(c.what);
+        EXPECT_DOUBLE_EQ(Ms(f.p3Min), c.p3);
+        EXPECT_NEAR(Ms(f.p3Median), c.p3, c.p3 > 100 ? 0.5 : 0.006);  // the middle of its 10 µs step
+        EXPECT_DOUBLE_EQ(Ms(f.p4Min), c.p4Min);
+        EXPECT_DOUBLE_EQ(Ms(f.p4Max), c.p4Max);
+        EXPECT_EQ(f.p3Min.mark, c.p3Mark);
+        EXPECT_EQ(f.p3Median.mark, c.p3Mark);
+        EXPECT_EQ(f.p4Min.mark, c.p4MinMark);
+        EXPECT_EQ(f.p4Max.mark, c.p4MaxMark);
+        // The longest silence is the tester's pause: a reply goes out as its request completes.
+        EXPECT_DOUBLE_EQ(Ms(f.longestSilence), c.p3 > c.byteGapMs ? c.p3 : c.byteGapMs);
+        EXPECT_EQ(f.longestSilence.mark, c.p3 > 5000 ? M::Outside : M::Within);
+        EXPECT_EQ(f.starts, 1);
+        EXPECT_EQ(f.startsAfterWakeUp, c.wakeUp ? 1 : 0);
+        EXPECT_EQ(f.requests.at("21 01"), 4);
+        EXPECT_EQ(f.requests.at("3E"), 1);
+        EXPECT_EQ(f.replies, 6);
+    }
+}
+
+TEST(MonitorReportTest, WholeRequestsWrittenAtOnceShowZeroGaps) {
+    ScriptedTester t;
+    t.h.Chunk(Frame(0x10, {0x81}), 10);
+    for (const Bytes& reply : t.h.Replies()) t.monitor.FrameSent(reply.data(), reply.size(), t.h.now);
+    t.h.Chunk(Frame(0x10, {0x3E}), 70);
+    const auto f = t.monitor.Report().Compute();
+    EXPECT_DOUBLE_EQ(Ms(f.p4Min), 0);
+    EXPECT_EQ(f.p4Min.mark, DeviceReport::Mark::WrittenAtOnce);
+    EXPECT_EQ(f.p3Min.mark, DeviceReport::Mark::Within);
+    EXPECT_EQ(std::string(DeviceReport::MarkName(f.p4Min.mark)), "outside: request written at once");
+}
+
+// Each reason a request goes unanswered, and the counts beside it.
+TEST(MonitorReportTest, UnansweredRequestsByReason) {
+    struct Case {
+        const char* what;
+        EcuVariant variant;
+        bool start, ignition;
+        Bytes chunk;
+        UnansweredReason reason;
+        int otherAddresses, badChecksums;
+    };
+    const Bytes tp10 = Frame(0x10, {0x3E});
+    Bytes badSum = tp10;
+    badSum.back() ^= 0x55;
+    const Case cases[] = {
+        {"ignition off", EcuVariant::Ja5, true, false, tp10, UnansweredReason::IgnitionOff, 0, 0},
+        {"another address", EcuVariant::Ja5, true, true, Frame(0x11, {0x3E}), UnansweredReason::OtherAddress, 1, 0},
+        {"BMP at 0x10", EcuVariant::BMP, false, true, Frame(0x10, {0x81}), UnansweredReason::OtherAddress, 1, 0},
+        {"not started", EcuVariant::Ja5, false, true, tp10, UnansweredReason::NotStarted, 0, 0},
+        {"no service", EcuVariant::Ja5, true, true, Frame(0x10, {0x21, 0x09}), UnansweredReason::NoService, 0, 0},
+        {"no service, bad checksum as well", EcuVariant::Ja5, true, true, Frame(0x10, {0x22}), UnansweredReason::NoService,
+         0, 0},
+    };
+    for (const Case& c : cases) {
+        ScriptedTester t(c.variant);
+        if (c.start) t.h.Start();
+        t.h.env.ignition = c.ignition;
+        t.h.Chunk(c.chunk, 100);
+        const auto f = t.monitor.Report().Compute();
+        ASSERT_EQ(f.unanswered.size(), 1u) << c.what;
+        EXPECT_EQ(f.unanswered.begin()->first, c.reason) << c.what;
+        EXPECT_EQ(f.unanswered.begin()->second, 1) << c.what;
+        EXPECT_EQ(f.otherAddresses, c.otherAddresses) << c.what;
+        const MonitorRing& ring = t.monitor.Ring();
+        const MonitorRow& last = ring.At(ring.NextNumber() - 1);
+        EXPECT_EQ(last.event, LinkEvent::Unanswered) << c.what;
+        EXPECT_TRUE(last.IsProblem()) << c.what;
+    }
+    // A fault mode withholds an answer the emulator gave.
+    LinkMonitor monitor;
+    const FrameArrival at{};
+    monitor.RequestReceived(tp10.data(), tp10.size(), at);
+    monitor.ReplyWithheld(at.first);
+    EXPECT_EQ(monitor.Report().Compute().unanswered.at(UnansweredReason::FaultMode), 1);
+    // A bad checksum is answered, and counted with a row of its own.
+    ScriptedTester t;
+    t.h.Start();
+    t.h.Chunk(badSum, 100);
+    EXPECT_EQ(t.monitor.Report().Compute().badChecksums, 1);
+    EXPECT_EQ(t.monitor.Ring().At(t.monitor.Ring().NextNumber() - 1).event, LinkEvent::BadChecksum);
+    EXPECT_TRUE(t.monitor.Report().Compute().unanswered.empty());
+}
+
+TEST(MonitorReportTest, StartAndIgnoredBytes) {
+    ScriptedTester t;
+    t.Send(Frame(0x10, {0x3E}), 10, 0);  // before StartCommunication
+    t.h.Chunk({0x05, 0x06}, 100);         // no format byte
+    t.Send({0x81, 0x10}, 100, 0);         // dropped after 40 ms
+    t.WakeUp(60);
+    t.Send(Frame(0x10, {0x81}), 50, 0);
+    const auto f = t.monitor.Report().Compute();
+    EXPECT_EQ(f.requestsBeforeStart, 1);
+    EXPECT_EQ(f.starts, 1);
+    EXPECT_EQ(f.startsAfterWakeUp, 1);
+    EXPECT_EQ(f.malformedHeaders, 1);
+    EXPECT_EQ(f.partialFramesDropped, 1);
+    EXPECT_EQ(f.wakeUps, 1);
+    t.monitor.ClearReport();
+    EXPECT_EQ(t.monitor.Report().Json(), DeviceReport(t.monitor.Report().Resolution()).Json());
+    EXPECT_NE(t.monitor.Report().Json().find("\"p3_min\":{\"ms\":null"), std::string::npos);
+}
+
+TEST(MonitorReportTest, RingKeepsTheNewestRows) {
+    MonitorRing ring(3);
+    for (int i = 0; i < 5; ++i) {
+        MonitorRow row;
+        row.atUs = i;
+        ring.Append(row);
+    }
+    EXPECT_EQ(ring.Size(), 3u);
+    EXPECT_EQ(ring.FirstNumber(), 2u);
+    for (std::uint64_t n = 2; n < 5; ++n) EXPECT_EQ(ring.At(n).atUs, static_cast<std::int64_t>(n));
+    ring.Clear();
+    EXPECT_EQ(ring.Size(), 0u);
+    EXPECT_GE(ring.FirstNumber(), 5u);  // rows seen before the clear never come back
+    MonitorRow row;
+    row.atUs = 42;
+    ring.Append(row);
+    EXPECT_EQ(ring.At(ring.FirstNumber()).atUs, 42);
+}
+
+TEST(MonitorReportTest, TraceLinesReadBackAsTheSameRows) {
+    ScriptedTester t(EcuVariant::B7);
+    t.WakeUp(10);
+    t.Send(Frame(0x10, {0x81}), 30, 5);
+    t.Send(Frame(0x10, {0x21, 0x01}), 60, 0);
+    t.Send(Frame(0x11, {0x21, 0x09}), 60, 0);
+    t.monitor.EchoSent(Bytes{0x81}.data(), 1, t.h.now);
+    const MonitorRing& ring = t.monitor.Ring();
+    ASSERT_GT(ring.Size(), 6u);
+    for (std::uint64_t n = ring.FirstNumber(); n < ring.NextNumber(); ++n) {
+        const MonitorRow& row = ring.At(n);
+        const std::string line = MonitorTraceFile::TextLine(row);
+        const auto back = MonitorTraceFile::ParseTextLine(line, row.variant);
+        ASSERT_TRUE(back.has_value()) << line;
+        EXPECT_EQ(MonitorTraceFile::TextLine(*back), line);
+    }
+    const std::string bad[] = {"", "x RX 81", "12 QQ 81", "12 RX 8", "12 EV nothing", "12 EV unanswered why",
+                               "12 RX 81 @ 1"};
+    for (const std::string& line : bad) EXPECT_FALSE(MonitorTraceFile::ParseTextLine(line, EcuVariant::Ja5)) << line;
+
+    QTemporaryDir dir;
+    const std::string path = dir.filePath(QStringLiteral("t.trace")).toStdString();
+    std::string error;
+    ASSERT_TRUE(MonitorTraceFile::Save(path, ring, t.monitor.Report().Resolution(), MonitorTraceFile::Format::Text,
+                                       &error))
+        << error;
+    const auto loaded = MonitorTraceFile::Load(path, &error);
+    ASSERT_TRUE(loaded) << error;
+    ASSERT_EQ(loaded->rows.size(), ring.Size());
+    EXPECT_EQ(loaded->skippedLines, 0);
+    LinkMonitor offline;
+    for (const MonitorRow& row : loaded->rows) offline.Add(row);
+    // Same rows, same report; the live block decodes for B7 again.
+    EXPECT_EQ(offline.Report().Json(), t.monitor.Report().Json());
+    EXPECT_EQ(loaded->rows[3].variant, EcuVariant::B7);
+    EXPECT_FALSE(MonitorTraceFile::Load(dir.filePath(QStringLiteral("none")).toStdString(), &error));
+}
+
+TEST(MonitorReportTest, WindowPlaceInTheSettings) {
+    QTemporaryDir dir;
+    IniSettingsStore store(dir.filePath(QStringLiteral("s.ini")));
+    EXPECT_FALSE(MonitorGeometry::Read(store));
+    MonitorGeometry::Write(store, QRect(-20, 40, 900, 500));
+    EXPECT_EQ(MonitorGeometry::Read(store), QRect(-20, 40, 900, 500));
+    const char* bad[] = {"1,2,3", "a,b,c,d", "0,0,50,50", "0,0,900,"};
+    for (const char* text : bad) {
+        store.WriteString(QStringLiteral("MK-Vorta-Tester"), QStringLiteral("MonitorGeometry"), QString::fromLatin1(text));
+        EXPECT_FALSE(MonitorGeometry::Read(store)) << text;
+    }
+    EXPECT_EQ(store.ReadString(QStringLiteral("MK-Vorta-Tester"), QStringLiteral("COM-Port"), QStringLiteral("none")),
+              QStringLiteral("none"));
+}
+
+}  // namespace
