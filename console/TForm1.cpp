@@ -188,16 +188,17 @@ void TForm1::BuildToolBar() {
 }
 
 void TForm1::BuildMonitorButton() {
-    // The toolbar ends 73 pixels short of the window's edge after the six type buttons:
-    // room for the monitor without moving anything else.
-    auto* button = new QToolButton(ToolBar1_);
+    // The six type buttons leave the toolbar's right end free: room for the monitor without
+    // moving anything else. It sits over the toolbar rather than in it, so the toolbar's own
+    // layout never folds it away.
+    auto* button = new QToolButton(this);
     button->setObjectName(QStringLiteral("MonitorButton"));
     button->setText(QStringLiteral("Монитор"));
     button->setToolTip(QStringLiteral("Монитор K-линии (F12)"));
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     button->setAutoRaise(true);
-    button->setFixedSize(70, 21);
-    ToolBar1_->addWidget(button);
+    button->setGeometry(width() - 62, ToolBar1_->y() + 2, 60, 21);
+    button->raise();
     connect(button, &QToolButton::clicked, this, &TForm1::ShowMonitor);
     auto* f12 = new QShortcut(QKeySequence(Qt::Key_F12), this);
     f12->setContext(Qt::ApplicationShortcut);

@@ -37,6 +37,8 @@ public:
     PtyTester& operator=(const PtyTester&) = delete;
 
     QString DevicePath() const { return path_; }
+    // The tester's side, for a script that runs on a thread of its own.
+    int MasterFd() const { return master_; }
 
     void Send(const Bytes& bytes) {
         if (write(master_, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {

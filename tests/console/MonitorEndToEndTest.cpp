@@ -1,0 +1,227 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <atomic>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <thread>
+#include <unistd.h>
+
+#include "PtyTester.h"
+#include "QtPrinters.h"
+#include "console/IniSettingsStore.h"
+#include "console/LinkMonitor.h"
+#include "console/MonitorModel.h"
+#include "console/MonitorWindow.h"
+#include "console/TForm1.h"
+#include "widgets/TUiColBitBtn.h"
+
+namespace {
+
+using Bytes = PtyTester::Bytes;
+
+// The program on a pseudo-terminal with its monitor open, driven with real key and mouse events.
+class MonitorEndToEnd : public ::testing::Test {
+protected:
+    void TearDown() override {
+        EXPECT_TRUE(messages_.isEmpty()) << messages_.join("; ").toStdString();
+        form_.reset();
+    }
+
+    void Start() {
+        ini_ = dir_.filePath(QStringLiteral("s.ini"));
+        QFile ini(ini_);
+        if (!ini.exists()) {
+            ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+            ini.write("[MK-Vorta-Tester]\nCOM-Port=" + tester_.DevicePath().toUtf8() + "\n");
+            ini.close();
+        }
+        ConsoleOptions options;
+        options.messageSink = [this](const QString& m) { messages_ << m; };
+        form_ = std::make_unique<TForm1>(options, std::make_unique<IniSettingsStore>(ini_));
+        form_->show();
+        form_->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+        QTest::mouseClick(form_->findChild<TUiColBitBtn*>(QStringLiteral("UiColBitBtn2")), Qt::LeftButton);
+    }
+
+    MonitorWindow* OpenWithF12() {
+        QTest::keyClick(form_.get(), Qt::Key_F12);
+        MonitorWindow* window = form_->MonitorWindowIfMade();
+        EXPECT_NE(window, nullptr);
+        return window;
+    }
+
+    // The texts of the rows a view shows, columns from `from` on (the time column differs
+    // between a live run and its trace read back, whose time starts at its first row).
+    static QStringList Rows(QAbstractItemModel* model, int from = MonitorModel::ColGap) {
+        QStringList rows;
+        for (int r = 0; r < model->rowCount(); ++r) {
+            QStringList cells;
+            for (int c = from; c < model->columnCount(); ++c) cells << model->index(r, c).data().toString();
+            rows << cells.join(QStringLiteral(" | "));
+        }
+        return rows;
+    }
+
+    template <typename T>
+    T* Child(QWidget* parent, const char* name) {
+        T* child = parent->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(child, nullptr) << name;
+        return child;
+    }
+
+    QTemporaryDir dir_;
+    QString ini_;
+    PtyTester tester_;
+    QStringList messages_;
+    std::unique_ptr<TForm1> form_;
+};
+
+const Bytes kStart = {0x81, 0x10, 0xF1, 0x81, 0x03};
+const Bytes kRead01 = {0x82, 0x10, 0xF1, 0x21, 0x01, 0xA5};
+const Bytes kTesterPresent = {0x81, 0x10, 0xF1, 0x3E, 0xC0};
+const Bytes kOtherAddress = {0x81, 0x11, 0xF1, 0x3E, 0xC1};
+
+TEST_F(MonitorEndToEnd, RowsDecodedPauseFilterSaveAndReopen) {
+    Start();
+    MonitorWindow* window = OpenWithF12();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Монитор K-линии"));
+
+    ASSERT_EQ(tester_.Exchange(kStart).size(), 7u);
+    ASSERT_GT(tester_.Exchange(kRead01).size(), 10u);
+    tester_.Send(kOtherAddress);
+    QAbstractItemModel* view = window->View().model();
+    QTRY_COMPARE_WITH_TIMEOUT(view->rowCount(), 5, 2000);
+    const QStringList rows = Rows(view, MonitorModel::ColDirection);
+    EXPECT_EQ(rows[0], QStringLiteral("тестер → ЭБУ | 81 10 F1 81 03 | fmt 81, to 10, from F1, len 1 | StartCommunication"));
+    EXPECT_EQ(rows[1], QStringLiteral("ЭБУ → тестер | 83 F1 10 C1 6B 8F 3F | fmt 83, to F1, from 10, len 3 | "
+                                      "StartCommunication positive, key bytes 6B 8F"));
+    EXPECT_TRUE(rows[3].contains(QStringLiteral("ReadDataByLocalIdentifier positive 01: run-state")) &&
+                rows[3].contains(QStringLiteral("coolant 20 °C")))
+        << rows[3].toStdString();
+    EXPECT_EQ(rows[4], QStringLiteral("тестер → ЭБУ | 81 11 F1 3E C1 | fmt 81, to 11, from F1, len 1 | TesterPresent"));
+    // The unanswered request's reason comes as a row of its own, in red.
+    QTRY_COMPARE_WITH_TIMEOUT(view->rowCount(), 6, 2000);
+    EXPECT_EQ(view->index(5, MonitorModel::ColMeaning).data().toString(),
+              QStringLiteral("request unanswered: another address"));
+    EXPECT_TRUE(view->index(5, 0).data(Qt::ForegroundRole).isValid());
+    EXPECT_FALSE(view->index(4, 0).data(Qt::ForegroundRole).isValid());
+
+    // Paused, the view holds still while the ring keeps collecting.
+    QTest::mouseClick(Child<QPushButton>(window, "MonitorPause"), Qt::LeftButton);
+    ASSERT_EQ(tester_.Exchange(kTesterPresent).size(), 5u);
+    window->Refresh();
+    EXPECT_EQ(view->rowCount(), 6);
+    EXPECT_EQ(form_->Monitor().Ring().Size(), 8u);
+    QTest::mouseClick(Child<QPushButton>(window, "MonitorPause"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(view->rowCount(), 8, 2000);
+
+    // Filter: replies only, by key presses on the direction list; then one service.
+    auto* direction = Child<QComboBox>(window, "MonitorDirection");
+    direction->setFocus();
+    QTest::keyClick(direction, Qt::Key_Down);
+    QTest::keyClick(direction, Qt::Key_Down);
+    EXPECT_EQ(direction->currentText(), QStringLiteral("ЭБУ → тестер"));
+    EXPECT_EQ(Rows(view, MonitorModel::ColDirection).filter(QStringLiteral("ЭБУ → тестер")).size(), 3);
+    EXPECT_EQ(view->rowCount(), 3);
+    auto* service = Child<QComboBox>(window, "MonitorService");
+    service->setCurrentIndex(service->findData(0x21));
+    ASSERT_EQ(view->rowCount(), 1);
+    EXPECT_TRUE(Rows(view).front().contains(QStringLiteral("61 01")));
+    direction->setCurrentIndex(0);
+    service->setCurrentIndex(0);
+    EXPECT_EQ(view->rowCount(), 8);
+
+    // Saved and opened again: the same rows and the same report, offline.
+    const QString path = dir_.filePath(QStringLiteral("bench.trace"));
+    QString error;
+    ASSERT_TRUE(window->SaveTo(path, false, &error)) << error.toStdString();
+    ASSERT_TRUE(window->SaveTo(dir_.filePath(QStringLiteral("bench.csv")), true, &error));
+    MonitorWindow* offline = MonitorWindow::OpenTrace(path, form_.get(), &error);
+    ASSERT_NE(offline, nullptr) << error.toStdString();
+    EXPECT_EQ(Rows(offline->View().model()), Rows(view));
+    EXPECT_EQ(offline->Monitor().Report().Json(), form_->Monitor().Report().Json());
+    QFile csv(dir_.filePath(QStringLiteral("bench.csv")));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    EXPECT_EQ(csv.readAll().count('\n'), 9);  // a head line and the 8 rows
+    offline->close();
+
+    EXPECT_EQ(MonitorWindow::OpenTrace(dir_.filePath(QStringLiteral("missing.trace")), form_.get(), &error), nullptr);
+    EXPECT_FALSE(error.isEmpty());
+}
+
+TEST_F(MonitorEndToEnd, ButtonOpensTheSameWindowWhichKeepsItsPlace) {
+    Start();
+    QTest::mouseClick(Child<QToolButton>(form_.get(), "MonitorButton"), Qt::LeftButton);
+    MonitorWindow* window = form_->MonitorWindowIfMade();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(OpenWithF12(), window);
+    // The specified bottom strip and toolbar keep their places.
+    EXPECT_EQ(Child<QWidget>(form_.get(), "UiColBitBtn5")->geometry(), QRect(476, 605, 296, 28));
+    const QRect monitorButton = Child<QWidget>(form_.get(), "MonitorButton")->geometry();
+    EXPECT_LT(Child<QWidget>(form_.get(), "b17")->mapTo(form_.get(), QPoint(117, 0)).x(), monitorButton.left());
+    EXPECT_LE(monitorButton.right(), 780);
+    const QRect place(40, 60, 1010, 590);
+    window->setGeometry(place);
+    form_.reset();  // closing the program keeps the monitor's place
+    Start();
+    EXPECT_EQ(form_->MonitorWindowIfMade(), nullptr);  // nothing is built until it is opened
+    EXPECT_EQ(OpenWithF12()->geometry(), place);
+}
+
+// A tester of its own on a thread: each byte written alone 4 ms after the last, each
+// request 30 ms after the reply to the one before. The window's thread keeps the program
+// running meanwhile. The stamps can only stretch on a busy machine, so the figures are
+// held to lower bounds here; their exact values are checked on a hand-driven clock.
+TEST_F(MonitorEndToEnd, ReportFromATesterWithKnownTiming) {
+    Start();
+    const int fd = tester_.MasterFd();
+    std::atomic<bool> done{false};
+    std::atomic<int> replies{0};
+    std::thread script([&] {
+        const Bytes requests[] = {kStart, kRead01, kTesterPresent, kRead01, kTesterPresent};
+        for (const Bytes& request : requests) {
+            for (const std::uint8_t byte : request) {
+                if (write(fd, &byte, 1) != 1) return;
+                std::this_thread::sleep_for(std::chrono::milliseconds(4));
+            }
+            // The reply, whole, then the pause before the next request.
+            Bytes got;
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+            while (std::chrono::steady_clock::now() < deadline) {
+                pollfd p{fd, POLLIN, 0};
+                if (poll(&p, 1, 10) > 0) {
+                    std::uint8_t buffer[256];
+                    const ssize_t n = read(fd, buffer, sizeof buffer);
+                    if (n > 0) got.insert(got.end(), buffer, buffer + n);
+                }
+                const FrameSize size = ExpectedFrameSize(got.data(), got.size());
+                if (size.status == FrameSize::Status::Known && got.size() >= size.bytes) break;
+            }
+            if (!got.empty()) ++replies;
+            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        }
+        done = true;
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(done.load(), 20000);
+    script.join();
+    ASSERT_EQ(replies.load(), 5);
+    const DeviceReport::Figures f = form_->Monitor().Report().Compute();
+    ASSERT_TRUE(f.p3Min.ms && f.p4Max.ms);
+    EXPECT_GE(*f.p3Min.ms, 29.0);
+    EXPECT_GE(*f.p3Median.ms, *f.p3Min.ms);
+    EXPECT_GE(*f.p4Max.ms, 3.5);
+    EXPECT_EQ(f.requests.at("21 01"), 2);
+    EXPECT_EQ(f.replies, 5);
+    EXPECT_EQ(f.resolution.kind, "pseudo-terminal");
+}
+
+}  // namespace
