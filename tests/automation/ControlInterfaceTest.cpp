@@ -1,3 +1,5 @@
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLocale>
 #include <gtest/gtest.h>
 
@@ -93,6 +95,46 @@ TEST_F(ControlInterfaceTest, ButtonsRunTheirClickHandlers) {
     EXPECT_EQ(bench.Ask("get fault"), "OK delay 5000");
 }
 
+// The report on the tester over the control interface, from a kline-tester run on the
+// virtual port: bytes sent one by one with their echo, a wake-up, an unanswered request.
+TEST_F(ControlInterfaceTest, ReportOnTheTesterAndItsFreshStart) {
+    bench.Do({"click ignition", "fault silent"});
+    EXPECT_EQ(bench.Tester({"--wakeup", "--echo", "bytewise", "--p2max", "1000", "--to", "10", "81"}).exitCode, 1);
+    bench.Do({"fault none"});
+    const auto run = bench.Tester({"--echo", "bytewise", "--p2max", "1000", "--interval", "60", "--to", "10", "81",
+                                   "--to", "10", "21", "01", "--to", "11", "3E"});
+    EXPECT_EQ(run.exitCode, 1) << run.out.toStdString();  // nobody answers at 0x11
+    const QString answer = bench.Ask("get report");
+    ASSERT_TRUE(answer.startsWith(QLatin1String("OK {"))) << answer.toStdString();
+    EXPECT_FALSE(answer.contains(QLatin1Char('\n')));
+    const QJsonObject report = QJsonDocument::fromJson(answer.mid(3).toUtf8()).object();
+    ASSERT_FALSE(report.isEmpty()) << answer.toStdString();
+    EXPECT_EQ(report["requests"].toObject()["81"].toInt(), 2);
+    EXPECT_EQ(report["requests"].toObject()["21 01"].toInt(), 1);
+    EXPECT_EQ(report["replies"].toInt(), 2);
+    const QJsonObject unanswered = report["unanswered"].toObject();
+    EXPECT_EQ(unanswered["fault mode"].toInt(), 1);
+    EXPECT_EQ(unanswered["another address"].toInt(), 1);
+    EXPECT_EQ(report["other_addresses"].toInt(), 1);
+    EXPECT_EQ(report["start"].toObject()["after_wake_up"].toInt(), 1);
+    EXPECT_EQ(report["start"].toObject()["starts"].toInt(), 2);
+    // Byte by byte, each byte waits for its echo: the gaps are real, never "written at once".
+    EXPECT_GT(report["p4_max"].toObject()["ms"].toDouble(), 0.0);
+    EXPECT_GE(report["p3_min"].toObject()["ms"].toDouble(), 55.0);  // --interval 60
+    EXPECT_EQ(report["p3_min"].toObject()["limit_min_ms"].toDouble(), 55.0);
+    EXPECT_EQ(report["resolution"].toObject()["kind"].toString(), QStringLiteral("pseudo-terminal"));
+    for (const char* figure : {"p3_min", "p3_median", "p4_min", "p4_max", "longest_silence"}) {
+        EXPECT_TRUE(report[figure].toObject().contains(QStringLiteral("mark"))) << figure;
+    }
+
+    bench.Do({"clear report"});
+    const QJsonObject fresh = QJsonDocument::fromJson(bench.Ask("get report").mid(3).toUtf8()).object();
+    EXPECT_EQ(fresh["replies"].toInt(), 0);
+    EXPECT_TRUE(fresh["requests"].toObject().isEmpty());
+    EXPECT_TRUE(fresh["p3_min"].toObject()["ms"].isNull());
+    EXPECT_EQ(fresh["p3_min"].toObject()["mark"].toString(), QStringLiteral("no data"));
+}
+
 TEST_F(ControlInterfaceTest, BadInputIsRefusedAndChangesNothing) {
     bench.Do({"set speed 40"});
     const std::pair<const char*, const char*> rows[] = {
@@ -129,6 +171,9 @@ TEST_F(ControlInterfaceTest, BadInputIsRefusedAndChangesNothing) {
         {"fault delay 5001", "bad delay"},
         {"fault delay 1.5", "bad delay"},
         {"quit now", "usage"},
+        {"clear", "usage"},
+        {"clear dtc", "nothing to clear"},
+        {"get report now", "usage"},
     };
     for (const auto& [line, reason] : rows) {
         const QString answer = bench.Ask(line);
