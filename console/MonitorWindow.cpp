@@ -122,7 +122,7 @@ void MonitorWindow::Build(bool live) {
     view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 4);
     view_->horizontalHeader()->setStretchLastSection(true);
-    const int widths[] = {80, 70, 100, 260};
+    const int widths[] = {70, 70, 100, 200};
     for (int c = 0; c < 4; ++c) view_->setColumnWidth(c, widths[c]);
 
     report_ = new QTableWidget(0, 4, this);
@@ -272,7 +272,7 @@ void MonitorWindow::RefreshReport() {
             item->setForeground(outside && c >= 1 ? QBrush(QColor(200, 0, 0)) : QBrush());
         }
     }
-    report_->resizeColumnToContents(0);
+    for (int c = 0; c < 3; ++c) report_->resizeColumnToContents(c);
 }
 
 void MonitorWindow::ApplyFilter() {

@@ -233,8 +233,9 @@ std::string Describe(const std::uint8_t* frame, std::size_t n, EcuVariant varian
     std::string text = (h.functional ? "functional " : "") + std::string("fmt ") + Hex(h.format) + ", to " +
                        Hex(h.target) + ", from " + Hex(h.source) + ", len " + std::to_string(h.length);
     if (!h.checksumOk) text += ", bad checksum " + Hex(h.checksum) + " (sum " + Hex(h.expected) + ")";
-    if (h.length == 0) return text + " | no data";
-    return text + " | " + Details(frame + h.dataOffset, h.length, variant);
+    // The service first: the header is the same for most frames of a session.
+    if (h.length == 0) return "no data | " + text;
+    return Details(frame + h.dataOffset, h.length, variant) + " | " + text;
 }
 
 }  // namespace FrameMeaning

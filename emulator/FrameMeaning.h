@@ -39,7 +39,7 @@ std::string NegativeResponseText(std::uint8_t code);
 // report counts requests: "21 01", "1A 9A", "81", "01 0C".
 std::string ServiceKey(const std::uint8_t* data, std::size_t n);
 
-// The meaning of a whole frame, header first. Live-data replies are decoded for `variant`.
+// The meaning of a whole frame, its header after the service. Live-data replies are decoded for `variant`.
 std::string Describe(const std::uint8_t* frame, std::size_t n, EcuVariant variant);
 
 }  // namespace FrameMeaning

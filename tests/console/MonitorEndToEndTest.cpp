@@ -101,13 +101,13 @@ TEST_F(MonitorEndToEnd, RowsDecodedPauseFilterSaveAndReopen) {
     QAbstractItemModel* view = window->View().model();
     QTRY_COMPARE_WITH_TIMEOUT(view->rowCount(), 5, 2000);
     const QStringList rows = Rows(view, MonitorModel::ColDirection);
-    EXPECT_EQ(rows[0], QStringLiteral("тестер → ЭБУ | 81 10 F1 81 03 | fmt 81, to 10, from F1, len 1 | StartCommunication"));
-    EXPECT_EQ(rows[1], QStringLiteral("ЭБУ → тестер | 83 F1 10 C1 6B 8F 3F | fmt 83, to F1, from 10, len 3 | "
-                                      "StartCommunication positive, key bytes 6B 8F"));
+    EXPECT_EQ(rows[0], QStringLiteral("тестер → ЭБУ | 81 10 F1 81 03 | StartCommunication | fmt 81, to 10, from F1, len 1"));
+    EXPECT_EQ(rows[1], QStringLiteral("ЭБУ → тестер | 83 F1 10 C1 6B 8F 3F | "
+                                      "StartCommunication positive, key bytes 6B 8F | fmt 83, to F1, from 10, len 3"));
     EXPECT_TRUE(rows[3].contains(QStringLiteral("ReadDataByLocalIdentifier positive 01: run-state")) &&
                 rows[3].contains(QStringLiteral("coolant 20 °C")))
         << rows[3].toStdString();
-    EXPECT_EQ(rows[4], QStringLiteral("тестер → ЭБУ | 81 11 F1 3E C1 | fmt 81, to 11, from F1, len 1 | TesterPresent"));
+    EXPECT_EQ(rows[4], QStringLiteral("тестер → ЭБУ | 81 11 F1 3E C1 | TesterPresent | fmt 81, to 11, from F1, len 1"));
     // The unanswered request's reason comes as a row of its own, in red.
     QTRY_COMPARE_WITH_TIMEOUT(view->rowCount(), 6, 2000);
     EXPECT_EQ(view->index(5, MonitorModel::ColMeaning).data().toString(),
