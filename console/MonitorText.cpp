@@ -2,21 +2,14 @@
 
 #include <cstdio>
 
+#include "common/HexText.h"
 #include "console/DeviceReport.h"
 #include "emulator/FrameMeaning.h"
 
 namespace MonitorText {
 
 std::string Hex(const std::vector<std::uint8_t>& bytes) {
-    static const char kDigits[] = "0123456789ABCDEF";
-    std::string text;
-    text.reserve(bytes.size() * 3);
-    for (const std::uint8_t b : bytes) {
-        if (!text.empty()) text += ' ';
-        text += kDigits[b >> 4];
-        text += kDigits[b & 0x0F];
-    }
-    return text;
+    return HexText(bytes);
 }
 
 std::string Direction(const MonitorRow& row) {

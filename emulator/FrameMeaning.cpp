@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "common/HexText.h"
 #include "emulator/KwpFrame.h"
 #include "emulator/LiveBlockDecoder.h"
 
@@ -11,8 +12,7 @@ namespace FrameMeaning {
 namespace {
 
 std::string Hex(std::uint8_t byte) {
-    static const char kDigits[] = "0123456789ABCDEF";
-    return {kDigits[byte >> 4], kDigits[byte & 0x0F]};
+    return HexText(&byte, 1);
 }
 
 struct Named {
