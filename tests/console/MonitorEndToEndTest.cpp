@@ -164,7 +164,7 @@ TEST_F(MonitorEndToEnd, ButtonOpensTheSameWindowWhichKeepsItsPlace) {
     MonitorWindow* window = form_->MonitorWindowIfMade();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(OpenWithF12(), window);
-    // The specified bottom strip and toolbar keep their places.
+    // The bottom strip and the toolbar keep their places.
     EXPECT_EQ(Child<QWidget>(form_.get(), "UiColBitBtn5")->geometry(), QRect(476, 605, 296, 28));
     const QRect monitorButton = Child<QWidget>(form_.get(), "MonitorButton")->geometry();
     EXPECT_LT(Child<QWidget>(form_.get(), "b17")->mapTo(form_.get(), QPoint(117, 0)).x(), monitorButton.left());
