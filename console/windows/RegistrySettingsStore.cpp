@@ -1,4 +1,4 @@
-#include "console/RegistrySettingsStore.h"
+#include "console/windows/RegistrySettingsStore.h"
 
 #include <QSettings>
 
