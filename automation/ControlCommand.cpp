@@ -2,8 +2,11 @@
 
 #include <QRegularExpression>
 #include <QStringList>
+#include <array>
 #include <cmath>
 #include <utility>
+
+#include "console/ControlTable.h"
 
 namespace {
 
@@ -13,53 +16,9 @@ struct Named {
     T value;
 };
 
-// The values a bench sets and reads, by their control-interface names.
-const Named<Mirror> kSettableMirrors[] = {
-    {"speed", Mirror::Speed},         {"coolant", Mirror::Coolant},
-    {"rpm", Mirror::EngineSpeed},     {"throttle", Mirror::Throttle},
-    {"idle-valve", Mirror::IdleValve}, {"fuel-flow", Mirror::FuelFlow},
-    {"air-flow", Mirror::AirFlow},    {"voltage", Mirror::Voltage},
-    {"idle-rpm", Mirror::IdleSpeed},  {"injection", Mirror::Injection},
-};
-
-const Named<ControlButton> kButtons[] = {
-    {"ignition", ControlButton::Ignition},   {"engine", ControlButton::Engine},
-    {"ignition-2", ControlButton::Ignition2}, {"engine-2", ControlButton::Engine2},
-    {"trip", ControlButton::Trip},           {"curve", ControlButton::Curve},
-    {"clear-dtc", ControlButton::ClearDtc},
-};
-
 const Named<EcuVariant> kVariants[] = {
     {"Ja5", EcuVariant::Ja5}, {"B1", EcuVariant::B1},   {"Ja7", EcuVariant::Ja7},
     {"B7", EcuVariant::B7},   {"BMP", EcuVariant::BMP}, {"b17", EcuVariant::b17},
-};
-
-// Option bytes of ReadEcuIdentification and the field each one reports.
-const Named<IdentField> kIdentOptions[] = {
-    {"90", IdentField::Vin},             {"91", IdentField::EcuSerialNumber},
-    {"92", IdentField::HardwareNumber},  {"94", IdentField::SoftwareNumber},
-    {"97", IdentField::EngineId},        {"99", IdentField::ProgrammingDate},
-    {"9A", IdentField::RomVersion},
-};
-
-const Named<Lamp> kLamps[] = {
-    {"UiLED1", Lamp::UiLED1},
-    {"UiLED2", Lamp::UiLED2},
-    {"UiLED3", Lamp::UiLED3},
-    {"UiLED4", Lamp::UiLED4},
-    {"UiLED5", Lamp::UiLED5},
-    {"ESUDCONTROL1ON", Lamp::ESUDCONTROL1ON},
-    {"ESUDCONTROL1OFF", Lamp::ESUDCONTROL1OFF},
-    {"ESUDCONTROL2ON", Lamp::ESUDCONTROL2ON},
-    {"ESUDCONTROL2OFF", Lamp::ESUDCONTROL2OFF},
-    {"ESUDCONTROL5ON", Lamp::ESUDCONTROL5ON},
-    {"ESUDCONTROL5OFF", Lamp::ESUDCONTROL5OFF},
-    {"ESUDCONTROL6ON", Lamp::ESUDCONTROL6ON},
-    {"ESUDCONTROL6OFF", Lamp::ESUDCONTROL6OFF},
-    {"ESUDCONTROL7ON", Lamp::ESUDCONTROL7ON},
-    {"ESUDCONTROL7OFF", Lamp::ESUDCONTROL7OFF},
-    {"ESUDCONTROL8ON", Lamp::ESUDCONTROL8ON},
-    {"ESUDCONTROL8OFF", Lamp::ESUDCONTROL8OFF},
 };
 
 template <typename T, std::size_t N>
@@ -79,6 +38,35 @@ QString Choices(const Named<T> (&table)[N]) {
         names << QLatin1String(entry.name);
     }
     return names.join(QLatin1Char(' '));
+}
+
+// The control table's row whose word (one of its text columns) is text.
+template <typename Row, std::size_t N>
+const Row* FindRow(const std::array<Row, N>& rows, const char* Row::*word, const QString& text) {
+    for (const Row& row : rows) {
+        if (text == QLatin1String(row.*word)) {
+            return &row;
+        }
+    }
+    return nullptr;
+}
+
+// The words of the control table's rows that are listed, in table order, for an error that
+// names the choices.
+template <typename Row, std::size_t N>
+QString Words(const std::array<Row, N>& rows, const char* Row::*word,
+              bool (*listed)(const Row&) = [](const Row&) { return true; }) {
+    QStringList names;
+    for (const Row& row : rows) {
+        if (listed(row)) {
+            names << QLatin1String(row.*word);
+        }
+    }
+    return names.join(QLatin1Char(' '));
+}
+
+bool Settable(const ControlTable::ValueRow& row) {
+    return row.settable;
 }
 
 // A decimal number with a point, whatever the locale of the machine.
@@ -147,10 +135,11 @@ private:
 
     std::optional<ControlCommand> Set() {
         if (!Arity(3, QStringLiteral("set PARAM VALUE"))) return std::nullopt;
-        const auto mirror = Find(kSettableMirrors, words_[1]);
-        if (!mirror) {
+        const auto* row = FindRow(ControlTable::kValues, &ControlTable::ValueRow::word, words_[1]);
+        if (row == nullptr || !row->settable) {
             return Fail(QStringLiteral("unknown parameter '%1', one of: %2")
-                            .arg(words_[1].left(64), Choices(kSettableMirrors)));
+                            .arg(words_[1].left(64),
+                                 Words(ControlTable::kValues, &ControlTable::ValueRow::word, Settable)));
         }
         const auto value = ParseDecimal(words_[2]);
         if (!value) {
@@ -159,7 +148,7 @@ private:
         }
         ControlCommand command;
         command.kind = ControlCommand::Kind::Set;
-        command.mirror = *mirror;
+        command.mirror = row->mirror;
         command.value = *value;
         return command;
     }
@@ -181,21 +170,18 @@ private:
         }
         if (what == QLatin1String("lamp")) {
             if (!Arity(3, QStringLiteral("get lamp NAME"))) return std::nullopt;
-            const auto lamp = Find(kLamps, words_[2]);
-            if (!lamp) {
+            const auto* lamp = FindRow(ControlTable::kLamps, &ControlTable::LampRow::name, words_[2]);
+            if (lamp == nullptr) {
                 return Fail(QStringLiteral("unknown lamp '%1'").arg(words_[2].left(64)));
             }
             command.query = ControlQuery::Lamp;
-            command.lamp = *lamp;
+            command.lamp = lamp->lamp;
             return command;
         }
         if (!Arity(2, QStringLiteral("get %1").arg(what.left(64)))) return std::nullopt;
-        if (const auto mirror = Find(kSettableMirrors, what)) {
+        if (const auto* row = FindRow(ControlTable::kValues, &ControlTable::ValueRow::word, what)) {
             command.query = ControlQuery::Mirror;
-            command.mirror = *mirror;
-        } else if (what == QLatin1String("consumption")) {
-            command.query = ControlQuery::Mirror;
-            command.mirror = Mirror::Consumption;
+            command.mirror = row->mirror;
         } else if (what == QLatin1String("variant")) {
             command.query = ControlQuery::Variant;
         } else if (what == QLatin1String("dtc")) {
@@ -214,14 +200,14 @@ private:
 
     std::optional<ControlCommand> Click() {
         if (!Arity(2, QStringLiteral("click BUTTON"))) return std::nullopt;
-        const auto button = Find(kButtons, words_[1]);
-        if (!button) {
+        const auto* row = FindRow(ControlTable::kButtons, &ControlTable::ButtonRow::word, words_[1]);
+        if (row == nullptr) {
             return Fail(QStringLiteral("unknown button '%1', one of: %2")
-                            .arg(words_[1].left(64), Choices(kButtons)));
+                            .arg(words_[1].left(64), Words(ControlTable::kButtons, &ControlTable::ButtonRow::word)));
         }
         ControlCommand command;
         command.kind = ControlCommand::Kind::Click;
-        command.button = *button;
+        command.button = row->button;
         return command;
     }
 
@@ -321,12 +307,13 @@ private:
     }
 
     std::optional<IdentField> IdentOption(const QString& option) {
-        const auto field = Find(kIdentOptions, option.toUpper());
-        if (!field) {
+        const auto* row = FindRow(ControlTable::kIdents, &ControlTable::IdentRow::option, option.toUpper());
+        if (row == nullptr) {
             *error_ = QStringLiteral("unknown identification option '%1', one of: %2")
-                          .arg(option.left(64), Choices(kIdentOptions));
+                          .arg(option.left(64), Words(ControlTable::kIdents, &ControlTable::IdentRow::option));
+            return std::nullopt;
         }
-        return field;
+        return row->field;
     }
 
     const QString& line_;

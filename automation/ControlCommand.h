@@ -3,7 +3,7 @@
 #include <QString>
 #include <optional>
 
-#include "automation/ControlButton.h"
+#include "console/ControlButton.h"
 #include "automation/ReplyFaultMode.h"
 #include "emulator/EcuEnvironment.h"
 #include "emulator/EcuVariant.h"

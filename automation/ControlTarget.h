@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "automation/ControlButton.h"
+#include "console/ControlButton.h"
 #include "emulator/EcuEnvironment.h"
 #include "emulator/EcuVariant.h"
 

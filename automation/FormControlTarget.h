@@ -4,12 +4,11 @@
 
 #include "automation/ControlTarget.h"
 
-class QListWidget;
 class TForm1;
 
-// The control interface's hands on the main window: finds the controls by their names and
-// acts through them as the operator does (a dial set as if dragged, a button clicked, a
-// code ticked in the list, a text typed into its field).
+// The control interface's hands on the main window: reaches its controls by meaning and acts
+// through them as the operator does (a dial set as if dragged, a button clicked, a code
+// ticked in the list, a text typed into its field).
 class FormControlTarget : public ControlTarget {
 public:
     // quit runs after the answer to "quit" has been sent.
@@ -32,9 +31,6 @@ public:
     void Quit() override;
 
 private:
-    template <typename T>
-    T* Child(const char* name) const;
-
     TForm1& form_;
     std::function<void()> quit_;
 };

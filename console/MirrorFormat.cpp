@@ -18,6 +18,10 @@ QString MirrorFormat::DecimalText(double value, int decimals) const {
     return locale_.toString(value, 'f', decimals);
 }
 
+QString MirrorFormat::ValueText(double value, int decimals) const {
+    return decimals == 0 ? IntegerText(value) : DecimalText(value, decimals);
+}
+
 std::optional<long long> MirrorFormat::ParseInteger(const QString& text) const {
     bool ok = false;
     const long long value = text.toLongLong(&ok, 10);

@@ -14,6 +14,8 @@ public:
 
     QString IntegerText(double value) const;
     QString DecimalText(double value, int decimals) const;
+    // IntegerText without decimals, DecimalText with them.
+    QString ValueText(double value, int decimals) const;
 
     std::optional<long long> ParseInteger(const QString& text) const;
     std::optional<double> ParseDecimal(const QString& text) const;

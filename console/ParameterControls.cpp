@@ -4,9 +4,9 @@
 #include <utility>
 
 #include "console/Consumption.h"
+#include "console/ControlTable.h"
+#include "widgets/TUiAnalogCControl.h"
 #include "widgets/TUiColBitBtn.h"
-#include "widgets/TUiDial.h"
-#include "widgets/TUiVSlider.h"
 
 namespace {
 
@@ -22,150 +22,114 @@ constexpr float kIdleSpeedMax = 2500.0f;
 
 }  // namespace
 
-ParameterControls::ParameterControls(const Controls& controls, MirrorFormat format, QObject* parent)
+ParameterControls::ParameterControls(const OperatorControls& controls, MirrorFormat format, QObject* parent)
     : QObject(parent), c_(controls), format_(std::move(format)) {
-    connect(c_.UiDial1, &TUiAnalogCControl::OnValueChange, this, &ParameterControls::UiDial1ValueChange);
-    connect(c_.UiVSlider1, &TUiAnalogCControl::OnValueChange, this, &ParameterControls::UiVSlider1ValueChange);
-    connect(c_.UiDial2, &TUiAnalogCControl::OnValueChange, this, &ParameterControls::UiDial2ValueChange);
-    connect(c_.UiVSlider2, &TUiAnalogCControl::OnValueChange, this, &ParameterControls::UiVSlider2ValueChange);
-    connect(c_.UiVSlider3, &TUiAnalogCControl::OnValueChange, this, &ParameterControls::UiVSlider3ValueChange);
-    connect(c_.UiVSlider4, &TUiAnalogCControl::OnValueChange, this, &ParameterControls::UiVSlider4ValueChange);
-    connect(c_.UiVSlider5, &TUiAnalogCControl::OnValueChange, this, &ParameterControls::UiVSlider5ValueChange);
-    connect(c_.UiDial3, &TUiAnalogCControl::OnValueChange, this, &ParameterControls::UiDial3ValueChange);
-    connect(c_.UiDial5, &TUiAnalogCControl::OnValueChange, this, &ParameterControls::UiDial5ValueChange);
-    connect(c_.UiVSlider9, &TUiAnalogCControl::OnValueChange, this, &ParameterControls::UiVSlider9ValueChange);
-    connect(c_.UiColBitBtn2, &TUiBinGControl::OnClick, this, &ParameterControls::UiColBitBtn2Click);
-    connect(c_.UiColBitBtn3, &TUiBinGControl::OnClick, this, &ParameterControls::UiColBitBtn3Click);
-    connect(c_.UiColBitBtn1, &TUiBinGControl::OnClick, this, &ParameterControls::UiColBitBtn1Click);
-    connect(c_.UiColBitBtn4, &TUiBinGControl::OnClick, this, &ParameterControls::UiColBitBtn4Click);
+    // Each mirror follows its instrument first; the couplings below run after it.
+    for (const ControlTable::ValueRow& row : ControlTable::kValues) {
+        if (row.settable) {
+            const Mirror mirror = row.mirror;
+            connect(Instrument(mirror), &TUiAnalogCControl::OnValueChange, this,
+                    [this, mirror] { ShowMirror(mirror); });
+        }
+    }
+    for (const Mirror input : {Mirror::Speed, Mirror::FuelFlow}) {
+        connect(Instrument(input), &TUiAnalogCControl::OnValueChange, this, &ParameterControls::UpdateConsumption);
+    }
+    connect(Instrument(Mirror::EngineSpeed), &TUiAnalogCControl::OnValueChange, this,
+            &ParameterControls::EngineSpeedChanged);
+    connect(Instrument(Mirror::IdleSpeed), &TUiAnalogCControl::OnValueChange, this,
+            &ParameterControls::IdleSpeedChanged);
+
+    const std::pair<ControlButton, ControlButton> ignition[] = {{ControlButton::Ignition, ControlButton::Ignition2},
+                                                                {ControlButton::Ignition2, ControlButton::Ignition}};
+    for (const auto& [clicked, other] : ignition) {
+        connect(c_.Button(clicked), &TUiBinGControl::OnClick, this, [this, clicked = clicked, other = other] {
+            Ignition(clicked, other);
+            // Only the trip computer tab's button stops the trip check with the ignition.
+            if (clicked == ControlButton::Ignition && !c_.Button(clicked)->Checked()) {
+                emit IgnitionOffFromTripTab();
+            }
+        });
+    }
+    const std::pair<ControlButton, ControlButton> engine[] = {{ControlButton::Engine, ControlButton::Engine2},
+                                                              {ControlButton::Engine2, ControlButton::Engine}};
+    for (const auto& [clicked, other] : engine) {
+        connect(c_.Button(clicked), &TUiBinGControl::OnClick, this,
+                [this, clicked = clicked, other = other] { Engine(clicked, other); });
+    }
 }
 
 void ParameterControls::FillMirrors() {
-    c_.Edit9->setText(format_.IntegerText(c_.UiDial1->Value()));
-    c_.Edit10->setText(format_.IntegerText(c_.UiVSlider1->Value()));
-    c_.Edit11->setText(format_.IntegerText(c_.UiDial2->Value()));
-    c_.Edit12->setText(format_.IntegerText(c_.UiVSlider2->Value()));
-    c_.Edit13->setText(format_.IntegerText(c_.UiVSlider3->Value()));
-    c_.Edit14->setText(format_.DecimalText(c_.UiVSlider5->Value(), 1));
-    c_.Edit15->setText(format_.DecimalText(c_.UiVSlider4->Value(), 1));
-    c_.Edit16->setText(format_.DecimalText(c_.UiDial3->Value(), 1));
-    c_.Edit18->setText(format_.IntegerText(c_.UiDial5->Value()));
-    c_.Edit24->setText(format_.DecimalText(c_.UiVSlider9->Value(), 2));
+    for (const ControlTable::ValueRow& row : ControlTable::kValues) {
+        if (row.settable) {
+            ShowMirror(row.mirror);
+        }
+    }
     UpdateConsumption();
+}
+
+void ParameterControls::ShowMirror(Mirror mirror) {
+    const int decimals = ControlTable::RowOf(mirror).Decimals();
+    c_.MirrorEdit(mirror)->setText(format_.ValueText(Instrument(mirror)->Value(), decimals));
 }
 
 void ParameterControls::UpdateConsumption() {
-    const double c = ConsumptionPer100Km(c_.UiDial1->Value(), c_.UiVSlider5->Value());
-    c_.Edit1->setText(format_.DecimalText(c, 1));
+    const double c = ConsumptionPer100Km(Instrument(Mirror::Speed)->Value(), Instrument(Mirror::FuelFlow)->Value());
+    const int decimals = ControlTable::RowOf(Mirror::Consumption).Decimals();
+    c_.MirrorEdit(Mirror::Consumption)->setText(format_.ValueText(c, decimals));
     // The dial stops at its 40 l/100 km; the mirror keeps the whole figure.
-    c_.UiDial4->SetValue(static_cast<float>(c));
+    Instrument(Mirror::Consumption)->SetValue(static_cast<float>(c));
 }
 
-void ParameterControls::UiDial1ValueChange() {
-    c_.Edit9->setText(format_.IntegerText(c_.UiDial1->Value()));
-    UpdateConsumption();
-}
-
-void ParameterControls::UiVSlider1ValueChange() {
-    c_.Edit10->setText(format_.IntegerText(c_.UiVSlider1->Value()));
-}
-
-void ParameterControls::UiDial2ValueChange() {
-    const float rpm = c_.UiDial2->Value();
-    c_.Edit11->setText(format_.IntegerText(rpm));
+void ParameterControls::EngineSpeedChanged() {
+    const float rpm = Instrument(Mirror::EngineSpeed)->Value();
     if (rpm <= kIdleSpeedMax) {
-        c_.UiDial5->SetValue(rpm);
+        Instrument(Mirror::IdleSpeed)->SetValue(rpm);
     }
 }
 
-void ParameterControls::UiVSlider2ValueChange() {
-    c_.Edit12->setText(format_.IntegerText(c_.UiVSlider2->Value()));
+void ParameterControls::IdleSpeedChanged() {
+    Instrument(Mirror::EngineSpeed)->SetValue(Instrument(Mirror::IdleSpeed)->Value());
 }
 
-void ParameterControls::UiVSlider3ValueChange() {
-    c_.Edit13->setText(format_.IntegerText(c_.UiVSlider3->Value()));
-}
-
-void ParameterControls::UiVSlider4ValueChange() {
-    c_.Edit15->setText(format_.DecimalText(c_.UiVSlider4->Value(), 1));
-}
-
-void ParameterControls::UiVSlider5ValueChange() {
-    c_.Edit14->setText(format_.DecimalText(c_.UiVSlider5->Value(), 1));
-    UpdateConsumption();
-}
-
-void ParameterControls::UiDial3ValueChange() {
-    c_.Edit16->setText(format_.DecimalText(c_.UiDial3->Value(), 1));
-}
-
-void ParameterControls::UiDial5ValueChange() {
-    const float rpm = c_.UiDial5->Value();
-    c_.Edit18->setText(format_.IntegerText(rpm));
-    c_.UiDial2->SetValue(rpm);
-}
-
-void ParameterControls::UiVSlider9ValueChange() {
-    c_.Edit24->setText(format_.DecimalText(c_.UiVSlider9->Value(), 2));
-}
-
-void ParameterControls::UiColBitBtn2Click() {
-    Ignition(c_.UiColBitBtn2, c_.UiColBitBtn3);
-    if (!c_.UiColBitBtn2->Checked()) {
-        emit IgnitionOffFromTripTab();
-    }
-}
-
-void ParameterControls::UiColBitBtn3Click() {
-    Ignition(c_.UiColBitBtn3, c_.UiColBitBtn2);
-}
-
-void ParameterControls::UiColBitBtn1Click() {
-    Engine(c_.UiColBitBtn1, c_.UiColBitBtn4);
-}
-
-void ParameterControls::UiColBitBtn4Click() {
-    Engine(c_.UiColBitBtn4, c_.UiColBitBtn1);
-}
-
-void ParameterControls::Ignition(TUiColBitBtn* clicked, TUiColBitBtn* other) {
-    const bool on = clicked->Checked();
-    other->SetChecked(on);
+void ParameterControls::Ignition(ControlButton clicked, ControlButton other) {
+    const bool on = c_.Button(clicked)->Checked();
+    c_.Button(other)->SetChecked(on);
     if (on) {
         ignitionOn_ = true;
-        c_.UiVSlider3->SetValue(kIdleValveIgnitionOn);
+        Instrument(Mirror::IdleValve)->SetValue(kIdleValveIgnitionOn);
         return;
     }
-    c_.UiColBitBtn1->SetChecked(false);
-    c_.UiColBitBtn4->SetChecked(false);
+    c_.Button(ControlButton::Engine)->SetChecked(false);
+    c_.Button(ControlButton::Engine2)->SetChecked(false);
     ignitionOn_ = false;
-    c_.UiVSlider3->SetValue(0.0f);
+    Instrument(Mirror::IdleValve)->SetValue(0.0f);
     EngineStopped();
 }
 
-void ParameterControls::Engine(TUiColBitBtn* clicked, TUiColBitBtn* other) {
-    const bool running = clicked->Checked();
-    other->SetChecked(running);
+void ParameterControls::Engine(ControlButton clicked, ControlButton other) {
+    const bool running = c_.Button(clicked)->Checked();
+    c_.Button(other)->SetChecked(running);
     if (!running) {
         EngineStopped();
         return;
     }
-    c_.UiColBitBtn2->SetChecked(true);
-    c_.UiColBitBtn3->SetChecked(true);
+    c_.Button(ControlButton::Ignition)->SetChecked(true);
+    c_.Button(ControlButton::Ignition2)->SetChecked(true);
     ignitionOn_ = true;
-    c_.UiDial2->SetValue(kEngineSpeedRunning);
-    c_.UiVSlider4->SetValue(kAirFlowRunning);
-    c_.UiDial3->SetValue(kVoltageRunning);
-    c_.UiDial5->SetValue(kEngineSpeedRunning);
-    c_.UiVSlider5->SetValue(kFuelFlowRunning);
-    c_.UiVSlider9->SetValue(kInjectionRunning);
+    Instrument(Mirror::EngineSpeed)->SetValue(kEngineSpeedRunning);
+    Instrument(Mirror::AirFlow)->SetValue(kAirFlowRunning);
+    Instrument(Mirror::Voltage)->SetValue(kVoltageRunning);
+    Instrument(Mirror::IdleSpeed)->SetValue(kEngineSpeedRunning);
+    Instrument(Mirror::FuelFlow)->SetValue(kFuelFlowRunning);
+    Instrument(Mirror::Injection)->SetValue(kInjectionRunning);
 }
 
 void ParameterControls::EngineStopped() {
-    c_.UiDial2->SetValue(0.0f);
-    c_.UiVSlider4->SetValue(0.0f);
-    c_.UiDial3->SetValue(kVoltageStopped);
-    c_.UiDial5->SetValue(0.0f);
-    c_.UiVSlider5->SetValue(0.0f);
-    c_.UiVSlider9->SetValue(0.0f);
+    Instrument(Mirror::EngineSpeed)->SetValue(0.0f);
+    Instrument(Mirror::AirFlow)->SetValue(0.0f);
+    Instrument(Mirror::Voltage)->SetValue(kVoltageStopped);
+    Instrument(Mirror::IdleSpeed)->SetValue(0.0f);
+    Instrument(Mirror::FuelFlow)->SetValue(0.0f);
+    Instrument(Mirror::Injection)->SetValue(0.0f);
 }

@@ -24,6 +24,7 @@
 #include "common/MonotonicClock.h"
 #include "console/ClickableImage.h"
 #include "console/ConsoleEnvironment.h"
+#include "console/ControlTable.h"
 #include "console/EcuVariantSelector.h"
 #include "console/FontFit.h"
 #include "console/InstrumentFactory.h"
@@ -58,20 +59,66 @@ const QColor kMaroon(128, 0, 0);
 // Keeps the hidden request log from growing without end on a bench that runs for days.
 constexpr int kLogLines = 1000;
 
-template <typename T>
-T* Require(const QObject* owner, const char* name) {
-    T* child = owner->findChild<T*>(QString::fromLatin1(name));
-    if (child == nullptr) {
-        throw std::logic_error(std::string("control missing: ") + name);
-    }
-    return child;
-}
-
 QLabel* Caption(QWidget* parent, const char* name, const QString& text, int x, int y, int w, int h) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setGeometry(x, y, w, h);
     return label;
+}
+
+// How an instrument looks beyond what the control table says about its value.
+struct Look {
+    QString name1;
+    QString name2;
+    float from;
+    float to;
+    float start;
+    int steps;
+    int subSteps;
+};
+
+InstrumentSetup Setup(Mirror mirror, const Look& look) {
+    const ControlTable::ValueRow& row = ControlTable::RowOf(mirror);
+    return {row.instrument, look.name1, look.name2, QString::fromUtf8(row.unit), look.from, look.to, look.start,
+            QString::fromLatin1(row.picture), look.steps, look.subSteps};
+}
+
+TUiDial* ValueDial(OperatorControls& controls, QWidget* tab, Mirror mirror, const Look& look, int x, int y, int w,
+                   int h) {
+    auto* dial = InstrumentFactory::Dial(tab, Setup(mirror, look), x, y, w, h);
+    controls.AddInstrument(mirror, dial);
+    return dial;
+}
+
+TUiVSlider* ValueSlider(OperatorControls& controls, QWidget* tab, Mirror mirror, const Look& look, int x, int y,
+                        int w, int h) {
+    auto* slider = InstrumentFactory::Slider(tab, Setup(mirror, look), x, y, w, h);
+    controls.AddInstrument(mirror, slider);
+    return slider;
+}
+
+// The value's mirror: a read-only field with its caption, both hidden, in a column on the tab.
+void HiddenMirror(OperatorControls& controls, QWidget* tab, Mirror mirror, int row) {
+    const ControlTable::ValueRow& table = ControlTable::RowOf(mirror);
+    auto* caption = Caption(tab, (std::string("Label_") + table.edit).c_str(), QString::fromUtf8(table.caption), 400,
+                            300 + row * 20, 240, 18);
+    caption->setVisible(false);
+    auto* edit = new QLineEdit(tab);
+    controls.AddMirror(mirror, edit);
+    edit->setGeometry(650, 300 + row * 20, 100, 18);
+    edit->setReadOnly(true);
+    edit->setVisible(false);
+}
+
+void ScenarioSwitch(OperatorControls& controls, QWidget* tab, ControlButton button, const QString& textOff,
+                    const QString& textOn, int x, int y, int w, int h) {
+    controls.AddButton(button,
+                       InstrumentFactory::Switch(tab, ControlTable::RowOf(button).name, textOff, textOn, x, y, w, h));
+}
+
+void LampLed(OperatorControls& controls, QWidget* parent, Lamp lamp, const QString& caption, const QColor& on, int x,
+             int y, int w, int h) {
+    controls.AddLamp(lamp, InstrumentFactory::Led(parent, ControlTable::RowOf(lamp).name, caption, on, x, y, w, h));
 }
 
 QPixmap BenchPicture(const QString& title, const QColor& tint) {
@@ -207,28 +254,25 @@ void TForm1::BuildMonitorButton() {
 
 void TForm1::BuildTripComputerTab(QWidget* tab) {
     using namespace InstrumentFactory;
-    Dial(tab, {"UiDial1", QStringLiteral(" "), QStringLiteral("Скорость"), QStringLiteral("км/ч"), 0, 250, 0,
-               QStringLiteral("##0"), 5, 5},
-         8, 8, 150, 200);
-    Slider(tab, {"UiVSlider5", QStringLiteral("Расход"), QStringLiteral("топлива"), QStringLiteral("л/час"), 0, 40, 0,
-                 QStringLiteral("##0.0"), 4, 5},
-           164, 8, 110, 289);
-    auto* consumption = Dial(tab, {"UiDial4", QStringLiteral("Путевой расход"), QStringLiteral("топлива"),
-                                   QStringLiteral("л/100км"), 0, 40, 10, QStringLiteral("##0.0"), 4, 5},
-                             280, 8, 150, 200);
+    ValueDial(controls_, tab, Mirror::Speed, {QStringLiteral(" "), QStringLiteral("Скорость"), 0, 250, 0, 5, 5}, 8, 8,
+              150, 200);
+    ValueSlider(controls_, tab, Mirror::FuelFlow, {QStringLiteral("Расход"), QStringLiteral("топлива"), 0, 40, 0, 4, 5},
+                164, 8, 110, 289);
+    auto* consumption = ValueDial(controls_, tab, Mirror::Consumption,
+                                  {QStringLiteral("Путевой расход"), QStringLiteral("топлива"), 0, 40, 10, 4, 5}, 280,
+                                  8, 150, 200);
     consumption->SetEnabled(false);
-    Slider(tab, {"UiVSlider9", QStringLiteral("Длит."), QStringLiteral("впрыска "), QStringLiteral("мсек"), 0, 100, 0,
-                 QStringLiteral("##0.00"), 5, 5},
-           436, 8, 110, 289);
+    ValueSlider(controls_, tab, Mirror::Injection,
+                {QStringLiteral("Длит."), QStringLiteral("впрыска "), 0, 100, 0, 5, 5}, 436, 8, 110, 289);
 
-    Switch(tab, "UiColBitBtn2", QStringLiteral("Зажигание выключено"), QStringLiteral("Зажигание включено"), 552, 8,
-           211, 32);
-    Switch(tab, "UiColBitBtn1", QStringLiteral("Завести двигатель"), QStringLiteral("Двигатель запущен"), 552, 48, 211,
-           32);
-    Switch(tab, "UiColBitBtn7", QStringLiteral("Старт подсчета параметров"), QStringLiteral("Стоп расчета параметров"),
-           552, 104, 211, 32);
-    Switch(tab, "UiColBitBtn11", QStringLiteral("Запустить кривую"), QStringLiteral("Кривая запущена"), 552, 144, 211,
-           32);
+    ScenarioSwitch(controls_, tab, ControlButton::Ignition, QStringLiteral("Зажигание выключено"),
+                   QStringLiteral("Зажигание включено"), 552, 8, 211, 32);
+    ScenarioSwitch(controls_, tab, ControlButton::Engine, QStringLiteral("Завести двигатель"),
+                   QStringLiteral("Двигатель запущен"), 552, 48, 211, 32);
+    ScenarioSwitch(controls_, tab, ControlButton::Trip, QStringLiteral("Старт подсчета параметров"),
+                   QStringLiteral("Стоп расчета параметров"), 552, 104, 211, 32);
+    ScenarioSwitch(controls_, tab, ControlButton::Curve, QStringLiteral("Запустить кривую"),
+                   QStringLiteral("Кривая запущена"), 552, 144, 211, 32);
 
     auto* group = new QGroupBox(QStringLiteral("Проверка подсчета параметров"), tab);
     group->setObjectName(QStringLiteral("GroupBox1"));
@@ -238,14 +282,15 @@ void TForm1::BuildTripComputerTab(QWidget* tab) {
     vremy->setObjectName(QStringLiteral("Vremy"));
     vremy->setEnabled(false);
     vremy->setGeometry(12, 46, 96, 24);
-    Readout(group, "UiValueIndPut", QStringLiteral("Путь"), QStringLiteral("км"), QStringLiteral("#####0.000"), 122,
-            20, 150, 80);
-    Readout(group, "UiValueIndRashod", QStringLiteral("Расход"), QStringLiteral("л"), QStringLiteral("#####0.000"),
-            280, 20, 150, 80);
-    Readout(group, "UiValueIndSredSkor", QStringLiteral("Средняя скорость"), QStringLiteral("км/ч"),
-            QStringLiteral("###0"), 438, 20, 150, 80);
-    Readout(group, "UiValueIndSredRash", QStringLiteral("Средний расход"), QStringLiteral("л/100"),
-            QStringLiteral("####0.0"), 596, 20, 150, 80);
+    tripControls_.Vremy = vremy;
+    tripControls_.UiValueIndPut = Readout(group, "UiValueIndPut", QStringLiteral("Путь"), QStringLiteral("км"),
+                                          QStringLiteral("#####0.000"), 122, 20, 150, 80);
+    tripControls_.UiValueIndRashod = Readout(group, "UiValueIndRashod", QStringLiteral("Расход"), QStringLiteral("л"),
+                                             QStringLiteral("#####0.000"), 280, 20, 150, 80);
+    tripControls_.UiValueIndSredSkor = Readout(group, "UiValueIndSredSkor", QStringLiteral("Средняя скорость"),
+                                               QStringLiteral("км/ч"), QStringLiteral("###0"), 438, 20, 150, 80);
+    tripControls_.UiValueIndSredRash = Readout(group, "UiValueIndSredRash", QStringLiteral("Средний расход"),
+                                               QStringLiteral("л/100"), QStringLiteral("####0.0"), 596, 20, 150, 80);
 
     QFont bold = font();
     bold.setBold(true);
@@ -257,101 +302,71 @@ void TForm1::BuildTripComputerTab(QWidget* tab) {
         label->setFont(bold);
         label->setStyleSheet(QStringLiteral("color: #800000;"));
     }
-    PushButton(tab, "UiColBitBtn6", QStringLiteral("Обновить ПО с сайта"), 552, 440, 211, 32);
-}
-
-QLineEdit* TForm1::Mirror(QWidget* tab, const char* name, const QString& label, int row) {
-    auto* caption = Caption(tab, (std::string("Label_") + name).c_str(), label, 400, 300 + row * 20, 240, 18);
-    caption->setVisible(false);
-    auto* mirror = new QLineEdit(tab);
-    mirror->setObjectName(QString::fromLatin1(name));
-    mirror->setGeometry(650, 300 + row * 20, 100, 18);
-    mirror->setReadOnly(true);
-    mirror->setVisible(false);
-    return mirror;
+    auto* update = PushButton(tab, "UiColBitBtn6", QStringLiteral("Обновить ПО с сайта"), 552, 440, 211, 32);
+    connect(update, &TUiBinGControl::OnClick, this, &TForm1::OpenWebAddress);
 }
 
 void TForm1::BuildTesterTab(QWidget* tab) {
-    using namespace InstrumentFactory;
-    Slider(tab, {"UiVSlider1", QStringLiteral("Температура"), QStringLiteral("охл.жидкости"), QStringLiteral("°С"),
-                 -40, 160, 20, QStringLiteral("##0"), 5, 5},
-           4, 4, 96, 289);
-    Slider(tab, {"UiVSlider4", QStringLiteral("Массовый"), QStringLiteral("расход воздуха"), QStringLiteral("кг/ч"), 0,
-                 100, 0, QStringLiteral("##0.0"), 5, 5},
-           102, 4, 96, 289);
-    Slider(tab, {"UiVSlider2", QStringLiteral("Положение"), QStringLiteral("дроселя"), QStringLiteral("%"), 0, 100, 0,
-                 QStringLiteral("##0"), 5, 5},
-           200, 4, 96, 289);
-    Slider(tab, {"UiVSlider3", QStringLiteral("Текушее"), QStringLiteral("положение РХХ"), QStringLiteral("шаг"), 0,
-                 250, 0, QStringLiteral("##0"), 5, 5},
-           298, 4, 96, 289);
-    auto* engineSpeed = Dial(tab, {"UiDial2", QStringLiteral(" "), QStringLiteral("Обороты ДВС"),
-                                   QStringLiteral("об/мин"), 0, 10000, 0, QStringLiteral("####0"), 10, 2},
-                             4, 300, 128, 205);
+    ValueSlider(controls_, tab, Mirror::Coolant,
+                {QStringLiteral("Температура"), QStringLiteral("охл.жидкости"), -40, 160, 20, 5, 5}, 4, 4, 96, 289);
+    ValueSlider(controls_, tab, Mirror::AirFlow,
+                {QStringLiteral("Массовый"), QStringLiteral("расход воздуха"), 0, 100, 0, 5, 5}, 102, 4, 96, 289);
+    ValueSlider(controls_, tab, Mirror::Throttle,
+                {QStringLiteral("Положение"), QStringLiteral("дроселя"), 0, 100, 0, 5, 5}, 200, 4, 96, 289);
+    ValueSlider(controls_, tab, Mirror::IdleValve,
+                {QStringLiteral("Текушее"), QStringLiteral("положение РХХ"), 0, 250, 0, 5, 5}, 298, 4, 96, 289);
+    auto* engineSpeed = ValueDial(controls_, tab, Mirror::EngineSpeed,
+                                  {QStringLiteral(" "), QStringLiteral("Обороты ДВС"), 0, 10000, 0, 10, 2}, 4, 300, 128,
+                                  205);
     engineSpeed->SetChangeSmall(4);
-    Dial(tab, {"UiDial3", QStringLiteral("Напряжение"), QStringLiteral("бортсети"), QStringLiteral("В"), 5.2f, 17.9f,
-               11.3976f, QStringLiteral("##0.0"), 5, 2},
-         134, 300, 128, 205);
-    Dial(tab, {"UiDial5", QStringLiteral("Текушее обороты"), QStringLiteral("ДВС на холостом ходу"),
-               QStringLiteral("об/мин"), 0, 2500, 0, QStringLiteral("####0"), 10, 2},
-         264, 300, 132, 205);
+    ValueDial(controls_, tab, Mirror::Voltage,
+              {QStringLiteral("Напряжение"), QStringLiteral("бортсети"), 5.2f, 17.9f, 11.3976f, 5, 2}, 134, 300, 128,
+              205);
+    ValueDial(controls_, tab, Mirror::IdleSpeed,
+              {QStringLiteral("Текушее обороты"), QStringLiteral("ДВС на холостом ходу"), 0, 2500, 0, 10, 2}, 264, 300,
+              132, 205);
 
-    Switch(tab, "UiColBitBtn3", QStringLiteral("Зажигание выключено"), QStringLiteral("Зажигание включено"), 404, 4,
-           178, 32);
-    Switch(tab, "UiColBitBtn4", QStringLiteral("Завести двигатель"), QStringLiteral("Двигатель запущен"), 588, 4, 178,
-           32);
+    ScenarioSwitch(controls_, tab, ControlButton::Ignition2, QStringLiteral("Зажигание выключено"),
+                   QStringLiteral("Зажигание включено"), 404, 4, 178, 32);
+    ScenarioSwitch(controls_, tab, ControlButton::Engine2, QStringLiteral("Завести двигатель"),
+                   QStringLiteral("Двигатель запущен"), 588, 4, 178, 32);
 
     Caption(tab, "LabelOn", QStringLiteral("ОN"), 406, 46, 24, 18);
     Caption(tab, "LabelOff", QStringLiteral("OFF"), 430, 46, 30, 18);
     struct Pair {
-        const char* on;
-        const char* off;
-        Lamp onLamp;
-        Lamp offLamp;
+        Lamp on;
+        Lamp off;
         QString caption;
         QColor offColour;
     };
     const Pair pairs[] = {
-        {"ESUDCONTROL2ON", "ESUDCONTROL2OFF", Lamp::ESUDCONTROL2ON, Lamp::ESUDCONTROL2OFF,
-         QStringLiteral("Реле вентилятора охлаждения"), kRed},
-        {"ESUDCONTROL1ON", "ESUDCONTROL1OFF", Lamp::ESUDCONTROL1ON, Lamp::ESUDCONTROL1OFF,
-         QStringLiteral("Реле вентилятора охлаждения №2"), kRed},
-        {"ESUDCONTROL5ON", "ESUDCONTROL5OFF", Lamp::ESUDCONTROL5ON, Lamp::ESUDCONTROL5OFF,
-         QStringLiteral("Катушка зажигания 1-4 цилиндра"), kGreen},
-        {"ESUDCONTROL6ON", "ESUDCONTROL6OFF", Lamp::ESUDCONTROL6ON, Lamp::ESUDCONTROL6OFF,
-         QStringLiteral("Катушка зажигания 2-3 цилиндра"), kGreen},
-        {"ESUDCONTROL7ON", "ESUDCONTROL7OFF", Lamp::ESUDCONTROL7ON, Lamp::ESUDCONTROL7OFF,
-         QStringLiteral("Катушка зажигания 2-3 цилиндра (M7.9.7)"), kGreen},
-        {"ESUDCONTROL8ON", "ESUDCONTROL8OFF", Lamp::ESUDCONTROL8ON, Lamp::ESUDCONTROL8OFF,
-         QStringLiteral("Катушка зажигания 1-4 цилиндра (M7.9.7)"), kGreen},
+        {Lamp::ESUDCONTROL2ON, Lamp::ESUDCONTROL2OFF, QStringLiteral("Реле вентилятора охлаждения"), kRed},
+        {Lamp::ESUDCONTROL1ON, Lamp::ESUDCONTROL1OFF, QStringLiteral("Реле вентилятора охлаждения №2"), kRed},
+        {Lamp::ESUDCONTROL5ON, Lamp::ESUDCONTROL5OFF, QStringLiteral("Катушка зажигания 1-4 цилиндра"), kGreen},
+        {Lamp::ESUDCONTROL6ON, Lamp::ESUDCONTROL6OFF, QStringLiteral("Катушка зажигания 2-3 цилиндра"), kGreen},
+        {Lamp::ESUDCONTROL7ON, Lamp::ESUDCONTROL7OFF, QStringLiteral("Катушка зажигания 2-3 цилиндра (M7.9.7)"),
+         kGreen},
+        {Lamp::ESUDCONTROL8ON, Lamp::ESUDCONTROL8OFF, QStringLiteral("Катушка зажигания 1-4 цилиндра (M7.9.7)"),
+         kGreen},
     };
     int y = 66;
     for (const Pair& p : pairs) {
-        lamps_[p.onLamp] = Led(tab, p.on, QString(), kGreen, 406, y, 22, 24);
-        lamps_[p.offLamp] = Led(tab, p.off, p.caption, p.offColour, 432, y, 334, 24);
+        LampLed(controls_, tab, p.on, QString(), kGreen, 406, y, 22, 24);
+        LampLed(controls_, tab, p.off, p.caption, p.offColour, 432, y, 334, 24);
         y += 28;
     }
-    lamps_[Lamp::UiLED3] = Led(tab, "UiLED3", QStringLiteral("Произведен сброс ошибок"), kRed, 406, y + 12, 300, 24);
-    lamps_[Lamp::UiLED4] = Led(tab, "UiLED4", QStringLiteral("Произведен сброс ЭБУ"), kRed, 406, y + 40, 300, 24);
+    LampLed(controls_, tab, Lamp::UiLED3, QStringLiteral("Произведен сброс ошибок"), kRed, 406, y + 12, 300, 24);
+    LampLed(controls_, tab, Lamp::UiLED4, QStringLiteral("Произведен сброс ЭБУ"), kRed, 406, y + 40, 300, 24);
 
-    const std::pair<const char*, QString> mirrors[] = {
-        {"Edit9", QStringLiteral("Скорость, км/ч")},
-        {"Edit10", QStringLiteral("Температура охлаждающей жидкости, °С")},
-        {"Edit11", QStringLiteral("Обороты ДВС, об/мин")},
-        {"Edit12", QStringLiteral("Положение дросселя, %")},
-        {"Edit13", QStringLiteral("Текушее положение РХХ, шаг")},
-        {"Edit14", QStringLiteral("Расход топлива, л/ч")},
-        {"Edit1", QStringLiteral("Расход топлива, л/100км")},
-        {"Edit15", QStringLiteral("Масовый расход воздуха, кг/ч")},
-        {"Edit16", QStringLiteral("Напряжение бортсети, В")},
-        {"Edit18", QStringLiteral("Текушее обороты ДВС на ХХ, об/мин")},
-        {"Edit24", QStringLiteral("Длительность импульса впрыска, мсек")},
-    };
+    // The hidden column of mirrors, top to bottom.
+    const Mirror column[] = {Mirror::Speed,     Mirror::Coolant,     Mirror::EngineSpeed, Mirror::Throttle,
+                             Mirror::IdleValve, Mirror::FuelFlow,    Mirror::Consumption, Mirror::AirFlow,
+                             Mirror::Voltage,   Mirror::IdleSpeed,   Mirror::Injection};
     int row = 0;
-    for (const auto& [name, label] : mirrors) {
-        Mirror(tab, name, label, row++);
+    for (const Mirror mirror : column) {
+        HiddenMirror(controls_, tab, mirror, row++);
     }
-    Require<QLineEdit>(tab, "Edit1")->setEnabled(false);
+    controls_.MirrorEdit(Mirror::Consumption)->setEnabled(false);
 }
 
 void TForm1::BuildTroubleCodeTab(QWidget* tab) {
@@ -363,36 +378,40 @@ void TForm1::BuildTroubleCodeTab(QWidget* tab) {
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
     }
-    lamps_[Lamp::UiLED5] =
-        InstrumentFactory::Led(tab, "UiLED5", QStringLiteral("Произведен сброс ошибок"), kRed, 4, 502, 300, 24);
-    InstrumentFactory::PushButton(tab, "UiColBitBtn8", QStringLiteral("Очистка окна ошибок"), 585, 500, 180, 28);
+    LampLed(controls_, tab, Lamp::UiLED5, QStringLiteral("Произведен сброс ошибок"), kRed, 4, 502, 300, 24);
+    controls_.AddButton(ControlButton::ClearDtc,
+                        InstrumentFactory::PushButton(tab, ControlTable::RowOf(ControlButton::ClearDtc).name,
+                                                      QStringLiteral("Очистка окна ошибок"), 585, 500, 180, 28));
 }
 
 void TForm1::BuildIdentificationTab(QWidget* tab) {
     struct Field {
         const char* label;
-        const char* edit;
+        IdentField field;
         QString caption;
         QString text;
     };
     // Two columns: the controller's own texts on the left, the supplier numbers on the right.
     const Field left[] = {
-        {"Label6", "Edit2", QStringLiteral("Версия ПЗУ:"), QStringLiteral("V5V13J02")},
-        {"Label7", "Edit3", QStringLiteral("Заводской номер ЭБУ:"), QStringLiteral("2112 -1411020-60")},
-        {"Label8", "Edit4", QStringLiteral("Идентификатор двигателя:"), QStringLiteral("SAMARA-1.5L, 8V")},
-        {"Label9", "Edit5", QStringLiteral("Дата программирования:"), QStringLiteral("05-07-1996")},
-        {"Label12", "Edit37", QStringLiteral("VIN номер автомобиля:"), QStringLiteral("XTA2110498765432109")},
+        {"Label6", IdentField::RomVersion, QStringLiteral("Версия ПЗУ:"), QStringLiteral("V5V13J02")},
+        {"Label7", IdentField::EcuSerialNumber, QStringLiteral("Заводской номер ЭБУ:"),
+         QStringLiteral("2112 -1411020-60")},
+        {"Label8", IdentField::EngineId, QStringLiteral("Идентификатор двигателя:"), QStringLiteral("SAMARA-1.5L, 8V")},
+        {"Label9", IdentField::ProgrammingDate, QStringLiteral("Дата программирования:"), QStringLiteral("05-07-1996")},
+        {"Label12", IdentField::Vin, QStringLiteral("VIN номер автомобиля:"), QStringLiteral("XTA2110498765432109")},
     };
     const Field right[] = {
-        {"Label10", "Edit6", QStringLiteral("systemSupplierECUHardwareNumber:"), QStringLiteral("0261123456")},
-        {"Label11", "Edit7", QStringLiteral("systemSupplierECUSoftwareNumber:"), QStringLiteral("1411000-00")},
+        {"Label10", IdentField::HardwareNumber, QStringLiteral("systemSupplierECUHardwareNumber:"),
+         QStringLiteral("0261123456")},
+        {"Label11", IdentField::SoftwareNumber, QStringLiteral("systemSupplierECUSoftwareNumber:"),
+         QStringLiteral("1411000-00")},
     };
-    auto column = [tab](const auto& fields, int labelX, int labelWidth, int editWidth) {
+    auto column = [this, tab](const auto& fields, int labelX, int labelWidth, int editWidth) {
         int y = 20;
         for (const Field& f : fields) {
             Caption(tab, f.label, f.caption, labelX, y + 3, labelWidth, 20);
             auto* edit = new QLineEdit(f.text, tab);
-            edit->setObjectName(QString::fromLatin1(f.edit));
+            controls_.AddIdent(f.field, edit);
             edit->setGeometry(labelX + labelWidth + 4, y, editWidth, 24);
             y += 36;
         }
@@ -436,12 +455,13 @@ void TForm1::BuildAboutTab(QWidget* tab) {
 }
 
 void TForm1::BuildBottomStrip() {
-    lamps_[Lamp::UiLED1] =
-        InstrumentFactory::Led(this, "UiLED1", QStringLiteral("Запрос по К-линии"), kRed, 8, 607, 160, 26);
-    lamps_[Lamp::UiLED2] =
-        InstrumentFactory::Led(this, "UiLED2", QStringLiteral("Ответ по К-линии"), kBlue, 176, 607, 160, 26);
-    InstrumentFactory::PushButton(this, "UiColBitBtn10", QStringLiteral("Настройка"), 352, 605, 110, 28);
+    LampLed(controls_, this, Lamp::UiLED1, QStringLiteral("Запрос по К-линии"), kRed, 8, 607, 160, 26);
+    LampLed(controls_, this, Lamp::UiLED2, QStringLiteral("Ответ по К-линии"), kBlue, 176, 607, 160, 26);
+    auto* settings =
+        InstrumentFactory::PushButton(this, "UiColBitBtn10", QStringLiteral("Настройка"), 352, 605, 110, 28);
+    connect(settings, &TUiBinGControl::OnClick, this, &TForm1::UiColBitBtn10Click);
     auto* web = InstrumentFactory::PushButton(this, "UiColBitBtn5", kWebAddress, 476, 605, 296, 28);
+    connect(web, &TUiBinGControl::OnClick, this, &TForm1::OpenWebAddress);
     web->SetTextColOn(kBlue);
     web->SetTextColOff(kBlue);
     QFont bold = font();
@@ -461,57 +481,20 @@ void TForm1::BuildTimers() {
 }
 
 void TForm1::Bind(const ConsoleOptions& options) {
-    variants_ = new EcuVariantSelector(ToolBar1_, Require<QLineEdit>(this, "Edit2"), this);
-
-    ParameterControls::Controls p{};
-    p.UiDial1 = Require<TUiDial>(this, "UiDial1");
-    p.UiVSlider1 = Require<TUiVSlider>(this, "UiVSlider1");
-    p.UiDial2 = Require<TUiDial>(this, "UiDial2");
-    p.UiVSlider2 = Require<TUiVSlider>(this, "UiVSlider2");
-    p.UiVSlider3 = Require<TUiVSlider>(this, "UiVSlider3");
-    p.UiVSlider5 = Require<TUiVSlider>(this, "UiVSlider5");
-    p.UiDial4 = Require<TUiDial>(this, "UiDial4");
-    p.UiVSlider4 = Require<TUiVSlider>(this, "UiVSlider4");
-    p.UiDial3 = Require<TUiDial>(this, "UiDial3");
-    p.UiDial5 = Require<TUiDial>(this, "UiDial5");
-    p.UiVSlider9 = Require<TUiVSlider>(this, "UiVSlider9");
-    p.Edit9 = Require<QLineEdit>(this, "Edit9");
-    p.Edit10 = Require<QLineEdit>(this, "Edit10");
-    p.Edit11 = Require<QLineEdit>(this, "Edit11");
-    p.Edit12 = Require<QLineEdit>(this, "Edit12");
-    p.Edit13 = Require<QLineEdit>(this, "Edit13");
-    p.Edit14 = Require<QLineEdit>(this, "Edit14");
-    p.Edit15 = Require<QLineEdit>(this, "Edit15");
-    p.Edit16 = Require<QLineEdit>(this, "Edit16");
-    p.Edit18 = Require<QLineEdit>(this, "Edit18");
-    p.Edit24 = Require<QLineEdit>(this, "Edit24");
-    p.Edit1 = Require<QLineEdit>(this, "Edit1");
-    p.UiColBitBtn2 = Require<TUiColBitBtn>(this, "UiColBitBtn2");
-    p.UiColBitBtn3 = Require<TUiColBitBtn>(this, "UiColBitBtn3");
-    p.UiColBitBtn1 = Require<TUiColBitBtn>(this, "UiColBitBtn1");
-    p.UiColBitBtn4 = Require<TUiColBitBtn>(this, "UiColBitBtn4");
-    parameters_ = new ParameterControls(p, format_, this);
+    variants_ = new EcuVariantSelector(ToolBar1_, controls_.IdentEdit(IdentField::RomVersion), this);
+    parameters_ = new ParameterControls(controls_, format_, this);
 
     ConsoleEnvironment::Bindings b;
     b.port = serComm1_.get();
     b.linkTap = options.linkTap;
     b.monitor = monitor_.get();
-    b.ignitionButton = p.UiColBitBtn2;
+    b.ignitionButton = controls_.Button(ControlButton::Ignition);
     b.variant = [this] { return variants_->Current(); };
     b.tripCheckRunning = [this] { return trip_->TripCheckRunning(); };
-    b.mirrors = {{Mirror::Speed, p.Edit9},      {Mirror::Coolant, p.Edit10},    {Mirror::EngineSpeed, p.Edit11},
-                 {Mirror::Throttle, p.Edit12},  {Mirror::IdleValve, p.Edit13},  {Mirror::FuelFlow, p.Edit14},
-                 {Mirror::AirFlow, p.Edit15},   {Mirror::Voltage, p.Edit16},    {Mirror::IdleSpeed, p.Edit18},
-                 {Mirror::Injection, p.Edit24}, {Mirror::Consumption, p.Edit1}};
-    b.identification = {{IdentField::RomVersion, Require<QLineEdit>(this, "Edit2")},
-                        {IdentField::Vin, Require<QLineEdit>(this, "Edit37")},
-                        {IdentField::EcuSerialNumber, Require<QLineEdit>(this, "Edit3")},
-                        {IdentField::EngineId, Require<QLineEdit>(this, "Edit4")},
-                        {IdentField::ProgrammingDate, Require<QLineEdit>(this, "Edit5")},
-                        {IdentField::HardwareNumber, Require<QLineEdit>(this, "Edit6")},
-                        {IdentField::SoftwareNumber, Require<QLineEdit>(this, "Edit7")}};
+    b.mirrors = controls_.Mirrors();
+    b.identification = controls_.Idents();
     b.troubleCodes = CheckListBox1_;
-    b.lamps = lamps_;
+    b.lamps = controls_.Lamps();
     b.log = Memo1_;
     b.resetTimer = Timer2_;
     environment_ = std::make_unique<ConsoleEnvironment>(std::move(b), format_);
@@ -520,18 +503,13 @@ void TForm1::Bind(const ConsoleOptions& options) {
     monitor_->SetVariantSource([this] { return variants_->Current(); });
     BuildMonitorButton();
 
-    TripCheckPanel::Controls t{};
-    t.UiColBitBtn7 = Require<TUiColBitBtn>(this, "UiColBitBtn7");
-    t.UiColBitBtn11 = Require<TUiColBitBtn>(this, "UiColBitBtn11");
-    t.Vremy = Require<QLineEdit>(this, "Vremy");
-    t.UiValueIndPut = Require<TUiValueInd>(this, "UiValueIndPut");
-    t.UiValueIndRashod = Require<TUiValueInd>(this, "UiValueIndRashod");
-    t.UiValueIndSredSkor = Require<TUiValueInd>(this, "UiValueIndSredSkor");
-    t.UiValueIndSredRash = Require<TUiValueInd>(this, "UiValueIndSredRash");
-    t.UiDial1 = p.UiDial1;
-    t.UiVSlider5 = p.UiVSlider5;
-    t.Edit9 = p.Edit9;
-    t.Edit14 = p.Edit14;
+    TripCheckPanel::Controls t = tripControls_;
+    t.UiColBitBtn7 = controls_.Button(ControlButton::Trip);
+    t.UiColBitBtn11 = controls_.Button(ControlButton::Curve);
+    t.speed = controls_.Instrument(Mirror::Speed);
+    t.fuelFlow = controls_.Instrument(Mirror::FuelFlow);
+    t.speedMirror = controls_.MirrorEdit(Mirror::Speed);
+    t.fuelFlowMirror = controls_.MirrorEdit(Mirror::FuelFlow);
     t.Timer3 = Timer3_;
     t.Timer4 = Timer4_;
     t.Timer5 = Timer5_;
@@ -543,12 +521,7 @@ void TForm1::Bind(const ConsoleOptions& options) {
 
     connect(Timer1_, &QTimer::timeout, this, &TForm1::Timer1Timer);
     connect(Timer2_, &QTimer::timeout, this, &TForm1::Timer2Timer);
-    connect(Require<TUiColBitBtn>(this, "UiColBitBtn8"), &TUiBinGControl::OnClick, this, &TForm1::UiColBitBtn8Click);
-    connect(Require<TUiColBitBtn>(this, "UiColBitBtn10"), &TUiBinGControl::OnClick, this,
-            &TForm1::UiColBitBtn10Click);
-    for (const char* web : {"UiColBitBtn5", "UiColBitBtn6"}) {
-        connect(Require<TUiColBitBtn>(this, web), &TUiBinGControl::OnClick, this, &TForm1::OpenWebAddress);
-    }
+    connect(controls_.Button(ControlButton::ClearDtc), &TUiBinGControl::OnClick, this, &TForm1::UiColBitBtn8Click);
 
     // Errors that escape a port event handler reach the operator like every other message.
     SetApplicationErrorReporter([this](const std::string& message) {
@@ -593,14 +566,14 @@ void TForm1::FormCreate(const ConsoleOptions& options) {
 }
 
 void TForm1::Timer1Timer() {
-    lamps_.at(Lamp::UiLED1)->SetChecked(false);
-    lamps_.at(Lamp::UiLED2)->SetChecked(false);
+    controls_.LampLed(Lamp::UiLED1)->SetChecked(false);
+    controls_.LampLed(Lamp::UiLED2)->SetChecked(false);
 }
 
 void TForm1::Timer2Timer() {
-    lamps_.at(Lamp::UiLED3)->SetChecked(false);
-    lamps_.at(Lamp::UiLED4)->SetChecked(false);
-    lamps_.at(Lamp::UiLED5)->SetChecked(false);
+    controls_.LampLed(Lamp::UiLED3)->SetChecked(false);
+    controls_.LampLed(Lamp::UiLED4)->SetChecked(false);
+    controls_.LampLed(Lamp::UiLED5)->SetChecked(false);
     Timer2_->stop();
 }
 

@@ -1,13 +1,14 @@
 #pragma once
 
 #include <QWidget>
-#include <map>
 #include <memory>
 
 #include "console/ConsoleOptions.h"
 #include "console/MessageReporter.h"
 #include "console/MirrorFormat.h"
+#include "console/OperatorControls.h"
 #include "console/SettingsStore.h"
+#include "console/TripCheckPanel.h"
 #include "emulator/EcuEnvironment.h"
 #include "serial/TSerComm.h"
 
@@ -24,14 +25,12 @@ class QTabWidget;
 class QTimer;
 class QToolBar;
 class TForm2;
-class TripCheckPanel;
-class TUiColBitBtn;
-class TUiLED;
 
 // The main window of the bench tester: the controller-type toolbar, five tabs of controls,
 // lamps and identification texts, the bottom strip, the port and the five timers. It lays
 // the controls out and wires them; what they do lives in the classes it binds together.
-// Controls carry their object names, so tests and bench automation find them by name.
+// The controls with a meaning carry the object names of the control table; bench automation
+// reaches them through Controls() by meaning.
 class TForm1 : public QWidget {
     Q_OBJECT
 
@@ -60,6 +59,9 @@ public:
     MonitorWindow* ShowMonitor();
     // The monitor window, when it was ever opened.
     MonitorWindow* MonitorWindowIfMade() const { return monitorWindow_; }
+    const TripCheckPanel& TripCheckControls() const { return *trip_; }
+    const OperatorControls& Controls() const { return controls_; }
+    QListWidget* TroubleCodes() const { return CheckListBox1_; }
 
     void Timer1Timer();
     void Timer2Timer();
@@ -82,7 +84,6 @@ private:
     void BuildTimers();
     void Bind(const ConsoleOptions& options);
     void FormCreate(const ConsoleOptions& options);
-    QLineEdit* Mirror(QWidget* tab, const char* name, const QString& label, int row);
 
     std::unique_ptr<SettingsStore> store_;
     MessageReporter reporter_;
@@ -103,5 +104,6 @@ private:
     QListWidget* CheckListBox1_ = nullptr;
     QPlainTextEdit* Memo1_ = nullptr;
     QTimer *Timer1_ = nullptr, *Timer2_ = nullptr, *Timer3_ = nullptr, *Timer4_ = nullptr, *Timer5_ = nullptr;
-    std::map<Lamp, TUiLED*> lamps_;
+    OperatorControls controls_;
+    TripCheckPanel::Controls tripControls_{};  // the trip tab's own read-outs, the rest added when bound
 };

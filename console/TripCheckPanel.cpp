@@ -5,9 +5,8 @@
 #include <utility>
 
 #include "emulator/Fluctuation.h"
+#include "widgets/TUiAnalogCControl.h"
 #include "widgets/TUiColBitBtn.h"
-#include "widgets/TUiDial.h"
-#include "widgets/TUiVSlider.h"
 #include "widgets/TUiValueInd.h"
 
 TripCheckPanel::TripCheckPanel(const Controls& controls, TripCheck::Clock clock, Fluctuation& fluctuation,
@@ -56,8 +55,8 @@ void TripCheckPanel::Timer3Timer() {
     TripInputs in;
     in.ignitionOn = ignitionOn_();
     // The mirrors are written by the console itself and always convert.
-    in.speedKmh = format_.ParseInteger(c_.Edit9->text()).value_or(0);
-    in.fuelFlowLh = format_.ParseDecimal(c_.Edit14->text()).value_or(0.0);
+    in.speedKmh = format_.ParseInteger(c_.speedMirror->text()).value_or(0);
+    in.fuelFlowLh = format_.ParseDecimal(c_.fuelFlowMirror->text()).value_or(0.0);
     in.fluctuationEnabled = fluctuation_.FluctuationEnabled();
     in.speedDeviationPercent = fluctuation_.SpeedDeviationPercent();
     in.fuelDeviationPercent = fluctuation_.FuelDeviationPercent();
@@ -85,8 +84,8 @@ void TripCheckPanel::Timer5Timer() {
         return;
     }
     const CurvePoint p = curve_.Step();
-    c_.UiDial1->SetValue(p.speedKmh);
-    c_.UiVSlider5->SetValue(p.fuelFlowLh);
+    c_.speed->SetValue(p.speedKmh);
+    c_.fuelFlow->SetValue(p.fuelFlowLh);
 }
 
 void TripCheckPanel::StopTimers() {

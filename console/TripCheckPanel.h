@@ -10,10 +10,9 @@
 class Fluctuation;
 class QLineEdit;
 class QTimer;
+class TUiAnalogCControl;
 class TUiColBitBtn;
-class TUiDial;
 class TUiValueInd;
-class TUiVSlider;
 
 // The trip check on the first tab: the start/stop and curve buttons, the travel time and the
 // four read-outs, and the three timers that count, walk the deviations and drive the curve.
@@ -29,10 +28,10 @@ public:
         TUiValueInd* UiValueIndRashod;
         TUiValueInd* UiValueIndSredSkor;
         TUiValueInd* UiValueIndSredRash;
-        TUiDial* UiDial1;        // the curve sets the speed
-        TUiVSlider* UiVSlider5;  // and the fuel flow
-        QLineEdit* Edit9;        // counted speed
-        QLineEdit* Edit14;       // counted fuel flow
+        TUiAnalogCControl* speed;     // the curve sets the speed
+        TUiAnalogCControl* fuelFlow;  // and the fuel flow
+        QLineEdit* speedMirror;       // counted speed
+        QLineEdit* fuelFlowMirror;    // counted fuel flow
         QTimer* Timer3;
         QTimer* Timer4;
         QTimer* Timer5;
@@ -45,6 +44,8 @@ public:
     bool TripCheckRunning() const { return check_.Running(); }
     std::uint16_t CurveTick() const { return curve_.CurveTick(); }
     void ResetCurve() { curve_.Reset(); }
+    // The controls as the panel was given them, for reading what it shows.
+    const Controls& Widgets() const { return c_; }
 
     void UiColBitBtn7Click();
     void UiColBitBtn11Click();

@@ -5,30 +5,31 @@
 
 #include "emulator/EcuVariant.h"
 
-// The hidden mirror fields that hold the engine values as text.
+// The hidden mirror fields that hold the engine values as text. The console's control table
+// says which field and control stand for each.
 enum class Mirror {
-    Speed,        // Edit9, integer, km/h
-    Coolant,      // Edit10, integer, °C
-    EngineSpeed,  // Edit11, integer, rpm
-    Throttle,     // Edit12, integer, %
-    IdleValve,    // Edit13, integer, steps
-    FuelFlow,     // Edit14, one decimal, l/h
-    AirFlow,      // Edit15, one decimal, kg/h
-    Voltage,      // Edit16, one decimal, V
-    IdleSpeed,    // Edit18, integer, rpm
-    Injection,    // Edit24, two decimals, ms
-    Consumption,  // Edit1, one decimal, l/100 km
+    Speed,        // integer, km/h
+    Coolant,      // integer, °C
+    EngineSpeed,  // integer, rpm
+    Throttle,     // integer, %
+    IdleValve,    // integer, steps
+    FuelFlow,     // one decimal, l/h
+    AirFlow,      // one decimal, kg/h
+    Voltage,      // one decimal, V
+    IdleSpeed,    // integer, rpm
+    Injection,    // two decimals, ms
+    Consumption,  // one decimal, l/100 km
 };
 
 // The identification texts, named after the option byte that asks for them.
 enum class IdentField {
-    RomVersion,       // Edit2, option 0x9A
-    Vin,              // Edit37, option 0x90
-    EcuSerialNumber,  // Edit3, option 0x91
-    EngineId,         // Edit4, option 0x97
-    ProgrammingDate,  // Edit5, option 0x99
-    HardwareNumber,   // Edit6, option 0x92
-    SoftwareNumber,   // Edit7, option 0x94
+    RomVersion,       // option 0x9A
+    Vin,              // option 0x90
+    EcuSerialNumber,  // option 0x91
+    EngineId,         // option 0x97
+    ProgrammingDate,  // option 0x99
+    HardwareNumber,   // option 0x92
+    SoftwareNumber,   // option 0x94
 };
 
 // Every lamp the emulator switches.
