@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include "automation/ControlCommand.h"
+#include "console/ControlTable.h"
+#include "console/QtPrinters.h"
+
+namespace {
+
+ControlCommand Parsed(const QString& line) {
+    QString error;
+    const auto command = ControlCommand::Parse(line, &error);
+    EXPECT_TRUE(command.has_value()) << line.toStdString() << ": " << error.toStdString();
+    return command.value_or(ControlCommand{});
+}
+
+QString Refusal(const QString& line) {
+    QString error;
+    EXPECT_FALSE(ControlCommand::Parse(line, &error).has_value()) << line.toStdString();
+    return error;
+}
+
+// Every word of the control table reaches its meaning, and only the settable values are set.
+TEST(ControlWords, EveryTableWordReachesItsMeaning) {
+    for (const ControlTable::ValueRow& row : ControlTable::kValues) {
+        const QString word = QString::fromLatin1(row.word);
+        const ControlCommand get = Parsed("get " + word);
+        EXPECT_EQ(get.kind, ControlCommand::Kind::Get) << row.word;
+        EXPECT_EQ(get.query, ControlQuery::Mirror) << row.word;
+        EXPECT_EQ(get.mirror, row.mirror) << row.word;
+        if (row.settable) {
+            const ControlCommand set = Parsed("set " + word + " 1.5");
+            EXPECT_EQ(set.kind, ControlCommand::Kind::Set) << row.word;
+            EXPECT_EQ(set.mirror, row.mirror) << row.word;
+        } else {
+            EXPECT_TRUE(Refusal("set " + word + " 1.5").startsWith("unknown parameter")) << row.word;
+        }
+    }
+    for (const ControlTable::ButtonRow& row : ControlTable::kButtons) {
+        const ControlCommand click = Parsed(QStringLiteral("click ") + row.word);
+        EXPECT_EQ(click.kind, ControlCommand::Kind::Click) << row.word;
+        EXPECT_EQ(click.button, row.button) << row.word;
+    }
+    for (const ControlTable::LampRow& row : ControlTable::kLamps) {
+        const ControlCommand get = Parsed(QStringLiteral("get lamp ") + row.name);
+        EXPECT_EQ(get.query, ControlQuery::Lamp) << row.name;
+        EXPECT_EQ(get.lamp, row.lamp) << row.name;
+    }
+    for (const ControlTable::IdentRow& row : ControlTable::kIdents) {
+        for (const QString& option : {QString::fromLatin1(row.option), QString::fromLatin1(row.option).toLower()}) {
+            EXPECT_EQ(Parsed("get ident " + option).ident, row.field) << row.option;
+            const ControlCommand set = Parsed("ident " + option + " X Y");
+            EXPECT_EQ(set.ident, row.field) << row.option;
+            EXPECT_EQ(set.text, "X Y") << row.option;
+        }
+    }
+}
+
+// A value named like another "get" would hide it; the other queries still reach theirs.
+TEST(ControlWords, OtherQueriesAreNotShadowedByAValue) {
+    const std::pair<const char*, ControlQuery> rows[] = {
+        {"get variant", ControlQuery::Variant},
+        {"get dtc", ControlQuery::Dtc},
+        {"get trip", ControlQuery::Trip},
+        {"get fault", ControlQuery::Fault},
+    };
+    for (const auto& [line, query] : rows) {
+        EXPECT_EQ(Parsed(line).query, query) << line;
+    }
+    for (const ControlTable::ValueRow& row : ControlTable::kValues) {
+        for (const char* other : {"ident", "lamp"}) {
+            EXPECT_STRNE(row.word, other);
+        }
+    }
+}
+
+// The lists of choices that refusals show, word for word, in table order.
+TEST(ControlWords, RefusalsListTheChoicesInTableOrder) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"set consumption 3",
+         "unknown parameter 'consumption', one of: speed coolant rpm throttle idle-valve fuel-flow air-flow voltage "
+         "idle-rpm injection"},
+        {"click horn", "unknown button 'horn', one of: ignition engine ignition-2 engine-2 trip curve clear-dtc"},
+        {"get ident 93", "unknown identification option '93', one of: 90 91 92 94 97 99 9A"},
+        {"ident 9B text", "unknown identification option '9B', one of: 90 91 92 94 97 99 9A"},
+        {"variant ja5", "unknown controller type 'ja5', one of: Ja5 B1 Ja7 B7 BMP b17"},
+        {"get lamp ESUDCONTROL3ON", "unknown lamp 'ESUDCONTROL3ON'"},
+    };
+    for (const auto& [line, refusal] : rows) {
+        EXPECT_EQ(Refusal(line), refusal) << line;
+    }
+}
+
+}  // namespace
