@@ -215,8 +215,13 @@ void TSerCustomComm::RaiseCommError(const std::string& format, int code, const s
 
 void TSerCustomComm::WriteDeviceSettings() {
     if (!open_ || !updateDcb_) return;
-    if (const int error = device_->WriteLineSettings(LineSettings()))
+    if (const int error = device_->KeepLineState()) RaiseCommError("Error writing dcb (%d), %s", error);
+    if (const int error = device_->WriteLineSettings(LineSettings())) {
+        // The caller puts the property back; the line goes back with it. Should that fail as
+        // well, the refusal is still what the message names.
+        device_->RestoreLineState();
         RaiseCommError("Error writing dcb (%d), %s", error);
+    }
 }
 
 void TSerCustomComm::CreateHandle() {

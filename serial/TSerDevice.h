@@ -36,6 +36,11 @@ public:
     virtual std::string PseudoTerminalPath() const = 0;
 
     virtual int WriteLineSettings(const TSerLineSettings& settings) = 0;
+    // Keeps the line's present setting aside; RestoreLineState puts it back. A driver may take
+    // part of a record before it refuses the rest, or run a rate too far off: the port then
+    // restores what the line ran with, so the line and the port's properties still agree.
+    virtual int KeepLineState() = 0;
+    virtual int RestoreLineState() = 0;
     virtual int SetupQueues(int inputSize, int outputSize) = 0;
     virtual int SetReadInterval(int milliseconds) = 0;
     virtual int SetEventMask(std::uint32_t mask) = 0;

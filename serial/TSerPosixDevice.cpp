@@ -108,6 +108,28 @@ int TSerPosixDevice::WriteLineSettings(const TSerLineSettings& settings) {
     return SetModemLines(settings);
 }
 
+int TSerPosixDevice::KeepLineState() {
+    termiosKept_ = false;
+    if (GetTermios2(fd_, keptTermios_) != 0) return errno;
+    int lines = 0;
+    modemLinesKept_ = ::ioctl(fd_, TIOCMGET, &lines) == 0;
+    if (!modemLinesKept_ && !NoModemLines(errno)) return errno;
+    keptModemLines_ = lines & (TIOCM_DTR | TIOCM_RTS);
+    termiosKept_ = true;
+    return 0;
+}
+
+int TSerPosixDevice::RestoreLineState() {
+    if (!termiosKept_) return EINVAL;
+    if (SetTermios2(fd_, keptTermios_) != 0) return errno;
+    if (!modemLinesKept_) return 0;
+    int raise = keptModemLines_;
+    int drop = (TIOCM_DTR | TIOCM_RTS) & ~keptModemLines_;
+    if (raise != 0 && ::ioctl(fd_, TIOCMBIS, &raise) != 0) return errno;
+    if (drop != 0 && ::ioctl(fd_, TIOCMBIC, &drop) != 0) return errno;
+    return 0;
+}
+
 int TSerPosixDevice::SetModemLines(const TSerLineSettings& settings) {
     const std::uint32_t dtr = settings.Flags & TSerLineSettings::fDtrControlMask;
     const std::uint32_t rts = settings.Flags & TSerLineSettings::fRtsControlMask;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "serial/LinuxTermios.h"
 #include "serial/TSerDevice.h"
 
 #include <atomic>
@@ -20,6 +21,8 @@ public:
     std::string PseudoTerminalPath() const override { return pseudoTerminalPath_; }
 
     int WriteLineSettings(const TSerLineSettings& settings) override;
+    int KeepLineState() override;
+    int RestoreLineState() override;
     int SetupQueues(int inputSize, int outputSize) override;
     int SetReadInterval(int milliseconds) override;
     int SetEventMask(std::uint32_t mask) override;
@@ -47,5 +50,10 @@ private:
     bool master_ = false;
     std::string pseudoTerminalPath_;
     int readIntervalMs_ = 5;
+    // What KeepLineState found: the termios, and DTR/RTS where the device has modem lines.
+    TermiosImage keptTermios_;
+    bool termiosKept_ = false;
+    int keptModemLines_ = 0;
+    bool modemLinesKept_ = false;
     std::atomic<std::uint32_t> lineErrors_{0};
 };

@@ -11,6 +11,9 @@ struct FakeSerRecord {
     std::vector<std::string> calls;        // "Open /dev/ttyS0", "SetupQueues 4096 2048", ...
     std::map<std::string, int> failures;   // first word of a call -> error code it returns
     std::vector<TSerLineSettings> settingsWritten;
+    // What the line runs. A refused record is taken all the same, as by a driver that applies
+    // a setting and only then turns out to run its rate too far off.
+    TSerLineSettings line;
 };
 
 // A device with no line: it records the calls (all made on the port's thread), and its waits
@@ -25,7 +28,18 @@ public:
     std::string PseudoTerminalPath() const override { return {}; }
     int WriteLineSettings(const TSerLineSettings& settings) override {
         record_.settingsWritten.push_back(settings);
+        record_.line = settings;
         return Note("WriteLineSettings");
+    }
+    int KeepLineState() override {
+        const int error = Note("KeepLineState");
+        if (error == 0) kept_ = record_.line;
+        return error;
+    }
+    int RestoreLineState() override {
+        const int error = Note("RestoreLineState");
+        if (error == 0) record_.line = kept_;
+        return error;
     }
     int SetupQueues(int in, int out) override {
         return Note("SetupQueues " + std::to_string(in) + " " + std::to_string(out));
@@ -49,4 +63,5 @@ private:
     }
 
     FakeSerRecord& record_;
+    TSerLineSettings kept_;
 };

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <map>
 #include <memory>
 #include <sstream>
 
@@ -65,7 +67,7 @@ TEST(TSerCustomComm, OpenAndCloseRunTheirStepsInOrder) {
     EXPECT_EQ(opened, 1);
     EXPECT_EQ(closed, 1);
     EXPECT_EQ(fake->record.calls, (std::vector<std::string>{
-        "Open /dev/ttyS0", "WriteLineSettings", "SetupQueues 4096 2048", "SetReadInterval 5",
+        "Open /dev/ttyS0", "KeepLineState", "WriteLineSettings", "SetupQueues 4096 2048", "SetReadInterval 5",
         "SetEventMask 129",  // 0x81: error and received character; the write thread reports tx-empty
         "Close"}));
     ASSERT_EQ(fake->record.settingsWritten.size(), 1u);
@@ -201,6 +203,65 @@ TEST(TSerCustomComm, FailedOpenStepsGiveTheirMessageAndLeaveThePortClosed) {
         EXPECT_EQ(MessageOf([&] { fake.port.Open(); }), row.message) << row.operation;
         EXPECT_FALSE(fake.port.IsOpen());
         EXPECT_EQ(fake.record.calls.back() == "Close", row.closesHandle) << row.operation;
+    }
+}
+
+TEST(TSerCustomComm, RefusedLineSettingLeavesTheLineAsItRan) {
+    TSerLineSettings foreign;  // what another program left on the line before Open
+    foreign.BaudRate = 9600;
+    foreign.ByteSize = 7;
+    foreign.Parity = 2;
+    const auto refused = [](int code) { return std::map<std::string, int>{{"WriteLineSettings", code}}; };
+    const std::string dcb22 = "Error writing dcb (22), text of 22";
+    struct Row {
+        const char* what;
+        bool atOpen;
+        std::map<std::string, int> failures;
+        PortChange change;
+        std::string message;
+        bool restoreTried, lineAsBefore;
+    } rows[] = {
+        {"accepted", false, {}, [](TSerComm& p) { p.SetParity(paOdd); }, "(nothing raised)", false, false},
+        {"user rate", false, refused(22), [](TSerComm& p) { p.SetUserBaudrate(7); }, dcb22, true, true},
+        {"rate from the list", false, refused(22), [](TSerComm& p) { p.SetBaudrate(br256000); }, dcb22, true, true},
+        {"parity", false, refused(22), [](TSerComm& p) { p.SetParity(paOdd); }, dcb22, true, true},
+        {"flow control", false, refused(22), [](TSerComm& p) { p.FlowControl().SetXonXoffIn(true); }, dcb22, true,
+         true},
+        {"event character", false, refused(22), [](TSerComm& p) { p.EventChars().SetXonChar(0x21); }, dcb22, true,
+         true},
+        {"first record at Open", true, refused(22), [](TSerComm& p) { p.Open(); }, dcb22, true, true},
+        {"line unreadable", false, {{"KeepLineState", 5}}, [](TSerComm& p) { p.SetParity(paOdd); },
+         "Error writing dcb (5), text of 5", false, true},
+        // the refusal stays what the message names
+        {"restore refused too", false, {{"WriteLineSettings", 22}, {"RestoreLineState", 5}},
+         [](TSerComm& p) { p.SetParity(paOdd); }, dcb22, true, false},
+    };
+    for (const Row& row : rows) {
+        std::unique_ptr<FakePort> fake;
+        if (row.atOpen) {
+            fake = std::make_unique<FakePort>();
+            fake->port.SetDeviceName("COM1");
+            fake->record.line = foreign;
+        } else {
+            fake = OpenFakePort();
+        }
+        TSerComm& port = fake->port;
+        const TSerLineSettings lineBefore = fake->record.line;
+        const TSerLineSettings propertiesBefore = port.LineSettings();
+        fake->record.calls.clear();
+        fake->record.failures = row.failures;
+        EXPECT_EQ(MessageOf([&] { row.change(port); }), row.message) << row.what;
+        const auto& calls = fake->record.calls;
+        EXPECT_EQ(std::count(calls.begin(), calls.end(), "RestoreLineState"), row.restoreTried ? 1 : 0) << row.what;
+        if (row.lineAsBefore) {
+            EXPECT_EQ(fake->record.line, lineBefore) << row.what;
+            EXPECT_EQ(port.LineSettings(), propertiesBefore) << row.what;
+        }
+        if (!row.atOpen && row.failures.empty()) {
+            EXPECT_NE(fake->record.line, lineBefore) << row.what;
+            EXPECT_EQ(fake->record.line, port.LineSettings()) << row.what;
+        }
+        EXPECT_EQ(port.IsOpen(), !row.atOpen) << row.what;
     }
 }
 

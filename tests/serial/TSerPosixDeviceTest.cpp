@@ -1,0 +1,52 @@
+#include "serial/LinuxTermios.h"
+#include "serial/PseudoTerminal.h"
+#include "serial/TSerPosixDevice.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <sstream>
+#include <string>
+
+namespace {
+
+std::string Describe(const TermiosImage& t) {
+    std::ostringstream text;
+    text << std::hex << "iflag " << t.iflag << " oflag " << t.oflag << " cflag " << t.cflag << " lflag " << t.lflag
+         << std::dec << " rate " << t.ispeed << "/" << t.ospeed << " start " << int(t.cc[VSTART]) << " stop "
+         << int(t.cc[VSTOP]);
+    return text.str();
+}
+
+bool Same(const TermiosImage& a, const TermiosImage& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// The line a refused change leaves is the one the driver held before, whatever the change was.
+TEST(TSerPosixDevice, RestoreLineStatePutsBackWhatTheDriverHeld) {
+    using L = TSerLineSettings;
+    struct Row { const char* what; L settings; } rows[] = {
+        // rate, flags, Xon and Xoff limits, size, parity, stop bits; Xon, Xoff characters
+        {"K-line record", {10400, L::fBinary, 0, 0, 8, 0, 0, 0x11, 0x13}},
+        {"other rate and framing", {4800, L::fBinary, 0, 0, 7, 2, 2, 0x11, 0x13}},
+        {"software handshake", {115200, L::fBinary | L::fOutX | L::fInX, 0, 0, 8, 0, 0, 0x21, 0x23}},
+    };
+    for (const Row& row : rows) {
+        PseudoTerminal far;
+        TSerPosixDevice device;
+        ASSERT_EQ(device.Open(far.SlavePath()), 0) << row.what;
+        EXPECT_EQ(device.RestoreLineState(), EINVAL) << row.what;  // nothing kept yet
+        TermiosImage before, changed, after;
+        ASSERT_EQ(GetTermios2(far.Slave(), before), 0);
+        ASSERT_EQ(device.KeepLineState(), 0) << row.what;
+        ASSERT_EQ(device.WriteLineSettings(row.settings), 0) << row.what;
+        ASSERT_EQ(GetTermios2(far.Slave(), changed), 0);
+        EXPECT_EQ(changed.ospeed, row.settings.BaudRate) << row.what;
+        EXPECT_FALSE(Same(changed, before)) << row.what << ": " << Describe(changed);
+        ASSERT_EQ(device.RestoreLineState(), 0) << row.what;
+        ASSERT_EQ(GetTermios2(far.Slave(), after), 0);
+        EXPECT_TRUE(Same(after, before)) << row.what << "\nbefore " << Describe(before) << "\nafter  "
+                                         << Describe(after);
+    }
+}
+
+}  // namespace
