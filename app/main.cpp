@@ -43,6 +43,9 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     TerminationSignals stopSignals;
+    if (!stopSignals.Failure().isEmpty()) {
+        PrintLine(stderr, stopSignals.Failure());
+    }
     // A hidden run reports each message as exactly one line on standard error.
     BenchSession session(parsed.options, [](const QString& message) {
         PrintLine(stderr, QString(message).replace(QLatin1Char('\n'), QLatin1Char(' ')));

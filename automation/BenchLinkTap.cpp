@@ -21,7 +21,11 @@ BenchLinkTap::BenchLinkTap(PortWriter writer, ErrorSink errors)
       }) {}
 
 bool BenchLinkTap::OpenTrace(const QString& path, QString* error, TraceLog::MicrosClock clock) {
-    auto trace = std::make_unique<TraceLog>(std::move(clock));
+    auto trace = std::make_unique<TraceLog>(std::move(clock), [this](const QString& message) {
+        // The trace fails inside the link's handlers; the report waits for the event loop, so
+        // that a message box cannot run one inside them.
+        QMetaObject::invokeMethod(&reportsLater_, [this, message] { errors_(message); }, Qt::QueuedConnection);
+    });
     if (!trace->Open(path, error)) {
         return false;
     }

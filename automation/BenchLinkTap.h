@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -26,7 +27,8 @@ public:
 
     void SetEcho(bool on) { echo_ = on; }
     bool Echo() const { return echo_; }
-    // Trace to this file from now on; false with a message when it cannot be opened.
+    // Trace to this file from now on; false with a message when it cannot be opened. A write
+    // that fails later ends the trace and goes to the error sink once.
     bool OpenTrace(const QString& path, QString* error, TraceLog::MicrosClock clock = {});
     ReplyFaults& Faults() { return faults_; }
     // Tells the console's monitor of echoes, withheld replies and the frames the tap writes.
@@ -44,4 +46,6 @@ private:
     std::unique_ptr<TraceLog> trace_;
     ReplyFaults faults_;
     LinkMonitor* monitor_ = nullptr;
+    // Reports queued for the event loop hang on this; they go with the tap.
+    QObject reportsLater_;
 };

@@ -1,6 +1,7 @@
 #include "automation/ControlServer.h"
 
-#include <QFileInfo>
+#include <QDir>
+#include <QFile>
 #include <QHostAddress>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -8,6 +9,12 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -32,6 +39,59 @@ bool SplitHostPort(const QString& endpoint, QString* host, quint16* port) {
     }
     *port = static_cast<quint16>(value);
     return !host->isEmpty();
+}
+
+// Whether the socket file at path may be replaced: a socket left behind by a run that ended
+// badly is removed; a live server, however busy, and anything that is no socket are kept.
+// The kernel tells at once, without a time-out a busy server could miss: nobody listening is
+// a refused connection, a listener with a full queue says "try again".
+bool TakeOverSocketFile(const QString& path, QString* error) {
+    // Where the local server puts it: a name that is no absolute path lives in the temporary folder.
+    const QString full =
+        path.startsWith(QLatin1Char('/')) ? path : QDir::cleanPath(QDir::tempPath()) + QLatin1Char('/') + path;
+    const QByteArray name = QFile::encodeName(full);
+    const auto refuse = [&](const QString& why) {
+        *error = QStringLiteral("cannot listen on unix:%1: %2").arg(path, why);
+        return false;
+    };
+    const auto systemText = [](int code) { return QString::fromLocal8Bit(std::strerror(code)); };
+    struct stat file {};
+    if (::lstat(name.constData(), &file) != 0) {
+        return errno == ENOENT || refuse(systemText(errno));
+    }
+    if (!S_ISSOCK(file.st_mode)) {
+        return refuse(QStringLiteral("a file of that name exists and is no socket"));
+    }
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (static_cast<std::size_t>(name.size()) >= sizeof address.sun_path) {
+        return refuse(systemText(ENAMETOOLONG));
+    }
+    std::memcpy(address.sun_path, name.constData(), static_cast<std::size_t>(name.size()));
+    const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (probe < 0) {
+        return refuse(QStringLiteral("cannot tell whether another program listens there (%1)").arg(systemText(errno)));
+    }
+    const int connected = ::connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    const int connectError = connected == 0 ? 0 : errno;
+    ::close(probe);
+    switch (connectError) {
+    case ECONNREFUSED:
+        break;  // left behind: nobody listens
+    case ENOENT:
+        return true;  // gone meanwhile
+    case 0:
+    case EAGAIN:
+    case EINPROGRESS:
+        return refuse(QStringLiteral("another program listens there"));
+    default:
+        return refuse(
+            QStringLiteral("cannot tell whether another program listens there (%1)").arg(systemText(connectError)));
+    }
+    if (::unlink(name.constData()) != 0 && errno != ENOENT) {
+        return refuse(QStringLiteral("cannot remove the socket left behind (%1)").arg(systemText(errno)));
+    }
+    return true;
 }
 
 }  // namespace
@@ -91,15 +151,8 @@ bool ControlServer::ListenLocal(const QString& path, QString* error) {
         *error = QStringLiteral("control address 'unix:' names no socket path");
         return false;
     }
-    if (QFileInfo::exists(path)) {
-        // A socket file left behind by a run that ended badly is taken over; a live one is not.
-        QLocalSocket probe;
-        probe.connectToServer(path);
-        if (probe.waitForConnected(200)) {
-            *error = QStringLiteral("cannot listen on unix:%1: another program listens there").arg(path);
-            return false;
-        }
-        QLocalServer::removeServer(path);
+    if (!TakeOverSocketFile(path, error)) {
+        return false;
     }
     local_ = new QLocalServer(this);
     local_->setSocketOptions(QLocalServer::UserAccessOption);

@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -15,7 +17,12 @@ constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 }  // namespace
 
 TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, wakeFds) != 0) {
+    // Non-blocking: a handler must never wait on a full pipe, and one byte is enough news.
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, wakeFds) != 0) {
+        failure_ = QStringLiteral("cannot catch Ctrl-C, SIGTERM and SIGHUP (socketpair: %1): such a stop "
+                                  "leaves the virtual port's link and the control socket behind")
+                       .arg(QString::fromLocal8Bit(std::strerror(errno)));
+        wakeFds[0] = wakeFds[1] = -1;
         return;
     }
     notifier_ = new QSocketNotifier(wakeFds[1], QSocketNotifier::Read, this);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 
 class QSocketNotifier;
 
@@ -13,8 +14,12 @@ public:
     explicit TerminationSignals(QObject* parent = nullptr);
     ~TerminationSignals() override;
 
+    // Empty when the signals end the run cleanly; otherwise what failed, for the operator.
+    const QString& Failure() const { return failure_; }
+
 private:
     static void Handler(int signal);
 
     QSocketNotifier* notifier_ = nullptr;
+    QString failure_;
 };

@@ -1,12 +1,13 @@
 #include "automation/TraceLog.h"
 
+#include <QFileInfo>
 #include <string>
 #include <utility>
 
 #include "common/HexText.h"
 #include "common/MonotonicClock.h"
 
-TraceLog::TraceLog(MicrosClock clock) : clock_(std::move(clock)) {
+TraceLog::TraceLog(MicrosClock clock, FailureSink failed) : clock_(std::move(clock)), failed_(std::move(failed)) {
     if (!clock_) {
         clock_ = MonotonicUs;
     }
@@ -14,7 +15,11 @@ TraceLog::TraceLog(MicrosClock clock) : clock_(std::move(clock)) {
 
 bool TraceLog::Open(const QString& path, QString* error) {
     file_.setFileName(path);
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
+    // Unbuffered: each line is one write that succeeds or says why not, and a reader following
+    // the file sees whole lines. A device or a pipe has no end to append to.
+    const QFileInfo target(path);
+    const QIODevice::OpenMode append = !target.exists() || target.isFile() ? QIODevice::Append : QIODevice::NotOpen;
+    if (!file_.open(QIODevice::WriteOnly | append | QIODevice::Text | QIODevice::Unbuffered)) {
         *error = QStringLiteral("cannot open trace file %1: %2").arg(path, file_.errorString());
         return false;
     }
@@ -29,7 +34,12 @@ void TraceLog::Record(Direction direction, const std::uint8_t* bytes, int count)
     line += direction == Direction::Received ? " RX" : " TX";
     AppendHexText(line, bytes, count > 0 ? static_cast<std::size_t>(count) : 0);
     line += '\n';
-    // One write per line and a flush, so that a reader following the file sees whole lines.
-    file_.write(line.data(), static_cast<qint64>(line.size()));
-    file_.flush();
+    if (file_.write(line.data(), static_cast<qint64>(line.size())) != static_cast<qint64>(line.size())) {
+        const QString message = QStringLiteral("cannot write trace file %1: %2; the trace ends here")
+                                    .arg(file_.fileName(), file_.errorString());
+        file_.close();
+        if (failed_) {
+            failed_(message);
+        }
+    }
 }

@@ -11,9 +11,12 @@ class TraceLog {
 public:
     enum class Direction { Received, Sent };
     using MicrosClock = std::function<std::int64_t()>;
+    // Told once when a line cannot be written (a full disk): the trace ends there, and the
+    // link goes on being served.
+    using FailureSink = std::function<void(const QString& message)>;
 
     // An empty clock means the system's monotonic clock.
-    explicit TraceLog(MicrosClock clock = {});
+    explicit TraceLog(MicrosClock clock = {}, FailureSink failed = {});
 
     // Opens (creating or appending to) the file; false with a message when it cannot.
     bool Open(const QString& path, QString* error);
@@ -24,4 +27,5 @@ public:
 private:
     QFile file_;
     MicrosClock clock_;
+    FailureSink failed_;
 };

@@ -1,8 +1,12 @@
 #include "automation/BenchLinkTap.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <vector>
@@ -86,6 +90,26 @@ TEST_F(BenchLinkTapTest, PortErrorOfADelayedReplyIsReportedNotThrown) {
     EXPECT_TRUE(Out(presentReply));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !errors.isEmpty(); }, 5000));
     EXPECT_EQ(errors, QStringList{"Write error (5), I/O error"});
+}
+
+TEST_F(BenchLinkTapTest, TraceThatCannotBeWrittenIsReportedOnceAndTheLinkGoesOn) {
+    const QString full = QStringLiteral("/dev/full");  // every write: no space left on device
+    if (!QFileInfo::exists(full)) GTEST_SKIP() << "no /dev/full here";
+    QString error;
+    ASSERT_TRUE(tap.OpenTrace(full, &error)) << error.toStdString();
+    tap.SetEcho(true);
+    const Bytes request = {0x81, 0x10, 0xF1, 0x3E, 0xC0};  // TesterPresent
+    tap.ChunkRead(request.data(), static_cast<int>(request.size()));
+    EXPECT_TRUE(errors.isEmpty());  // not from inside the link's handlers
+    EXPECT_FALSE(Out(presentReply));
+    tap.Faults().SetFault(ReplyFaultMode::BadChecksum);
+    EXPECT_TRUE(Out(presentReply));
+    tap.ChunkRead(request.data(), static_cast<int>(request.size()));
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(errors, QStringList{QStringLiteral("cannot write trace file /dev/full: %1; the trace ends here")
+                                      .arg(QString::fromLocal8Bit(std::strerror(ENOSPC)))});
+    // 81 F1 10 7E 01: the faulted reply
+    EXPECT_EQ(port, (std::vector<Bytes>{request, {0x81, 0xF1, 0x10, 0x7E, 0x01}, request}));
 }
 
 }  // namespace

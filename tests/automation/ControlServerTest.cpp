@@ -1,10 +1,19 @@
 #include "automation/ControlServer.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
+#include <cstring>
+#include <functional>
 #include <gtest/gtest.h>
+#include <memory>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <vector>
 
 #include "console/QtPrinters.h"
 #include "automation/LineClient.h"
@@ -64,23 +73,87 @@ TEST_F(ControlServerTest, RefusesAddressesThatAreNotLoopback) {
     }
 }
 
-TEST_F(ControlServerTest, UnixSocketTakesOverAStaleFileButNotALiveServer) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("control.sock"));
-    {
-        // A socket file left behind by an earlier run that did not end cleanly.
-        QLocalServer stale;
-        ASSERT_TRUE(stale.listen(path));
-        stale.close();
-        QFile marker(path);
-        ASSERT_TRUE(marker.exists() || marker.open(QIODevice::WriteOnly));
+// What may sit at the socket path when the program starts; it lives as long as the row.
+struct Occupant {
+    ~Occupant() {
+        for (int fd : fds) ::close(fd);
     }
-    QString error;
-    ASSERT_TRUE(server.Listen(QStringLiteral("unix:") + path, &error)) << error.toStdString();
-    EXPECT_EQ(server.Endpoint(), QStringLiteral("unix:") + path);
-    EXPECT_EQ(LineClient::Local(path)->Ask("get variant"), "OK get variant");
-    ControlServer rival([](const QString&) { return QString(); });
-    EXPECT_FALSE(rival.Listen(QStringLiteral("unix:") + path, &error));
+    // A unix socket bound to path; listening with the given queue, or not at all.
+    int Bind(const QString& path, int queue = -1) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        fds.push_back(fd);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray name = QFile::encodeName(path);
+        std::memcpy(address.sun_path, name.constData(), static_cast<std::size_t>(name.size()));
+        EXPECT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0) << std::strerror(errno);
+        if (queue >= 0) {
+            EXPECT_EQ(::listen(fd, queue), 0);
+        }
+        return fd;
+    }
+    // Connections nobody accepts until the listener's queue turns the next one away.
+    bool FillQueue(const QString& path) {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray name = QFile::encodeName(path);
+        std::memcpy(address.sun_path, name.constData(), static_cast<std::size_t>(name.size()));
+        for (int i = 0; i < 64; ++i) {
+            const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+            fds.push_back(fd);
+            if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) return errno == EAGAIN;
+        }
+        return false;
+    }
+
+    std::vector<int> fds;
+    std::unique_ptr<QLocalServer> server;
+};
+
+TEST(ControlServerUnixSocket, TakesOverASocketLeftBehindButNothingElse) {
+    using Prepare = std::function<void(const QString& path, Occupant&)>;
+    struct Row {
+        const char* what;
+        Prepare prepare;
+        const char* refusal;  // nullptr: the server listens there
+    } rows[] = {
+        {"nothing there", [](const QString&, Occupant&) {}, nullptr},
+        // a run that ended badly: the socket file stays, nobody listens
+        {"socket left behind", [](const QString& path, Occupant& o) { ::close(o.Bind(path)); o.fds.pop_back(); },
+         nullptr},
+        {"live server", [](const QString& path, Occupant& o) {
+             o.server = std::make_unique<QLocalServer>();
+             ASSERT_TRUE(o.server->listen(path)); }, "another program listens there"},
+        // a live server stuck in a long command: its queue is full and takes no one in
+        {"busy server", [](const QString& path, Occupant& o) {
+             o.Bind(path, 0);
+             ASSERT_TRUE(o.FillQueue(path)); }, "another program listens there"},
+        {"plain file", [](const QString& path, Occupant&) {
+             QFile file(path);
+             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+             file.write("notes"); }, "a file of that name exists and is no socket"},
+    };
+    for (const Row& row : rows) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("control.sock"));
+        Occupant occupant;
+        row.prepare(path, occupant);
+        const bool existed = QFileInfo::exists(path);
+        QString error;
+        ControlServer server([](const QString& line) { return QStringLiteral("OK ") + line; });
+        const bool listening = server.Listen(QStringLiteral("unix:") + path, &error);
+        if (row.refusal) {
+            EXPECT_FALSE(listening) << row.what;
+            EXPECT_EQ(error, QStringLiteral("cannot listen on unix:%1: %2").arg(path, row.refusal)) << row.what;
+            EXPECT_EQ(QFileInfo::exists(path), existed) << row.what << ": what was there is kept";
+            continue;
+        }
+        ASSERT_TRUE(listening) << row.what << ": " << error.toStdString();
+        EXPECT_EQ(server.Endpoint(), QStringLiteral("unix:") + path) << row.what;
+        EXPECT_EQ(LineClient::Local(path)->Ask("get variant"), "OK get variant") << row.what;
+        ControlServer rival([](const QString&) { return QString(); });
+        EXPECT_FALSE(rival.Listen(QStringLiteral("unix:") + path, &error)) << row.what;
+    }
 }
 
 }  // namespace

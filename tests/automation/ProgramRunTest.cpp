@@ -86,6 +86,27 @@ TEST_F(ProgramRunTest, HiddenPortErrorIsOneLineAndTheRunGoesOn) {
     EXPECT_FALSE(QFileInfo::exists(Path("config")));  // the port given stores nothing
 }
 
+TEST_F(ProgramRunTest, TraceThatCannotBeWrittenIsOneLineAndTheLinkGoesOn) {
+    if (!QFileInfo::exists(QStringLiteral("/dev/full"))) GTEST_SKIP() << "no /dev/full here";
+    Start({"--hidden", "--port", "pty", "--pty-link", Path("kline"), "--control", "unix:" + Path("control.sock"),
+           "--trace", "/dev/full"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return program.canReadLine(); }, 20000)) << program.readAllStandardError().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(Path("control.sock")); }, 5000));
+    auto control = LineClient::Local(Path("control.sock"));
+    EXPECT_EQ(control->Ask("click ignition"), "OK");
+    QProcess tester;
+    tester.start(QStringLiteral(KLINE_TESTER_PATH),
+                 {Path("kline"), "--p2max", "1000", "--to", "10", "81", "--to", "10", "3E", "--repeat", "3"});
+    ASSERT_TRUE(tester.waitForFinished(20000));
+    EXPECT_EQ(tester.exitCode(), 0) << tester.readAll().toStdString();
+    EXPECT_EQ(control->Ask("quit"), "OK");  // the control interface still answers too
+    ASSERT_TRUE(QTest::qWaitFor([&] { return program.state() == QProcess::NotRunning; }, 20000));
+    EXPECT_EQ(program.exitCode(), 0);
+    const QByteArray err = program.readAllStandardError();
+    EXPECT_EQ(err.count('\n'), 1) << err.toStdString();
+    EXPECT_TRUE(err.startsWith("cannot write trace file /dev/full: ")) << err.toStdString();
+}
+
 TEST_F(ProgramRunTest, RefusedStartsSayWhyAndEndAtOnce) {
     QFile plain(Path("taken"));
     ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
