@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+#include "automation/BenchLinkTap.h"
 #include "automation/BenchSession.h"
 #include "console/IniSettingsStore.h"
 #include "automation/LineClient.h"
@@ -59,11 +60,19 @@ public:
         QString out;
     };
 
+    // How long kline-tester waits for a reply unless a test says otherwise: this process
+    // serves the link and the test at once, and a loaded machine may keep it from either.
+    static constexpr int kReplyDeadlineMs = 1000;
+
     // Runs kline-tester against the virtual port while this process keeps serving the link.
     TesterRun Tester(const QStringList& args) {
         QProcess process;
         process.setProcessChannelMode(QProcess::MergedChannels);
-        process.start(QStringLiteral(KLINE_TESTER_PATH), QStringList{TesterPort()} + args);
+        QStringList all{TesterPort()};
+        if (!args.contains(QStringLiteral("--p2max"))) {
+            all << QStringLiteral("--p2max") << QString::number(kReplyDeadlineMs);
+        }
+        process.start(QStringLiteral(KLINE_TESTER_PATH), all + args);
         TesterRun run;
         if (!process.waitForStarted(5000)) {
             run.out = QStringLiteral("kline-tester did not start");
@@ -76,6 +85,9 @@ public:
         run.out = QString::fromUtf8(process.readAll());
         return run;
     }
+
+    // Replies the reply-fault queue still holds back.
+    int PendingReplies() { return session_->Tap().Faults().PendingFrames(); }
 
     std::unique_ptr<LineClient> control;
     QStringList messages;

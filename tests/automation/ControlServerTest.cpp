@@ -52,6 +52,14 @@ TEST_F(ControlServerTest, SeveralTcpClientsLinesInPiecesAndTheLimits) {
     EXPECT_EQ(first->Ask("ident 90 \xC3\x28"), "ERR line is not UTF-8");
     EXPECT_EQ(first->Ask("ident 90 \xD0\x9F"), QString::fromUtf8("OK ident 90 \xD0\x9F"));
     EXPECT_EQ(handled.size(), 5);
+
+    // A client that leaves in the middle of a line: the half line goes with it.
+    second->Send("get rpm\nset speed 9");
+    EXPECT_EQ(second->ReadLine(), "OK get rpm");
+    second->Drop();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return server.ClientCount() == 1; }, 5000));
+    EXPECT_EQ(handled.size(), 6);
+    EXPECT_EQ(handled.last(), "get rpm");
 }
 
 TEST_F(ControlServerTest, RefusesAddressesThatAreNotLoopback) {

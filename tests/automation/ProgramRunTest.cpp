@@ -53,7 +53,7 @@ TEST_F(ProgramRunTest, HiddenOnAVirtualPortUntilQuit) {
     auto control = LineClient::Local(Path("control.sock"));
     EXPECT_EQ(control->Ask("click ignition"), "OK");
     QProcess tester;
-    tester.start(QStringLiteral(KLINE_TESTER_PATH), {Path("kline"), "--to", "10", "81"});
+    tester.start(QStringLiteral(KLINE_TESTER_PATH), {Path("kline"), "--p2max", "1000", "--to", "10", "81"});
     ASSERT_TRUE(tester.waitForFinished(20000));
     EXPECT_EQ(tester.exitCode(), 0) << tester.readAll().toStdString();
 

@@ -7,6 +7,7 @@
 #include <pty.h>
 #include <stdexcept>
 #include <string>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <time.h>
 #include <unistd.h>
@@ -39,6 +40,22 @@ public:
     int Slave() const { return slave_; }
     void CloseMaster() { CloseFd(master_); }
     void CloseSlave() { CloseFd(slave_); }
+
+    // Packet mode on the master: the far side then learns when the port's output stops.
+    void WatchOutputStops(bool on) const {
+        int value = on ? 1 : 0;
+        ::ioctl(master_, TIOCPKT, &value);
+    }
+    // Whether, while watched, the port's output is stopped (an XOFF taken) within the time-out.
+    bool OutputStopped(int timeoutMs) const {
+        pollfd p{master_, POLLIN, 0};
+        std::uint8_t packet[256];
+        while (::poll(&p, 1, timeoutMs) > 0) {
+            if (::read(master_, packet, sizeof packet) <= 0) return false;
+            if (packet[0] & TIOCPKT_STOP) return true;
+        }
+        return false;
+    }
 
     void Send(const std::vector<std::uint8_t>& bytes) const { SendTo(master_, bytes); }
     std::vector<std::uint8_t> Receive(std::size_t count, int timeoutMs = 2000) const {

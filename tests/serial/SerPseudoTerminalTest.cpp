@@ -101,7 +101,7 @@ TEST_F(SerPty, ThrowingHandlerIsReportedAndBytesArrivingMeanwhileComeAsOneFurthe
     port->Open();
     far.Send({0x81, 0x10, 0xF1, 0x81, 0x03});  // StartCommunication to 0x10
     ASSERT_TRUE(WaitFor([&] { return counts.size() >= 2; }));
-    QTest::qWait(100);
+    QTest::qWait(1000);  // time enough for a third event, which must not come
     EXPECT_TRUE(onMainThread);
     EXPECT_EQ(counts, (std::vector<int>{5, 3}));
     EXPECT_EQ(received, (Bytes{0x81, 0x10, 0xF1, 0x81, 0x03, 0x3E, 0x10, 0xF1}));
@@ -114,7 +114,7 @@ TEST_F(SerPty, UnreadBytesAreNoNewsUntilMoreArrive) {
     far.Send({0x81, 0x10});
     ASSERT_TRUE(WaitFor([&] { return counts.size() == 1; }));
     const double cpuBefore = ProcessCpuSeconds();
-    QTest::qWait(300);
+    QTest::qWait(1000);
     EXPECT_LT(ProcessCpuSeconds() - cpuBefore, 0.1);
     far.Send({0xF1});
     ASSERT_TRUE(WaitFor([&] { return counts.size() == 2; }));
@@ -166,8 +166,10 @@ TEST_F(SerPty, QueuedWritesReachTheFarSideAndAFullQueueGivesUpAfterTheWriteTimeo
     const Bytes block(17, 0x55);
     const std::string full = "Output buffer is full. Please check comm status.";
     EXPECT_EQ(MessageOf([&] { port->WriteBuf(block.data(), 17); }), full);  // longer than the queue
+    far.WatchOutputStops(true);
     far.Send({0x13});  // XOFF: the line stops, the queue cannot drain
-    QTest::qWait(50);
+    ASSERT_TRUE(far.OutputStopped(2000));
+    far.WatchOutputStops(false);
     EXPECT_EQ(port->WriteBuf(block.data(), 16), 16);
     EXPECT_EQ(MessageOf([&] { port->WriteBuf(block.data(), 1); }), full);
     far.Send({0x11});  // XON: the queued block goes out, and what follows comes after it
@@ -209,7 +211,7 @@ TEST_F(SerPty, CloseAndDestructionNeverHangOnAHandOverAndThePortOpensAgain) {
         {"handler closes its port", [&] { port->Close(); }, {}, 1},
         {"port destroyed while its handler waits in a nested loop", [&] {
              QTimer::singleShot(10, [&] { port.reset(); });  // the window closes meanwhile
-             QTest::qWait(100); }, {}, 1},
+             EXPECT_TRUE(QTest::qWaitFor([&] { return !port; }, 2000)); }, {}, 1},
     };
     for (const Row& row : rows) {
         counts.clear();
@@ -250,7 +252,7 @@ TEST_F(SerPty, MasterServesTestersThatComeAndGo) {
         ::close(tester);
         // Nobody holds the other side: the master hangs up, which is no fault and no spin.
         const double cpuBefore = ProcessCpuSeconds();
-        QTest::qWait(500);
+        QTest::qWait(1000);
         EXPECT_LT(ProcessCpuSeconds() - cpuBefore, 0.1);
     }
     EXPECT_TRUE(errors.empty());
