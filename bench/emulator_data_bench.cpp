@@ -34,6 +34,8 @@ public:
     std::string TroubleCodeItemText(int index) const override { return TroubleCodeList()[index]; }
     bool TroubleCodeTicked(int index) const override { return index < ticked_; }
     bool TripCheckRunning() const override { return true; }
+    std::optional<std::chrono::milliseconds> EngineRunTime() const override { return std::nullopt; }
+    void ClearTroubleCodes() override {}
     void SetLamp(Lamp, bool) override {}
     void AppendLog(const std::string&) override {}
     void EnableResetTimer() override {}

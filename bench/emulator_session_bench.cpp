@@ -41,6 +41,8 @@ public:
     std::string TroubleCodeItemText(int) const override { return {}; }
     bool TroubleCodeTicked(int) const override { return false; }
     bool TripCheckRunning() const override { return false; }
+    std::optional<std::chrono::milliseconds> EngineRunTime() const override { return std::nullopt; }
+    void ClearTroubleCodes() override {}
     void SetLamp(Lamp, bool) override {}
     void AppendLog(const std::string& line) override { benchmark::DoNotOptimize(line.data()); }
     void EnableResetTimer() override {}

@@ -22,7 +22,8 @@ EcuEmulator::EcuEmulator(EcuEnvironment& env, Clock clock, Fluctuation::SeedSour
       clock_(clock ? std::move(clock) : Clock(std::chrono::steady_clock::now)),
       fluctuation_(std::move(seedSource)),
       framer_(env),
-      dispatcher_(env, fluctuation_, framer_) {}
+      dispatcher_(env, fluctuation_, framer_),
+      obd_(env, fluctuation_, framer_, dispatcher_) {}
 
 void EcuEmulator::SerComm1RxChar(int count) {
     const int capacity = static_cast<int>(rxBuffer_.size());
@@ -52,6 +53,8 @@ void EcuEmulator::HandleChunk(std::size_t n) {
     env_.SetLamp(Lamp::UiLED2, true);
     env_.AppendLog(LogLine(rxBuffer_.data(), n));
 
+    // Functional frames are taken only while the selected type answers OBD-II.
+    assembler_.SetAcceptFunctional(obd_.Enabled());
     assembler_.Accept(rxBuffer_.data(), n, arrival);
     if (observer_ != nullptr) {
         const auto stale = assembler_.DroppedStale();
@@ -82,7 +85,13 @@ void EcuEmulator::Serve(const FrameView& frame) {
     }
     std::copy_n(frame.data, frame.length, requestData_.begin());
     const std::uint64_t before = framer_.FramesWritten();
-    const bool addressServed = dispatcher_.Dispatch(requestData_, frame.target, frame.source);
+    bool addressServed = false;
+    if (frame.functional) {
+        addressServed = obd_.Functional(requestData_, frame.length, frame.target, frame.source);
+    } else {
+        addressServed = dispatcher_.Dispatch(requestData_, frame.target, frame.source);
+        obd_.Physical(requestData_, frame.length, frame.target, frame.source);
+    }
     if (observer_ != nullptr && framer_.FramesWritten() == before) {
         observer_->RequestUnanswered(!addressServed                       ? UnansweredReason::OtherAddress
                                      : !dispatcher_.CommunicationActive() ? UnansweredReason::NotStarted

@@ -10,6 +10,7 @@
 #include "emulator/Fluctuation.h"
 #include "emulator/FrameAssembler.h"
 #include "emulator/LinkObserver.h"
+#include "emulator/ObdResponder.h"
 #include "emulator/ResponseFramer.h"
 #include "emulator/ServiceContext.h"
 
@@ -45,6 +46,8 @@ public:
     bool CommunicationActive() const { return dispatcher_.CommunicationActive(); }
     bool SplitFramePending() const { return assembler_.SplitFramePending(); }
     Fluctuation& GetFluctuation() { return fluctuation_; }
+    // Which controller types also answer the generic OBD-II requests.
+    ObdOption& Obd() { return obd_.Option(); }
 
 private:
     void HandleChunk(std::size_t n);
@@ -58,6 +61,7 @@ private:
     Fluctuation fluctuation_;
     ResponseFramer framer_;
     Dispatcher dispatcher_;
+    ObdResponder obd_;
     FrameAssembler assembler_;
     std::array<std::uint8_t, 1024> rxBuffer_{};
     RequestBuffer requestData_{};

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "emulator/EcuVariant.h"
@@ -83,6 +85,11 @@ public:
     virtual std::string TroubleCodeItemText(int index) const = 0;        // UTF-8
     virtual bool TroubleCodeTicked(int index) const = 0;
     virtual bool TripCheckRunning() const = 0;
+    // How long the engine has run since its button started it; nothing while it stands.
+    virtual std::optional<std::chrono::milliseconds> EngineRunTime() const = 0;
+
+    // Unticks every item of the trouble-code list, as "Очистка окна ошибок" does.
+    virtual void ClearTroubleCodes() = 0;
 
     // Indicators.
     virtual void SetLamp(Lamp lamp, bool on) = 0;

@@ -34,7 +34,7 @@ std::optional<FrameView> FrameAssembler::NextFrame() {
 std::optional<FrameView> FrameAssembler::StartFrame() {
     const std::uint8_t* start = chunk_ + position_;
     const std::size_t left = chunkSize_ - position_;
-    const FrameSize size = ExpectedFrameSize(start, left);
+    const FrameSize size = ExpectedFrameSize(start, left, acceptFunctional_);
     if (size.status == FrameSize::Status::NotServed) {
         ignored_ = {start, left};
         position_ = chunkSize_;
@@ -52,7 +52,7 @@ std::optional<FrameView> FrameAssembler::StartFrame() {
 
 std::optional<FrameView> FrameAssembler::ContinueSplit() {
     // Until the header is whole, `bytes` says how much of it is needed; then the frame's size.
-    const FrameSize size = ExpectedFrameSize(splitBuffer_.data(), splitLength_);
+    const FrameSize size = ExpectedFrameSize(splitBuffer_.data(), splitLength_, acceptFunctional_);
     if (size.status == FrameSize::Status::NotServed) {
         splitLength_ = 0;
         position_ = chunkSize_;

@@ -43,6 +43,10 @@ public:
     // The bytes of the current chunk ignored at a frame start (empty when none).
     ByteRun IgnoredAtFrameStart() const { return ignored_; }
 
+    // Whether frames with functional addressing (format bytes 0xC0..0xFF) are taken at a
+    // frame's start; off, they are ignored like any byte that starts no frame.
+    void SetAcceptFunctional(bool accept) { acceptFunctional_ = accept; }
+
     bool SplitFramePending() const { return splitLength_ > 0; }
     // Forgets a partial frame.
     void Reset();
@@ -55,6 +59,7 @@ private:
     std::size_t chunkSize_ = 0;
     std::size_t position_ = 0;
     TimePoint arrival_{};
+    bool acceptFunctional_ = false;
 
     void NoteAdded(std::size_t take);
 

@@ -6,6 +6,8 @@ namespace {
 
 constexpr std::uint8_t kLengthByteFormat = 0x80;
 constexpr std::uint8_t kLastShortFormat = 0xBF;
+constexpr std::uint8_t kFunctionalFormat = 0xC0;
+constexpr std::uint8_t kLengthBits = 0x3F;
 constexpr std::size_t kMaxShortData = 63;
 
 bool UsesLengthByte(std::size_t n, FrameForm form) {
@@ -68,6 +70,16 @@ std::vector<std::uint8_t> BuildFrame(std::uint8_t target, std::uint8_t source, c
     return frame;
 }
 
+std::vector<std::uint8_t> BuildFunctionalFrame(std::uint8_t target, std::uint8_t source, const std::uint8_t* data,
+                                               std::size_t n) {
+    std::vector<std::uint8_t> frame = BuildFrame(target, source, data, n, FrameForm::Short);
+    if (!frame.empty()) {
+        frame[0] |= kFunctionalFormat;
+        frame.back() = FrameChecksum(frame.data(), frame.size() - 1);
+    }
+    return frame;
+}
+
 std::optional<std::vector<std::uint8_t>> ParseHexPayload(std::string_view text, std::string* badPair) {
     std::vector<std::uint8_t> bytes;
     bytes.reserve(text.size() / 2);
@@ -95,16 +107,19 @@ std::optional<std::vector<std::uint8_t>> ParseHexPayload(std::string_view text, 
     return bytes;
 }
 
-FrameSize ExpectedFrameSize(const std::uint8_t* header, std::size_t available) {
+FrameSize ExpectedFrameSize(const std::uint8_t* header, std::size_t available, bool acceptFunctional) {
     if (available == 0) {
         return {FrameSize::Status::NeedMore, 1};
     }
     const std::uint8_t format = header[0];
-    if (format < kLengthByteFormat || format > kLastShortFormat) {
+    const bool physical = format >= kLengthByteFormat && format <= kLastShortFormat;
+    const bool functional = format >= kFunctionalFormat;
+    if (!physical && !(functional && acceptFunctional)) {
         return {FrameSize::Status::NotServed, 0};
     }
-    if (format != kLengthByteFormat) {
-        return {FrameSize::Status::Known, static_cast<std::size_t>(format - kLengthByteFormat) + 4};
+    // Both families: the length in the low six bits, or a length byte when they are 0.
+    if ((format & kLengthBits) != 0) {
+        return {FrameSize::Status::Known, static_cast<std::size_t>(format & kLengthBits) + 4};
     }
     if (available < 4) {
         return {FrameSize::Status::NeedMore, 4};
@@ -113,8 +128,10 @@ FrameSize ExpectedFrameSize(const std::uint8_t* header, std::size_t available) {
 }
 
 FrameView DecodeFrame(const std::uint8_t* frame) {
-    if (frame[0] == kLengthByteFormat) {
-        return {frame[1], frame[2], frame + 4, frame[3]};
+    const bool functional = frame[0] >= kFunctionalFormat;
+    const std::size_t length = frame[0] & kLengthBits;
+    if (length == 0) {
+        return {frame[1], frame[2], frame + 4, frame[3], functional};
     }
-    return {frame[1], frame[2], frame + 3, static_cast<std::size_t>(frame[0] - kLengthByteFormat)};
+    return {frame[1], frame[2], frame + 3, length, functional};
 }

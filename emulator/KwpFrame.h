@@ -11,7 +11,9 @@
 
 // K-line frames: format byte (0x81..0xBF carry the data length in their low six bits,
 // 0x80 announces a separate length byte after the addresses), target, source, optional
-// length byte, data bytes, and the 8-bit sum of all preceding bytes as checksum.
+// length byte, data bytes, and the 8-bit sum of all preceding bytes as checksum. Frames
+// with functional addressing (format bytes 0xC0..0xFF, as OBD testers send to 0x33) follow
+// the same length rules.
 // These helpers hold no state: the emulator and the bench tester tool share them.
 
 constexpr std::size_t kMaxFrameData = 255;
@@ -31,6 +33,14 @@ std::size_t FrameInto(std::uint8_t* out, std::size_t capacity, std::uint8_t targ
 std::vector<std::uint8_t> BuildFrame(std::uint8_t target, std::uint8_t source, const std::uint8_t* data,
                                      std::size_t n, FrameForm form);
 
+// The functional address of OBD requests: every controller that carries OBD-II listens.
+constexpr std::uint8_t kObdFunctionalAddress = 0x33;
+
+// A request with functional addressing: format byte 0xC0 + n, or 0xC0 and the length byte
+// from 64 data bytes on. Empty for n > 255.
+std::vector<std::uint8_t> BuildFunctionalFrame(std::uint8_t target, std::uint8_t source, const std::uint8_t* data,
+                                               std::size_t n);
+
 // Reply data written as text: blanks are ignored, the rest read as pairs of hexadecimal
 // digits, a lone character at the end dropped. nullopt when a pair is not hexadecimal;
 // then `badPair`, when given, receives that pair.
@@ -48,8 +58,9 @@ struct FrameSize {
     std::size_t bytes;
 };
 
-// Reads the header of a frame of which `available` bytes have arrived.
-FrameSize ExpectedFrameSize(const std::uint8_t* header, std::size_t available);
+// Reads the header of a frame of which `available` bytes have arrived. Format bytes of
+// functional addressing are served only when `acceptFunctional` is set.
+FrameSize ExpectedFrameSize(const std::uint8_t* header, std::size_t available, bool acceptFunctional = false);
 
 // A whole frame taken apart; `data` points into the frame.
 struct FrameView {
@@ -57,6 +68,7 @@ struct FrameView {
     std::uint8_t source;
     const std::uint8_t* data;
     std::size_t length;
+    bool functional = false;  // format byte 0xC0..0xFF
 };
 
 // Splits a frame whose size ExpectedFrameSize has confirmed. The checksum is not checked.

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -60,6 +62,10 @@ public:
     std::string TroubleCodeItemText(int index) const override { return troubleCodes.at(index).first; }
     bool TroubleCodeTicked(int index) const override { return troubleCodes.at(index).second; }
     bool TripCheckRunning() const override { return tripRunning; }
+    std::optional<std::chrono::milliseconds> EngineRunTime() const override { return engineRunTime; }
+    void ClearTroubleCodes() override {
+        for (auto& item : troubleCodes) item.second = false;
+    }
 
     void SetLamp(Lamp lamp, bool on) override { lamps[lamp] = on; }
     void AppendLog(const std::string& line) override { log.push_back(line); }
@@ -83,6 +89,7 @@ public:
     std::map<IdentField, std::string> idents;
     std::vector<std::pair<std::string, bool>> troubleCodes;
     bool tripRunning = false;
+    std::optional<std::chrono::milliseconds> engineRunTime;  // empty: the engine stands
     std::string writeError;  // when set, WriteBuf fails with this text as the port would
 
     // What the emulator did.

@@ -37,6 +37,39 @@ TEST(FramingTest, BuildFrameHeaders) {
     }
 }
 
+TEST(FramingTest, FunctionalFramesKeepTheLengthRules) {
+    struct Row {
+        const char* what;
+        Bytes start;  // the bytes arrived so far
+        bool functional;
+        FrameSize::Status status;
+        std::size_t bytes;
+    };
+    const Row rows[] = {
+        {"C1: one data byte", {0xC1}, true, FrameSize::Status::Known, 5},
+        {"FF: 63 data bytes", {0xFF}, true, FrameSize::Status::Known, 67},
+        {"C0: the length byte is needed", {0xC0, 0x33, 0xF1}, true, FrameSize::Status::NeedMore, 4},
+        {"C0 with its length byte", {0xC0, 0x33, 0xF1, 0x02}, true, FrameSize::Status::Known, 7},
+        {"C1 not taken without OBD", {0xC1}, false, FrameSize::Status::NotServed, 0},
+        {"7F never a format byte", {0x7F}, true, FrameSize::Status::NotServed, 0},
+        {"81 taken either way", {0x81}, true, FrameSize::Status::Known, 5},
+    };
+    for (const Row& row : rows) {
+        const FrameSize size = ExpectedFrameSize(row.start.data(), row.start.size(), row.functional);
+        EXPECT_EQ(size.status, row.status) << row.what;
+        EXPECT_EQ(size.bytes, row.bytes) << row.what;
+    }
+    const Bytes two = {0x01, 0x0C};
+    EXPECT_EQ(BuildFunctionalFrame(0x33, 0xF1, two.data(), two.size()), (Bytes{0xC2, 0x33, 0xF1, 0x01, 0x0C, 0xF3}));
+    const Bytes many(64, 0x00);
+    const Bytes longFrame = BuildFunctionalFrame(0x33, 0xF1, many.data(), many.size());
+    EXPECT_EQ(Bytes(longFrame.begin(), longFrame.begin() + 4), (Bytes{0xC0, 0x33, 0xF1, 0x40}));
+    const FrameView view = DecodeFrame(longFrame.data());
+    EXPECT_TRUE(view.functional);
+    EXPECT_EQ(view.length, 64u);
+    EXPECT_EQ(view.target, 0x33);
+}
+
 TEST(FramingTest, ParseHexPayload) {
     struct Row {
         const char* text;

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One item read back out of OBD replies.
+struct ObdDecodedItem {
+    std::string name;   // "engine speed", "VIN", …
+    std::string value;  // "900", "XTA21104987654321", "MIL off, 2 codes"
+    std::string unit;   // empty when the item has none
+};
+
+// Reads the data bytes of OBD reply frames (41 …, 43 …, 49 …) back into named items, for
+// testers and the link monitor. The frames of one answer are read together: mode 09 items
+// and stored codes that take several frames give one item. Frames of other services are
+// passed over.
+namespace ObdReplyDecoder {
+
+struct Result {
+    std::vector<ObdDecodedItem> items;
+    std::string error;  // empty when every frame read cleanly
+};
+
+Result Decode(const std::vector<std::vector<std::uint8_t>>& frames);
+
+}  // namespace ObdReplyDecoder

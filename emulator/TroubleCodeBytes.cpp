@@ -1,0 +1,27 @@
+#include "emulator/TroubleCodeBytes.h"
+
+#include "emulator/ConversionError.h"
+
+namespace {
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+}  // namespace
+
+std::array<std::uint8_t, 2> TroubleCodeBytes(const std::string& item) {
+    int digits[4] = {-1, -1, -1, -1};
+    for (std::size_t i = 0; i < 4 && i < item.size(); ++i) {
+        digits[i] = HexDigit(item[i]);
+    }
+    for (const int digit : digits) {
+        if (digit < 0) {
+            throw ConversionError("'" + item.substr(0, 4) + "' is not a valid integer value");
+        }
+    }
+    return {static_cast<std::uint8_t>(digits[0] << 4 | digits[1]), static_cast<std::uint8_t>(digits[2] << 4 | digits[3])};
+}
