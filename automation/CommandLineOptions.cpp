@@ -32,11 +32,16 @@ CommandLineOptions::Parsed CommandLineOptions::Parse(const QStringList& args) {
         QStringLiteral("trace"),
         QStringLiteral("Append every chunk received and every frame sent to FILE."),
         QStringLiteral("FILE"));
+    const QCommandLineOption obd(
+        QStringLiteral("obd"),
+        QStringLiteral("For this run, every controller type answers OBD-II requests (on) or none "
+                       "does (off), whatever the settings hold."),
+        QStringLiteral("on|off"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help."));
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Show the version."));
-    parser.addOptions({port, ptyLink, noEcho, control, hidden, trace, help, version});
+    parser.addOptions({port, ptyLink, noEcho, control, hidden, trace, obd, help, version});
 
     Parsed parsed;
     if (!parser.parse(args)) {
@@ -64,7 +69,7 @@ CommandLineOptions::Parsed CommandLineOptions::Parse(const QStringList& args) {
         parsed.text = QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first());
         return parsed;
     }
-    for (const auto* option : {&port, &ptyLink, &control, &trace}) {
+    for (const auto* option : {&port, &ptyLink, &control, &trace, &obd}) {
         if (parser.values(*option).size() > 1) {
             parsed.text = QStringLiteral("Option '%1' given more than once.").arg(option->names().first());
             return parsed;
@@ -97,6 +102,14 @@ CommandLineOptions::Parsed CommandLineOptions::Parse(const QStringList& args) {
     if (parser.isSet(trace) && options.trace.isEmpty()) {
         parsed.text = QStringLiteral("Option '--trace' needs a file name.");
         return parsed;
+    }
+    if (parser.isSet(obd)) {
+        const QString value = parser.value(obd);
+        if (value != QLatin1String("on") && value != QLatin1String("off")) {
+            parsed.text = QStringLiteral("Option '--obd' needs on or off.");
+            return parsed;
+        }
+        options.obd = value == QLatin1String("on");
     }
     parsed.action = Action::Run;
     return parsed;

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 // The program's command line. Nothing here is stored as a setting.
 struct CommandLineOptions {
@@ -12,6 +13,7 @@ struct CommandLineOptions {
     QString control;    // --control HOST:PORT or unix:PATH
     bool hidden = false;
     QString trace;      // --trace FILE
+    std::optional<bool> obd;  // --obd on|off: every controller type answers OBD-II, or none
 
     // What the program does with the command line.
     enum class Action { Run, ShowHelp, ShowVersion, Fail };

@@ -114,6 +114,7 @@ public:
         if (verb == QLatin1String("dtc")) return Dtc();
         if (verb == QLatin1String("ident")) return Ident();
         if (verb == QLatin1String("fault")) return Fault();
+        if (verb == QLatin1String("obd")) return Obd();
         if (verb == QLatin1String("quit")) return Quit();
         if (verb == QLatin1String("clear")) return Clear();
         return Fail(QStringLiteral("unknown command '%1'").arg(verb.left(64)));
@@ -192,6 +193,8 @@ private:
             command.query = ControlQuery::Fault;
         } else if (what == QLatin1String("report")) {
             command.query = ControlQuery::Report;
+        } else if (what == QLatin1String("obd")) {
+            command.query = ControlQuery::Obd;
         } else {
             return Fail(QStringLiteral("nothing to get named '%1'").arg(what.left(64)));
         }
@@ -296,6 +299,18 @@ private:
         }
         ControlCommand command;
         command.kind = ControlCommand::Kind::ClearReport;
+        return command;
+    }
+
+    std::optional<ControlCommand> Obd() {
+        if (!Arity(2, QStringLiteral("obd on|off"))) return std::nullopt;
+        const QString state = words_[1];
+        if (state != QLatin1String("on") && state != QLatin1String("off")) {
+            return Fail(QStringLiteral("usage: obd on|off"));
+        }
+        ControlCommand command;
+        command.kind = ControlCommand::Kind::Obd;
+        command.obdOn = state == QLatin1String("on");
         return command;
     }
 

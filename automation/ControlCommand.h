@@ -9,11 +9,11 @@
 #include "emulator/EcuVariant.h"
 
 // What a "get" asks for.
-enum class ControlQuery { Mirror, Variant, Dtc, Ident, Lamp, Trip, Fault, Report };
+enum class ControlQuery { Mirror, Variant, Dtc, Ident, Lamp, Trip, Fault, Report, Obd };
 
 // One line of the control interface, parsed and checked, not yet carried out.
 struct ControlCommand {
-    enum class Kind { Set, Get, Click, Variant, Dtc, Ident, Fault, ClearReport, Quit };
+    enum class Kind { Set, Get, Click, Variant, Dtc, Ident, Fault, ClearReport, Obd, Quit };
 
     Kind kind = Kind::Quit;
     ControlQuery query = ControlQuery::Mirror;  // Get
@@ -28,6 +28,7 @@ struct ControlCommand {
     Lamp lamp = Lamp::UiLED1;
     ReplyFaultMode faultMode = ReplyFaultMode::None;
     int faultDelayMs = 0;
+    bool obdOn = false;  // Obd
 
     // Parses one line without its line end. On failure returns nothing and puts the reason
     // (without the "ERR " prefix) into *error.

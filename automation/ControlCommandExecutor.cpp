@@ -62,6 +62,9 @@ QString ControlCommandExecutor::Run(const ControlCommand& command) {
     case Kind::ClearReport:
         target_.ClearReport();
         break;
+    case Kind::Obd:
+        target_.SetObdEnabled(command.obdOn);
+        break;
     case Kind::Quit:
         target_.Quit();
         break;
@@ -95,6 +98,8 @@ QString ControlCommandExecutor::Answer(const ControlCommand& command) const {
         return Ok(ReplyFaultName(faults_.Mode(), faults_.DelayMs()));
     case ControlQuery::Report:
         return Ok(target_.ReportJson());
+    case ControlQuery::Obd:
+        return Ok(target_.ObdEnabled() ? QStringLiteral("on") : QStringLiteral("off"));
     }
     return QStringLiteral("ERR nothing to answer");
 }

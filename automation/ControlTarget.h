@@ -33,6 +33,11 @@ public:
 
     virtual bool LampOn(Lamp lamp) const = 0;
 
+    // Every controller type answers OBD-II requests, or none does, for this run.
+    virtual void SetObdEnabled(bool on) = 0;
+    // Whether the current type answers OBD-II requests.
+    virtual bool ObdEnabled() const = 0;
+
     // Distance, fuel, average speed, average consumption and travel time, as shown.
     virtual QStringList TripTexts() const = 0;
 

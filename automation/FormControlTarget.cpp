@@ -11,6 +11,7 @@
 #include "console/ControlTable.h"
 #include "console/EcuVariantSelector.h"
 #include "console/LinkMonitor.h"
+#include "console/ObdSupport.h"
 #include "console/TForm1.h"
 #include "console/TripCheckPanel.h"
 #include "widgets/TUiAnalogCControl.h"
@@ -69,6 +70,14 @@ QString FormControlTarget::IdentText(IdentField field) const {
 
 bool FormControlTarget::LampOn(Lamp lamp) const {
     return form_.Controls().LampLed(lamp)->Checked();
+}
+
+void FormControlTarget::SetObdEnabled(bool on) {
+    form_.Obd().SetAll(on);
+}
+
+bool FormControlTarget::ObdEnabled() const {
+    return form_.Obd().CurrentAnswers();
 }
 
 QStringList FormControlTarget::TripTexts() const {

@@ -25,6 +25,8 @@ public:
     void SetIdentText(IdentField field, const QString& text) override;
     QString IdentText(IdentField field) const override;
     bool LampOn(Lamp lamp) const override;
+    void SetObdEnabled(bool on) override;
+    bool ObdEnabled() const override;
     QStringList TripTexts() const override;
     QString ReportJson() const override;
     void ClearReport() override;

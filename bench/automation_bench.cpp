@@ -35,6 +35,8 @@ public:
         return it == idents_.end() ? QString() : it->second;
     }
     bool LampOn(Lamp) const override { return false; }
+    void SetObdEnabled(bool) override {}
+    bool ObdEnabled() const override { return false; }
     QStringList TripTexts() const override { return {}; }
     QString ReportJson() const override { return QStringLiteral("{}"); }
     void ClearReport() override {}

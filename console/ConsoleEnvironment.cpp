@@ -69,6 +69,14 @@ bool ConsoleEnvironment::TripCheckRunning() const {
     return b_.tripCheckRunning();
 }
 
+std::optional<std::chrono::milliseconds> ConsoleEnvironment::EngineRunTime() const {
+    return b_.engineRunTime();
+}
+
+void ConsoleEnvironment::ClearTroubleCodes() {
+    b_.clearTroubleCodes();
+}
+
 void ConsoleEnvironment::SetLamp(Lamp lamp, bool on) {
     b_.lamps.at(lamp)->SetChecked(on);
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <chrono>
 #include <functional>
 #include <map>
+#include <optional>
 
 #include "console/MirrorFormat.h"
 #include "emulator/EcuEnvironment.h"
@@ -35,6 +37,8 @@ public:
         std::map<Lamp, TUiLED*> lamps;
         QPlainTextEdit* log = nullptr;  // Memo1
         QTimer* resetTimer = nullptr;   // Timer2
+        std::function<std::optional<std::chrono::milliseconds>()> engineRunTime;
+        std::function<void()> clearTroubleCodes;  // UiColBitBtn8Click
     };
 
     ConsoleEnvironment(Bindings bindings, MirrorFormat format);
@@ -51,6 +55,8 @@ public:
     std::string TroubleCodeItemText(int index) const override;
     bool TroubleCodeTicked(int index) const override;
     bool TripCheckRunning() const override;
+    std::optional<std::chrono::milliseconds> EngineRunTime() const override;
+    void ClearTroubleCodes() override;
 
     void SetLamp(Lamp lamp, bool on) override;
     void AppendLog(const std::string& line) override;

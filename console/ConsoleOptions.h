@@ -3,6 +3,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class LinkTap;
 
@@ -17,4 +18,7 @@ struct ConsoleOptions {
     LinkTap* linkTap = nullptr;
     // Monotonic milliseconds for the trip check; empty means the steady clock.
     std::function<std::int64_t()> monotonicMs;
+    // Every controller type answers OBD-II requests (true) or none does (false), whatever
+    // the store holds; empty: as stored.
+    std::optional<bool> obdOverride;
 };

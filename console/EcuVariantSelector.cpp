@@ -69,4 +69,5 @@ void EcuVariantSelector::SelectEcuVariant(EcuVariant variant) {
         button->style()->unpolish(button);
         button->style()->polish(button);
     }
+    emit VariantSelected(variant);
 }

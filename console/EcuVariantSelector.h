@@ -24,6 +24,10 @@ public:
     // The greyed mark of the current type.
     bool Marked(EcuVariant variant) const;
 
+signals:
+    // A type was chosen (also the current one again).
+    void VariantSelected(EcuVariant variant);
+
 private:
     std::array<QToolButton*, 6> buttons_{};
     QLineEdit* romVersion_;

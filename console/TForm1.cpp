@@ -26,12 +26,15 @@
 #include "console/ConsoleEnvironment.h"
 #include "console/ControlTable.h"
 #include "console/EcuVariantSelector.h"
+#include "console/EngineRunClock.h"
 #include "console/FontFit.h"
 #include "console/InstrumentFactory.h"
 #include "console/LinkMonitor.h"
 #include "console/MonitorGeometry.h"
 #include "console/MonitorWindow.h"
 #include "console/StampResolution.h"
+#include "console/ObdSettings.h"
+#include "console/ObdSupport.h"
 #include "console/ParameterControls.h"
 #include "console/SettingsStore.h"
 #include "console/StoredSettings.h"
@@ -55,6 +58,9 @@ const QColor kRed(255, 0, 0);
 const QColor kBlue(0, 64, 255);
 const QColor kGreen(0, 255, 0);
 const QColor kMaroon(128, 0, 0);
+
+// The right end of the tab row that the tabs leave to the OBD-II mark.
+constexpr int kObdMarkRoom = 64;
 
 // Keeps the hidden request log from growing without end on a bench that runs for days.
 constexpr int kLogLines = 1000;
@@ -184,7 +190,8 @@ TForm1::TForm1(const ConsoleOptions& options, std::unique_ptr<SettingsStore> sto
             tabBar->setFont(f);
             return tabBar->sizeHint().width();
         },
-        PageControl1_->width() - 4));
+        PageControl1_->width() - 4 - kObdMarkRoom));
+    BuildObdMark();
     BuildBottomStrip();
     BuildTimers();
     Bind(options);
@@ -250,6 +257,20 @@ void TForm1::BuildMonitorButton() {
     auto* f12 = new QShortcut(QKeySequence(Qt::Key_F12), this);
     f12->setContext(Qt::ApplicationShortcut);
     connect(f12, &QShortcut::activated, this, &TForm1::ShowMonitor);
+}
+
+void TForm1::BuildObdMark() {
+    // The toolbar's free end holds the monitor button; the mark sits right below it, at the
+    // end of the tab row, which the tabs leave free for it.
+    obdMark_ = new QLabel(QStringLiteral("OBD-II"), this);
+    obdMark_->setObjectName(QStringLiteral("ObdMark"));
+    obdMark_->setAlignment(Qt::AlignCenter);
+    obdMark_->setGeometry(width() - kObdMarkRoom + 2, PageControl1_->y() + 2, kObdMarkRoom - 4, 18);
+    obdMark_->raise();
+    obdMark_->setToolTip(QStringLiteral("Контроллер отвечает на запросы OBD-II (ISO 14230-4)"));
+    obdMark_->setStyleSheet(QStringLiteral(
+        "QLabel { color: white; background: #2e7d32; border-radius: 3px; font-weight: bold; }"));
+    obdMark_->setVisible(false);
 }
 
 void TForm1::BuildTripComputerTab(QWidget* tab) {
@@ -497,11 +518,18 @@ void TForm1::Bind(const ConsoleOptions& options) {
     b.lamps = controls_.Lamps();
     b.log = Memo1_;
     b.resetTimer = Timer2_;
+    engineRun_ = new EngineRunClock(
+        controls_.Button(ControlButton::Engine),
+        options.monotonicMs ? EngineRunClock::Clock(options.monotonicMs) : EngineRunClock::Clock(MonotonicMs),
+        this);
+    b.engineRunTime = [this] { return engineRun_->RunTime(); };
+    b.clearTroubleCodes = [this] { UiColBitBtn8Click(); };
     environment_ = std::make_unique<ConsoleEnvironment>(std::move(b), format_);
     emulator_ = std::make_unique<EcuEmulator>(*environment_);
     emulator_->SetLinkObserver(monitor_.get());
     monitor_->SetVariantSource([this] { return variants_->Current(); });
     BuildMonitorButton();
+    obd_ = new ObdSupport(emulator_->Obd(), *variants_, obdMark_, this);
 
     TripCheckPanel::Controls t = tripControls_;
     t.UiColBitBtn7 = controls_.Button(ControlButton::Trip);
@@ -552,6 +580,10 @@ void TForm1::FormCreate(const ConsoleOptions& options) {
             reporter_.Report(this, settings.error);
         }
         emulator_->GetFluctuation().Configure(settings.fluctuationEnabled, settings.fluctuationPercent);
+        LoadObdSettings();
+        if (options.obdOverride) {
+            obd_->SetAll(*options.obdOverride);
+        }
 
         variants_->SelectEcuVariant(EcuVariant::Ja5);
         parameters_->FillMirrors();
@@ -563,6 +595,24 @@ void TForm1::FormCreate(const ConsoleOptions& options) {
     } catch (const std::exception& e) {
         reporter_.Report(this, QString::fromStdString(e.what()));
     }
+}
+
+void TForm1::LoadObdSettings() {
+    // A bad stored value is reported, and its type keeps the default.
+    const ObdSettings::Stored stored = ObdSettings::Read(*store_);
+    for (const QString& error : stored.errors) {
+        reporter_.Report(this, error);
+    }
+    obd_->Apply(stored.enabled);
+}
+
+void TForm1::SetSettingsDialog(TForm2* dialog) {
+    settingsDialog_ = dialog;
+    if (dialog == nullptr) {
+        return;
+    }
+    // The OBD-II choice of the dialog holds at once; the other settings wait for the next start.
+    connect(dialog, &TForm2::Stored, this, [this] { obd_->Apply(ObdSettings::Read(*store_).enabled); });
 }
 
 void TForm1::Timer1Timer() {

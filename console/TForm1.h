@@ -17,7 +17,10 @@ class EcuEmulator;
 class EcuVariantSelector;
 class LinkMonitor;
 class MonitorWindow;
+class EngineRunClock;
+class ObdSupport;
 class ParameterControls;
+class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
@@ -44,7 +47,7 @@ public:
     ~TForm1() override;
 
     // The settings dialog that "Настройка" shows (created after the window, not owned).
-    void SetSettingsDialog(TForm2* dialog) { settingsDialog_ = dialog; }
+    void SetSettingsDialog(TForm2* dialog);
     SettingsStore& Store() { return *store_; }
     const MessageReporter& Reporter() const { return reporter_; }
 
@@ -62,6 +65,7 @@ public:
     const TripCheckPanel& TripCheckControls() const { return *trip_; }
     const OperatorControls& Controls() const { return controls_; }
     QListWidget* TroubleCodes() const { return CheckListBox1_; }
+    ObdSupport& Obd() { return *obd_; }
 
     void Timer1Timer();
     void Timer2Timer();
@@ -82,6 +86,8 @@ private:
     void BuildAboutTab(QWidget* tab);
     void BuildBottomStrip();
     void BuildTimers();
+    void BuildObdMark();
+    void LoadObdSettings();
     void Bind(const ConsoleOptions& options);
     void FormCreate(const ConsoleOptions& options);
 
@@ -98,11 +104,14 @@ private:
     ParameterControls* parameters_ = nullptr;
     EcuVariantSelector* variants_ = nullptr;
     TripCheckPanel* trip_ = nullptr;
+    EngineRunClock* engineRun_ = nullptr;
+    ObdSupport* obd_ = nullptr;
 
     QToolBar* ToolBar1_ = nullptr;
     QTabWidget* PageControl1_ = nullptr;
     QListWidget* CheckListBox1_ = nullptr;
     QPlainTextEdit* Memo1_ = nullptr;
+    QLabel* obdMark_ = nullptr;
     QTimer *Timer1_ = nullptr, *Timer2_ = nullptr, *Timer3_ = nullptr, *Timer4_ = nullptr, *Timer5_ = nullptr;
     OperatorControls controls_;
     TripCheckPanel::Controls tripControls_{};  // the trip tab's own read-outs, the rest added when bound

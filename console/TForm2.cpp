@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,6 +10,8 @@
 #include <QVBoxLayout>
 #include <utility>
 
+#include "console/EcuVariantTable.h"
+#include "console/ObdSettings.h"
 #include "console/SerialPortNames.h"
 #include "console/SettingsStore.h"
 #include "console/StoredSettings.h"
@@ -36,7 +39,8 @@ TForm2::TForm2(SettingsStore& store, MessageReporter reporter, QWidget* parent, 
       Label4_(Named(new QLabel(QStringLiteral("Процент колебания:"), this), "Label4")),
       Edit1_(Named(new QLineEdit(QStringLiteral("5"), this), "Edit1")),
       BitBtn1_(Named(new QPushButton(QStringLiteral("OK"), this), "BitBtn1")),
-      BitBtn2_(Named(new QPushButton(QStringLiteral("Cancel"), this), "BitBtn2")) {
+      BitBtn2_(Named(new QPushButton(QStringLiteral("Cancel"), this), "BitBtn2")),
+      ObdLabel_(Named(new QLabel(QStringLiteral("Отвечать на запросы OBD-II:"), this), "LabelObd")) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Настройка"));
     setModal(false);
@@ -58,6 +62,18 @@ TForm2::TForm2(SettingsStore& store, MessageReporter reporter, QWidget* parent, 
     percentRow->addStretch();
     Edit1_->setMaximumWidth(60);
 
+    // One box per controller type, two columns in toolbar order.
+    auto* obdGrid = new QGridLayout;
+    obdGrid->setContentsMargins(0, 0, 0, 0);
+    obdGrid->setVerticalSpacing(2);
+    for (const EcuVariantInfo& info : EcuVariants()) {
+        const auto index = static_cast<int>(info.variant);
+        auto* box = new QCheckBox(info.caption, this);
+        box->setObjectName(QStringLiteral("CheckBoxObd") + QLatin1String(info.buttonName));
+        obdBoxes_[static_cast<std::size_t>(index)] = box;
+        obdGrid->addWidget(box, index / 2, index % 2);
+    }
+
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(BitBtn1_);
@@ -73,10 +89,13 @@ TForm2::TForm2(SettingsStore& store, MessageReporter reporter, QWidget* parent, 
     column->addSpacing(4);
     column->addWidget(CheckBox1_);
     column->addLayout(percentRow);
+    column->addSpacing(4);
+    column->addWidget(ObdLabel_);
+    column->addLayout(obdGrid);
     column->addStretch();
     column->addLayout(buttons);
 
-    setFixedSize(312, 226);
+    setFixedSize(336, 314);
 
     connect(BitBtn1_, &QPushButton::clicked, this, &TForm2::BitBtn1Click);
     connect(BitBtn2_, &QPushButton::clicked, this, &TForm2::BitBtn2Click);
@@ -109,6 +128,11 @@ void TForm2::Load() {
     CheckBox1_->setChecked(
         FluctuationEnabledFromText(store_.ReadString(kSection, kFluctuationEnabled, kDefaultFluctuationEnabled)));
     Edit1_->setText(store_.ReadString(kSection, kFluctuationPercent, kDefaultFluctuationPercent));
+    // A bad stored value shows as its type's default, which is what the program uses.
+    const ObdSettings::Stored obd = ObdSettings::Read(store_);
+    for (std::size_t i = 0; i < obdBoxes_.size(); ++i) {
+        obdBoxes_[i]->setChecked(obd.enabled[i]);
+    }
 }
 
 void TForm2::LoadAndShow() {
@@ -132,11 +156,17 @@ void TForm2::BitBtn1Click() {
         store_.WriteString(kSection, kFluctuationEnabled,
                            CheckBox1_->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
         store_.WriteString(kSection, kFluctuationPercent, QString::number(*percent));
+        ObdSettings::PerVariant obd{};
+        for (std::size_t i = 0; i < obdBoxes_.size(); ++i) {
+            obd[i] = obdBoxes_[i]->isChecked();
+        }
+        ObdSettings::Write(store_, obd);
     } catch (const SettingsStoreError& e) {
         reporter_.Report(this, e.Message());
         return;
     }
     hide();
+    emit Stored();
 }
 
 void TForm2::BitBtn2Click() {

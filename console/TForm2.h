@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <array>
 
 #include "console/MessageReporter.h"
 
@@ -12,8 +13,9 @@ class QLineEdit;
 class QPushButton;
 class SettingsStore;
 
-// The settings dialog "Настройка": port, fluctuation switch and percentage. What it stores
-// takes effect at the next start. Created once, hidden, and only shown and hidden.
+// The settings dialog "Настройка": port, fluctuation switch and percentage, and which
+// controller types answer OBD-II requests. What it stores takes effect at the next start,
+// the OBD-II choice at once (the window listens to Stored). Created once, hidden, and only shown and hidden.
 class TForm2 : public QDialog {
     Q_OBJECT
 
@@ -32,6 +34,10 @@ public:
     // Cancel: hide without storing.
     void BitBtn2Click();
 
+signals:
+    // OK stored the dialog's state.
+    void Stored();
+
 private:
     void FillPortList(const QString& storedName);
 
@@ -48,4 +54,6 @@ private:
     QLineEdit* Edit1_;
     QPushButton* BitBtn1_;
     QPushButton* BitBtn2_;
+    QLabel* ObdLabel_;
+    std::array<QCheckBox*, 6> obdBoxes_{};  // in toolbar order
 };

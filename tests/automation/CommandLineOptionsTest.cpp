@@ -24,6 +24,9 @@ TEST(CommandLineOptionsTest, DefaultsEchoOffAndHelp) {
     ASSERT_EQ(quiet.action, CommandLineOptions::Action::Run) << quiet.text.toStdString();
     EXPECT_FALSE(quiet.options.echo);
     EXPECT_EQ(quiet.options.trace, "/tmp/t.txt");
+    EXPECT_FALSE(none.options.obd.has_value());  // as the settings hold
+    EXPECT_EQ(Parse({"--obd", "on"}).options.obd, std::optional<bool>(true));
+    EXPECT_EQ(Parse({"--obd=off"}).options.obd, std::optional<bool>(false));
     const auto help = Parse({"--help"});
     EXPECT_EQ(help.action, CommandLineOptions::Action::ShowHelp);
     EXPECT_TRUE(help.text.contains(QLatin1String("--pty-link")));
@@ -40,6 +43,10 @@ TEST(CommandLineOptionsTest, RefusesWhatCannotWork) {
         {"--control", ""},
         {"--trace", ""},
         {"--port", "a", "--port", "b"},
+        {"--obd"},
+        {"--obd", "yes"},
+        {"--obd", "On"},
+        {"--obd", "on", "--obd", "off"},
         {"stray"},
     };
     for (const auto& row : rows) {

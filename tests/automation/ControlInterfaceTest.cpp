@@ -135,6 +135,19 @@ TEST_F(ControlInterfaceTest, ReportOnTheTesterAndItsFreshStart) {
     EXPECT_EQ(fresh["p3_min"].toObject()["mark"].toString(), QStringLiteral("no data"));
 }
 
+TEST_F(ControlInterfaceTest, ObdIsSwitchedForEveryTypeAndReadForTheCurrentOne) {
+    // Fresh settings: M7.9.7 and ME17.9.7 answer OBD-II, the others do not.
+    const std::pair<const char*, const char*> rows[] = {
+        {"get obd", "OK off"},     {"variant B7", "OK"},  {"get obd", "OK on"},   {"variant b17", "OK"},
+        {"get obd", "OK on"},      {"variant BMP", "OK"}, {"get obd", "OK off"},  {"obd on", "OK"},
+        {"get obd", "OK on"},      {"variant Ja5", "OK"}, {"get obd", "OK on"},   {"obd off", "OK"},
+        {"variant B7", "OK"},      {"get obd", "OK off"}, {"  obd   on ", "OK"},  {"get obd", "OK on"},
+    };
+    for (const auto& [line, answer] : rows) {
+        EXPECT_EQ(bench.Ask(line), answer) << line;
+    }
+}
+
 TEST_F(ControlInterfaceTest, BadInputIsRefusedAndChangesNothing) {
     bench.Do({"set speed 40"});
     const std::pair<const char*, const char*> rows[] = {
@@ -174,6 +187,10 @@ TEST_F(ControlInterfaceTest, BadInputIsRefusedAndChangesNothing) {
         {"clear", "usage"},
         {"clear dtc", "nothing to clear"},
         {"get report now", "usage"},
+        {"obd", "usage: obd on|off"},
+        {"obd yes", "usage: obd on|off"},
+        {"obd on off", "usage: obd on|off"},
+        {"get obd now", "usage"},
     };
     for (const auto& [line, reason] : rows) {
         const QString answer = bench.Ask(line);
@@ -185,6 +202,7 @@ TEST_F(ControlInterfaceTest, BadInputIsRefusedAndChangesNothing) {
     EXPECT_EQ(bench.Ask("get variant"), "OK Ja5");
     EXPECT_EQ(bench.Ask("get dtc"), "OK");
     EXPECT_EQ(bench.Ask("get fault"), "OK none");
+    EXPECT_EQ(bench.Ask("get obd"), "OK off");
     EXPECT_EQ(bench.Ask("get idle-valve"), "OK 0");  // no button was clicked
     EXPECT_EQ(bench.Ask("get ident 90"), "OK XTA2110498765432109");
 

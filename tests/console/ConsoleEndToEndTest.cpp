@@ -1,6 +1,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -11,6 +12,7 @@
 #include "PtyTester.h"
 #include "QtPrinters.h"
 #include "console/IniSettingsStore.h"
+#include "console/ObdSupport.h"
 #include "console/ParameterControls.h"
 #include "console/TForm1.h"
 #include "console/TripCheckPanel.h"
@@ -288,6 +290,75 @@ TEST_F(ConsoleEndToEnd, BadStoredPercentageIsReportedAndStartUpGoesOn) {
     messages_.clear();
     Press("UiColBitBtn2");
     StartCommunication();  // the port was opened all the same
+}
+
+TEST_F(ConsoleEndToEnd, ObdAnswersForTheTypesThatCarryItFromTheConsoleValues) {
+    Start();
+    auto* mark = Find<QWidget>("ObdMark");
+    EXPECT_TRUE(mark->isHidden());  // Ja5 carries no OBD-II
+    Press("UiColBitBtn2");
+    // C1 33 F1 81 66: a functional StartCommunication goes unanswered for Ja5
+    tester_.Send({0xC1, 0x33, 0xF1, 0x81, 0x66});
+    EXPECT_TRUE(tester_.Collect(1000).empty());
+    Press("B7");
+    EXPECT_FALSE(mark->isHidden());
+    // below the toolbar's free end, right of the last tab
+    auto* tabs = Find<QTabWidget>("PageControl1");
+    const QRect lastTab = tabs->tabBar()->tabRect(tabs->count() - 1);
+    EXPECT_LT(tabs->tabBar()->mapTo(form_.get(), lastTab.topRight()).x(), mark->geometry().left());
+    EXPECT_GT(mark->geometry().left(), Find<QWidget>("b17")->mapTo(form_.get(), QPoint(117, 0)).x());
+    EXPECT_LE(mark->geometry().right(), 780);
+    EXPECT_EQ(tester_.Exchange({0xC1, 0x33, 0xF1, 0x81, 0x66}), Bytes({0x83, 0xF1, 0x10, 0xC1, 0xEF, 0x8F, 0xC3}));
+    // C2 33 F1 01 03 EA: fuel system status; 84 F1 10 41 03 00 00 C9 while the engine stands
+    EXPECT_EQ(tester_.Exchange({0xC2, 0x33, 0xF1, 0x01, 0x03, 0xEA}), Bytes({0x84, 0xF1, 0x10, 0x41, 0x03, 0x00, 0x00, 0xC9}));
+    Press("UiColBitBtn1");
+    nowMs_ += 42'700;
+    // 41 03 02 00: closed loop; 41 1F 00 2A: 42 s since the engine button
+    EXPECT_EQ(tester_.Exchange({0xC2, 0x33, 0xF1, 0x01, 0x03, 0xEA}), Bytes({0x84, 0xF1, 0x10, 0x41, 0x03, 0x02, 0x00, 0xCB}));
+    EXPECT_EQ(tester_.Exchange({0xC2, 0x33, 0xF1, 0x01, 0x1F, 0x06}), Bytes({0x84, 0xF1, 0x10, 0x41, 0x1F, 0x00, 0x2A, 0x0F}));
+    // 41 0C 0E 10: 900 rpm from the engine preset, in the Russian locale's mirror
+    EXPECT_EQ(tester_.Exchange({0xC2, 0x33, 0xF1, 0x01, 0x0C, 0xF3}), Bytes({0x84, 0xF1, 0x10, 0x41, 0x0C, 0x0E, 0x10, 0xF0}));
+    Press("UiColBitBtn1");  // stopped: the run time starts afresh next time
+    EXPECT_EQ(tester_.Exchange({0xC2, 0x33, 0xF1, 0x01, 0x1F, 0x06}), Bytes({0x84, 0xF1, 0x10, 0x41, 0x1F, 0x00, 0x00, 0xE5}));
+
+    // 04 clears the list and lights the clear lamps: 81 F1 10 44 C6
+    auto* list = Find<QListWidget>("CheckListBox1");
+    list->item(0)->setCheckState(Qt::Checked);
+    list->item(112)->setCheckState(Qt::Checked);
+    EXPECT_EQ(tester_.Exchange({0xC1, 0x33, 0xF1, 0x04, 0xE9}), Bytes({0x81, 0xF1, 0x10, 0x44, 0xC6}));
+    EXPECT_EQ(list->item(0)->checkState(), Qt::Unchecked);
+    EXPECT_EQ(list->item(112)->checkState(), Qt::Unchecked);
+    EXPECT_TRUE(Lit("UiLED3"));
+    EXPECT_TRUE(Lit("UiLED5"));
+    // 09 02: the VIN of the identification tab, its first 17 characters in five frames
+    tester_.Send({0xC2, 0x33, 0xF1, 0x09, 0x02, 0xF1});
+    const Bytes vin = tester_.Collect(1000);
+    ASSERT_EQ(vin.size(), 5u * 11u);
+    EXPECT_EQ(Bytes(vin.begin() + 3, vin.begin() + 10), Bytes({0x49, 0x02, 0x01, 0x00, 0x00, 0x00, 'X'}));
+    EXPECT_EQ(Bytes(vin.end() - 8, vin.end() - 1), Bytes({0x49, 0x02, 0x05, '4', '3', '2', '1'}));
+
+    Press("Ja7");
+    EXPECT_TRUE(mark->isHidden());
+    tester_.Send({0xC2, 0x33, 0xF1, 0x01, 0x0C, 0xF3});
+    EXPECT_TRUE(tester_.Collect(1000).empty());
+    form_->Obd().SetAll(true);  // as --obd on or the control command would
+    EXPECT_FALSE(mark->isHidden());
+    EXPECT_EQ(tester_.Exchange({0xC2, 0x33, 0xF1, 0x01, 0x0D, 0xF4}), Bytes({0x83, 0xF1, 0x10, 0x41, 0x0D, 0x00, 0xD2}));
+}
+
+TEST_F(ConsoleEndToEnd, StoredObdChoiceAndABadValueReported) {
+    Start("OBD-Ja5=1\nOBD-B7=yes\nOBD-b17=0\n");
+    EXPECT_EQ(messages_, QStringList({"'yes' is not a valid value of OBD-B7 (0 or 1); 1 is used"}));
+    messages_.clear();
+    const std::pair<EcuVariant, bool> rows[] = {{EcuVariant::Ja5, true}, {EcuVariant::B1, false},
+                                                {EcuVariant::Ja7, false}, {EcuVariant::B7, true},
+                                                {EcuVariant::BMP, false}, {EcuVariant::b17, false}};
+    for (const auto& [variant, on] : rows) {
+        EXPECT_EQ(form_->Obd().Enabled(variant), on) << static_cast<int>(variant);
+    }
+    EXPECT_FALSE(Find<QWidget>("ObdMark")->isHidden());  // Ja5, as stored
+    Press("UiColBitBtn2");
+    EXPECT_EQ(tester_.Exchange({0xC1, 0x33, 0xF1, 0x81, 0x66}), Bytes({0x83, 0xF1, 0x10, 0xC1, 0x6B, 0x8F, 0x3F}));
 }
 
 }  // namespace

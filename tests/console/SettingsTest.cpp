@@ -11,6 +11,7 @@
 #include "QtPrinters.h"
 
 #include "console/IniSettingsStore.h"
+#include "console/ObdSettings.h"
 #include "console/StoredSettings.h"
 #include "console/TForm2.h"
 
@@ -46,6 +47,7 @@ struct DialogBench {
     QComboBox* Ports() { return form.findChild<QComboBox*>("ComboBox1"); }
     QCheckBox* Fluctuation() { return form.findChild<QCheckBox*>("CheckBox1"); }
     QLineEdit* Percent() { return form.findChild<QLineEdit*>("Edit1"); }
+    QCheckBox* Obd(const char* type) { return form.findChild<QCheckBox*>(QStringLiteral("CheckBoxObd") + type); }
     void Press(const char* button) { QTest::mouseClick(form.findChild<QPushButton*>(button), Qt::LeftButton); }
     QString Stored(const char* name) { return store.ReadString("MK-Vorta-Tester", name, "<none>"); }
 };
@@ -118,9 +120,72 @@ TEST(TForm2, FirstRunShowsDefaultsAndOkWritesTheIniFile) {
     QTest::mouseClick(b.Fluctuation(), Qt::LeftButton);
     b.Press("BitBtn1");
     // the configuration folder is made on the first write
-    EXPECT_EQ(ReadFile(b.iniPath), "[MK-Vorta-Tester]\nCOM-Port=" + dev + "ttyUSB10\nEN=1\nPogr=5\n");
+    EXPECT_EQ(ReadFile(b.iniPath), "[MK-Vorta-Tester]\nCOM-Port=" + dev + "ttyUSB10\nEN=1\nPogr=5\n"
+                                   "OBD-Ja5=0\nOBD-B1=0\nOBD-Ja7=0\nOBD-B7=1\nOBD-BMP=0\nOBD-b17=1\n");
     EXPECT_FALSE(b.form.isVisible());
     EXPECT_TRUE(b.messages.isEmpty());
+}
+
+TEST(ObdSettings, OnePerTypeWithItsDefaultWhenMissingOrBad) {
+    struct Row {
+        QByteArray ini;
+        ObdSettings::PerVariant enabled;  // Ja5 B1 Ja7 B7 BMP b17
+        QStringList errors;
+    };
+    const Row rows[] = {
+        {"", {false, false, false, true, false, true}, {}},  // Euro-3 and Euro-4 carry OBD-II
+        {"[MK-Vorta-Tester]\nOBD-Ja5=1\nOBD-B7=0\nobd-bmp= 1 \n", {true, false, false, false, true, true}, {}},
+        {"[MK-Vorta-Tester]\nOBD-B1=yes\nOBD-b17=\n",
+         {false, false, false, true, false, true},
+         {"'yes' is not a valid value of OBD-B1 (0 or 1); 0 is used",
+          "'' is not a valid value of OBD-b17 (0 or 1); 1 is used"}},
+        {"[Other]\nOBD-B7=0\n", {false, false, false, true, false, true}, {}},
+    };
+    for (const Row& row : rows) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("s.ini"));
+        if (!row.ini.isEmpty()) WriteFile(path, row.ini);
+        const ObdSettings::Stored stored = ObdSettings::Read(IniSettingsStore(path));
+        EXPECT_EQ(stored.enabled, row.enabled) << row.ini.constData();
+        EXPECT_EQ(stored.errors, row.errors) << row.ini.constData();
+    }
+}
+
+TEST(TForm2, ObdBoxesLoadAndStoreOnePerType) {
+    DialogBench b;
+    QDir(b.dir.path()).mkpath(QStringLiteral("cfg"));
+    WriteFile(b.iniPath, "[MK-Vorta-Tester]\nOBD-B7=maybe\nOBD-Ja7=1\n");
+    int stored = 0;
+    QObject::connect(&b.form, &TForm2::Stored, [&stored] { ++stored; });
+    b.form.LoadAndShow();
+    const std::pair<const char*, bool> loaded[] = {{"Ja5", false}, {"B1", false}, {"Ja7", true},
+                                                   {"B7", true},   {"BMP", false}, {"b17", true}};
+    for (const auto& [type, on] : loaded) {
+        ASSERT_NE(b.Obd(type), nullptr) << type;
+        EXPECT_EQ(b.Obd(type)->isChecked(), on) << type;
+    }
+    EXPECT_EQ(b.Obd("B1")->text(), "Bosch M1.5.4N(Euro-2)");
+    QTest::mouseClick(b.Obd("b17"), Qt::LeftButton);
+    QTest::mouseClick(b.Obd("BMP"), Qt::LeftButton);
+    b.Press("BitBtn2");  // Cancel stores nothing
+    EXPECT_EQ(stored, 0);
+    EXPECT_EQ(b.Stored("OBD-b17"), "<none>");
+    b.form.LoadAndShow();
+    QTest::mouseClick(b.Obd("b17"), Qt::LeftButton);
+    QTest::mouseClick(b.Obd("BMP"), Qt::LeftButton);
+    b.Press("BitBtn1");
+    EXPECT_EQ(stored, 1);
+    const std::pair<const char*, const char*> written[] = {{"OBD-Ja5", "0"}, {"OBD-B1", "0"}, {"OBD-Ja7", "1"},
+                                                           {"OBD-B7", "1"},  {"OBD-BMP", "1"}, {"OBD-b17", "0"}};
+    for (const auto& [key, text] : written) {
+        EXPECT_EQ(b.Stored(key), text) << key;
+    }
+    // The boxes show their whole captions and stand below the percentage.
+    for (const auto& [type, on] : loaded) {
+        EXPECT_GE(b.Obd(type)->width(), b.Obd(type)->sizeHint().width()) << type;
+        EXPECT_LE(b.Obd(type)->geometry().right(), b.form.width()) << type;
+    }
+    EXPECT_GT(b.Obd("Ja5")->geometry().top(), b.Percent()->geometry().bottom());
 }
 
 TEST(TForm2, RefusalsStoreNothingAndKeepTheDialogOpen) {
