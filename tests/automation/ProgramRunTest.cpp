@@ -66,6 +66,75 @@ TEST_F(ProgramRunTest, HiddenOnAVirtualPortUntilQuit) {
     EXPECT_TRUE(err.isEmpty()) << err.toStdString();
 }
 
+// An ELM327-like tester on protocol 5 (ISO 14230-4, fast init) against the program: the
+// wake-up, StartCommunication at the functional address, mode 01 and 09 requests, and
+// TesterPresent every 3 s as the adapter's keep-alive.
+TEST_F(ProgramRunTest, ObdTesterOnTheFunctionalAddress) {
+    Start({"--hidden", "--port", "pty", "--pty-link", Path("kline"), "--control", "unix:" + Path("control.sock"),
+           "--obd", "off"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(Path("control.sock")); }, 20000));
+    auto control = LineClient::Local(Path("control.sock"));
+    for (const char* line : {"click ignition", "variant B7", "set rpm 2450", "set speed 87", "dtc 1 on"}) {
+        ASSERT_EQ(control->Ask(line), "OK") << line;
+    }
+    auto tester = [&](const QStringList& args) {
+        QProcess process;
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(QStringLiteral(KLINE_TESTER_PATH), QStringList{Path("kline"), "--functional", "--p2max", "1000"} + args);
+        EXPECT_TRUE(process.waitForFinished(30000));
+        return std::make_pair(process.exitCode(), QString::fromUtf8(process.readAll()));
+    };
+    // --obd off: B7 keeps quiet at 0x33 for this run
+    EXPECT_EQ(control->Ask("get obd"), "OK off");
+    auto [quiet, quietOut] = tester({"--wakeup", "--to", "33", "81"});
+    EXPECT_EQ(quiet, 1);
+    EXPECT_TRUE(quietOut.contains("<- no reply within 1000 ms")) << quietOut.toStdString();
+
+    ASSERT_EQ(control->Ask("obd on"), "OK");
+    auto [code, out] = tester({"--wakeup", "--decode", "obd", "--to", "33", "81", "--to", "33", "01", "00", "--to", "33",
+                               "01", "0C", "--to", "33", "01", "0D"});
+    EXPECT_EQ(code, 0) << out.toStdString();
+    const char* seen[] = {
+        "-> C1 33 F1 81 66\n<- 83 F1 10 C1 EF 8F C3  latency",  // the M7.9.7 keys, as at 0x10
+        "-> C2 33 F1 01 00 E7\n<- 86 F1 10 41 00 A8 19 80 13 1C  latency",
+        "   PIDs supported 01-20 01 03 05 0C 0D 10 11 1C 1F 20\n",
+        "<- 84 F1 10 41 0C 26 48",
+        "   engine speed 2450 rpm\n",
+        "<- 83 F1 10 41 0D 57",
+        "   vehicle speed 87 km/h\n",
+    };
+    for (const char* text : seen) {
+        EXPECT_TRUE(out.contains(QLatin1String(text))) << text << "\n" << out.toStdString();
+    }
+
+    // The keep-alive, twice, 3 s apart: 81 F1 10 7E 00 each time.
+    std::tie(code, out) = tester({"--to", "33", "3E", "--repeat", "2", "--interval", "3000"});
+    EXPECT_EQ(code, 0) << out.toStdString();
+    EXPECT_EQ(out.count(QLatin1String("<- 81 F1 10 7E 00  latency")), 2) << out.toStdString();
+
+    // Answers of several frames: VIN, calibration ID, stored codes.
+    std::tie(code, out) = tester({"--decode", "obd", "--to", "33", "09", "02", "--to", "33", "09", "04", "--to", "33", "03"});
+    EXPECT_EQ(code, 0) << out.toStdString();
+    for (const char* text : {"<- 87 F1 10 49 02 05 34 33 32 31", "   VIN XTA21104987654321\n",
+                             "<- 87 F1 10 49 04 04 00 00 00 00", "   calibration ID B104CD21\n",
+                             "<- 87 F1 10 43 01 02 00 00 00 00", "   stored codes P0102\n"}) {
+        EXPECT_TRUE(out.contains(QLatin1String(text))) << text << "\n" << out.toStdString();
+    }
+    EXPECT_EQ(out.count(QLatin1String("<- 87 F1 10 49 02 0")), 5) << out.toStdString();
+
+    // StopCommunication ends the session: the next keep-alive goes unanswered.
+    std::tie(code, out) = tester({"--to", "33", "82", "--to", "33", "3E"});
+    EXPECT_EQ(code, 1);
+    EXPECT_TRUE(out.contains("-> C1 33 F1 82 67\n<- 81 F1 10 C2 44  latency")) << out.toStdString();
+    EXPECT_TRUE(out.contains("-> C1 33 F1 3E 23\n<- no reply within 1000 ms")) << out.toStdString();
+
+    EXPECT_EQ(control->Ask("quit"), "OK");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return program.state() == QProcess::NotRunning; }, 20000));
+    EXPECT_EQ(program.exitCode(), 0);
+    const QByteArray err = program.readAllStandardError();
+    EXPECT_TRUE(err.isEmpty()) << err.toStdString();
+}
+
 TEST_F(ProgramRunTest, StopSignalStillRemovesTheLink) {
     Start({"--hidden", "--port", "pty", "--pty-link", Path("kline")});
     ASSERT_TRUE(QTest::qWaitFor([&] { return program.canReadLine(); }, 20000));

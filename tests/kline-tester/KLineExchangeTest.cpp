@@ -15,6 +15,12 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
+Bytes Join(std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
 // The controller's side of a pseudo-terminal: reads one request, optionally echoes it,
 // then writes a scripted answer.
 class ScriptedController {
@@ -95,6 +101,43 @@ TEST(KLineExchangeTest, EchoModesAndReplyChecks) {
         if (row.status != ExchangeResult::Status::NoEcho) {
             EXPECT_EQ(result.reply, row.reply) << row.what;
         }
+    }
+}
+
+TEST(KLineExchangeTest, AnswerOfSeveralFrames) {
+    // 43 …: two frames of stored codes, as an OBD controller answers mode 03
+    const Bytes first = {0x87, 0xF1, 0x10, 0x43, 0x01, 0x02, 0x03, 0x00, 0x01, 0x12, 0xE4};
+    const Bytes second = {0x87, 0xF1, 0x10, 0x43, 0x16, 0x89, 0x00, 0x00, 0x00, 0x00, 0x6A};
+    Bytes badSecond = second;
+    badSecond.back() ^= 0x01;
+    struct Row {
+        const char* what;
+        bool further;  // asked for
+        Bytes answer;
+        std::size_t frames;
+        bool checksumOk;
+        Bytes trailing;
+    };
+    const Row rows[] = {
+        {"both frames", true, Join({first, second}), 2, true, {}},
+        {"only the first when not asked", false, Join({first, second}), 1, true, second},
+        {"bad checksum in the second", true, Join({first, badSecond}), 2, false, {}},
+        {"half a frame after", true, Join({first, {0x87, 0xF1}}), 1, true, {0x87, 0xF1}},
+        {"no frame start after", true, Join({first, {0x00, 0x87}}), 1, true, {0x00, 0x87}},
+    };
+    for (const auto& row : rows) {
+        ScriptedController controller;
+        SerialDevice device;
+        std::string error;
+        ASSERT_TRUE(device.Open(controller.TesterSide(), 10400, &error)) << error;
+        controller.AnswerOnce(kRequest.size(), false, row.answer);
+        KLineExchange exchange(device, EchoMode::None, 1000);
+        const ExchangeResult result = exchange.Exchange(kRequest, row.further);
+        EXPECT_EQ(result.status, ExchangeResult::Status::Reply) << row.what << ": " << result.error;
+        EXPECT_EQ(result.reply, first) << row.what;
+        EXPECT_EQ(1 + result.further.size(), row.frames) << row.what;
+        EXPECT_EQ(result.checksumOk, row.checksumOk) << row.what;
+        EXPECT_EQ(result.trailing, row.trailing) << row.what;
     }
 }
 

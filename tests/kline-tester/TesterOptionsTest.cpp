@@ -29,6 +29,23 @@ TEST(TesterOptionsTest, ReadsRequestsAndSettings) {
     EXPECT_EQ(options->decode, EcuVariant::B7);
 }
 
+TEST(TesterOptionsTest, FunctionalRequestsAndObdDecoding) {
+    std::string error;
+    const auto options = Parse({"/dev/x", "--functional", "--to", "33", "01", "0C", "--decode", "obd"}, &error);
+    ASSERT_TRUE(options) << error;
+    EXPECT_TRUE(options->functional);
+    EXPECT_TRUE(options->decodeObd);
+    EXPECT_FALSE(options->decode.has_value());
+    const auto plain = Parse({"/dev/x", "--to", "10", "81"}, &error);
+    ASSERT_TRUE(plain);
+    EXPECT_FALSE(plain->functional);
+    EXPECT_FALSE(plain->decodeObd);
+    // a functional request names the functional address
+    EXPECT_FALSE(Parse({"/dev/x", "--functional", "--to", "33", "81", "--to", "10", "3E"}, &error));
+    EXPECT_NE(error.find("--to 33"), std::string::npos) << error;
+    EXPECT_FALSE(Parse({"/dev/x", "--to", "10", "81", "--decode", "OBD"}, &error));
+}
+
 TEST(TesterOptionsTest, RefusesWhatCannotBeSent) {
     const std::vector<std::string> rows[] = {
         {"--to", "10", "81"},                  // no device

@@ -18,7 +18,7 @@ double MsBetween(Clock::time_point from, Clock::time_point to) {
 KLineExchange::KLineExchange(SerialDevice& device, EchoMode echo, int p2maxMs)
     : device_(device), echo_(echo), p2maxMs_(p2maxMs) {}
 
-ExchangeResult KLineExchange::Exchange(const std::vector<std::uint8_t>& request) {
+ExchangeResult KLineExchange::Exchange(const std::vector<std::uint8_t>& request, bool furtherFrames) {
     ExchangeResult result;
     device_.DiscardInput();  // leftovers of an earlier exchange are no reply to this one
     if (echo_ == EchoMode::ByteWise) {
@@ -110,7 +110,51 @@ ExchangeResult KLineExchange::Exchange(const std::vector<std::uint8_t>& request)
     }
     result.status = ExchangeResult::Status::Reply;
     result.checksumOk = FrameChecksum(result.reply.data(), frameSize - 1) == result.reply[frameSize - 1];
+    if (furtherFrames) {
+        CollectFurther(result);
+    }
     return result;
+}
+
+void KLineExchange::CollectFurther(ExchangeResult& result) {
+    std::vector<std::uint8_t> pending;
+    pending.swap(result.trailing);
+    const auto p2max = std::chrono::milliseconds(p2maxMs_);
+    Clock::time_point deadline = Clock::now() + p2max;
+    std::uint8_t buffer[512];
+    for (;;) {
+        // Whole frames off the front; a byte that starts no frame ends the answer.
+        for (;;) {
+            const FrameSize size = ExpectedFrameSize(pending.data(), pending.size());
+            if (size.status != FrameSize::Status::Known || pending.size() < size.bytes) {
+                if (size.status == FrameSize::Status::NotServed) {
+                    result.trailing = pending;
+                    return;
+                }
+                break;
+            }
+            std::vector<std::uint8_t> frame(pending.begin(), pending.begin() + static_cast<long>(size.bytes));
+            pending.erase(pending.begin(), pending.begin() + static_cast<long>(size.bytes));
+            result.checksumOk = result.checksumOk && FrameChecksum(frame.data(), frame.size() - 1) == frame.back();
+            result.further.push_back(std::move(frame));
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() < 0) {
+            break;
+        }
+        const int n = device_.Read(buffer, sizeof buffer, static_cast<int>(left.count()) + 1, &result.error);
+        if (n < 0) {
+            result.status = ExchangeResult::Status::LinkError;
+            return;
+        }
+        if (n > 0) {
+            pending.insert(pending.end(), buffer, buffer + n);
+            deadline = Clock::now() + p2max;
+        }
+    }
+    if (!pending.empty()) {
+        result.trailing = pending;
+    }
 }
 
 bool KLineExchange::SendByteWise(const std::vector<std::uint8_t>& request, ExchangeResult& result) {

@@ -21,9 +21,10 @@ struct ExchangeResult {
     enum class Status { Reply, NoReply, NoEcho, BrokenReply, LinkError };
     Status status = Status::NoReply;
     std::vector<std::uint8_t> reply;     // the reply frame, or what arrived of it
-    std::vector<std::uint8_t> trailing;  // bytes after a complete reply frame
+    std::vector<std::uint8_t> trailing;  // bytes after a complete reply frame (and its further frames)
+    std::vector<std::vector<std::uint8_t>> further;  // the answer's frames after the first, when asked for
     bool echoSeen = false;
-    bool checksumOk = false;
+    bool checksumOk = false;  // of every frame
     double latencyMs = 0;  // from the end of the request to the first byte of the reply
     std::string error;
 };
@@ -34,9 +35,13 @@ class KLineExchange {
 public:
     KLineExchange(SerialDevice& device, EchoMode echo, int p2maxMs);
 
-    ExchangeResult Exchange(const std::vector<std::uint8_t>& request);
+    // With `furtherFrames`, frames that follow the first within P2max each belong to the
+    // answer too, as OBD answers of several messages do.
+    ExchangeResult Exchange(const std::vector<std::uint8_t>& request, bool furtherFrames = false);
 
 private:
+    void CollectFurther(ExchangeResult& result);
+
     bool SendByteWise(const std::vector<std::uint8_t>& request, ExchangeResult& result);
 
     SerialDevice& device_;

@@ -45,6 +45,9 @@ const char* TesterOptions::Usage() {
            "  --interval MS      pause between requests (default 0)\n"
            "  --wakeup           send the fast-init wake-up (a zero byte) and wait 50 ms first\n"
            "  --decode TYPE      decode 21 01 replies of TYPE: Ja5 B1 Ja7 B7 BMP b17\n"
+           "  --decode obd       decode OBD replies (modes 01, 03 and 09) with names and units\n"
+           "  --functional       send with the functional header (C0 + length) to 33, as OBD\n"
+           "                     testers do: every request is then written --to 33 ...\n"
            "  --baud N           line rate (default 10400)\n"
            "  --quiet            with --repeat: print only the statistics\n"
            "  -h, --help         print this help\n"
@@ -118,8 +121,14 @@ std::optional<TesterOptions> TesterOptions::Parse(const std::vector<std::string>
             if (!value || !ParseInt(*value, 50, 4000000, &options.baud)) return fail("--baud needs a rate");
         } else if (arg == "--decode") {
             const std::string* value = needValue();
+            if (value && *value == "obd") {
+                options.decodeObd = true;
+                continue;
+            }
             options.decode = value ? LiveBlockDecoder::VariantByName(*value) : std::nullopt;
-            if (!options.decode) return fail("--decode needs a controller type: Ja5 B1 Ja7 B7 BMP b17");
+            if (!options.decode) return fail("--decode needs a controller type (Ja5 B1 Ja7 B7 BMP b17) or obd");
+        } else if (arg == "--functional") {
+            options.functional = true;
         } else if (arg == "--wakeup") {
             options.wakeUp = true;
         } else if (arg == "--quiet") {
@@ -134,5 +143,10 @@ std::optional<TesterOptions> TesterOptions::Parse(const std::vector<std::string>
     }
     if (options.device.empty()) return fail("no device given");
     if (options.requests.empty()) return fail("no request given (--to ADDR HEX...)");
+    if (options.functional) {
+        for (const TesterRequest& request : options.requests) {
+            if (request.target != kObdFunctionalAddress) return fail("with --functional every request goes --to 33");
+        }
+    }
     return options;
 }

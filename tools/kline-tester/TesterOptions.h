@@ -27,6 +27,8 @@ struct TesterOptions {
     bool wakeUp = false;
     bool quiet = false;
     std::optional<EcuVariant> decode;
+    bool decodeObd = false;   // --decode obd: OBD replies (modes 01, 03, 09) read back
+    bool functional = false;  // requests with the functional header, to 33
     bool help = false;
     bool version = false;
 

@@ -11,6 +11,7 @@
 #include "TesterOptions.h"
 #include "common/HexText.h"
 #include "emulator/KwpFrame.h"
+#include "emulator/ObdReplyDecoder.h"
 
 namespace {
 
@@ -29,6 +30,24 @@ void PrintDecoded(EcuVariant variant, const std::vector<std::uint8_t>& frame) {
     }
 }
 
+void PrintObd(const ExchangeResult& result) {
+    std::vector<std::vector<std::uint8_t>> data;
+    auto add = [&data](const std::vector<std::uint8_t>& frame) {
+        const FrameView view = DecodeFrame(frame.data());
+        data.emplace_back(view.data, view.data + view.length);
+    };
+    add(result.reply);
+    for (const auto& frame : result.further) add(frame);
+    const auto decoded = ObdReplyDecoder::Decode(data);
+    for (const auto& item : decoded.items) {
+        std::printf("   %s %s%s%s\n", item.name.c_str(), item.value.c_str(), item.unit.empty() ? "" : " ",
+                    item.unit.c_str());
+    }
+    if (!decoded.error.empty()) {
+        std::printf("   decode: %s\n", decoded.error.c_str());
+    }
+}
+
 // Prints one exchange; true when it brought a well-formed reply.
 bool Report(const TesterOptions& options, const std::vector<std::uint8_t>& request,
             const ExchangeResult& result, bool print) {
@@ -39,10 +58,15 @@ bool Report(const TesterOptions& options, const std::vector<std::uint8_t>& reque
             std::printf("<- %s  latency %.3f ms  checksum %s%s\n", HexText(result.reply).c_str(),
                         result.latencyMs, result.checksumOk ? "ok" : "BAD",
                         result.echoSeen ? "  (echo seen)" : "");
+            for (const auto& frame : result.further) {
+                const bool ok = FrameChecksum(frame.data(), frame.size() - 1) == frame.back();
+                std::printf("<- %s  checksum %s\n", HexLine(frame).c_str(), ok ? "ok" : "BAD");
+            }
             if (!result.trailing.empty()) {
                 std::printf("   then %s\n", HexText(result.trailing).c_str());
             }
             if (options.decode) PrintDecoded(*options.decode, result.reply);
+            if (options.decodeObd) PrintObd(result);
         }
         return result.checksumOk;
     case ExchangeResult::Status::NoReply:
@@ -92,20 +116,28 @@ int main(int argc, char** argv) {
     }
 
     std::vector<std::vector<std::uint8_t>> frames;
+    std::vector<bool> severalFrames;
     for (const auto& request : options->requests) {
-        frames.push_back(BuildFrame(request.target, options->source, request.data.data(), request.data.size(),
-                                    FrameForm::BySize));
+        frames.push_back(options->functional
+                             ? BuildFunctionalFrame(request.target, options->source, request.data.data(),
+                                                    request.data.size())
+                             : BuildFrame(request.target, options->source, request.data.data(),
+                                          request.data.size(), FrameForm::BySize));
+        // OBD stored codes and vehicle information may take several frames.
+        const std::uint8_t service = request.data.front();
+        severalFrames.push_back(service == 0x03 || service == 0x07 || service == 0x09);
     }
     const bool print = !(options->quiet && options->repeat > 1);
     LatencyStats stats;
     int sent = 0, good = 0, lost = 0, badChecksum = 0, broken = 0;
     for (int round = 0; round < options->repeat; ++round) {
-        for (const auto& frame : frames) {
+        for (std::size_t i = 0; i < frames.size(); ++i) {
+            const auto& frame = frames[i];
             if (sent > 0 && options->intervalMs > 0) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(options->intervalMs));
             }
             KLineExchange exchange(device, options->echo, options->p2maxMs);
-            const ExchangeResult result = exchange.Exchange(frame);
+            const ExchangeResult result = exchange.Exchange(frame, severalFrames[i]);
             ++sent;
             if (Report(*options, frame, result, print)) ++good;
             if (result.status == ExchangeResult::Status::Reply) {

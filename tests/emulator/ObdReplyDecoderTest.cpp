@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "emulator/EmulatorHarness.h"
+#include "emulator/ObdReplyDecoder.h"
+#include "emulator/TroubleCodeList.h"
+
+namespace {
+
+using Frames = std::vector<Bytes>;
+
+std::string Lines(const ObdReplyDecoder::Result& result) {
+    std::string text;
+    for (const auto& item : result.items) {
+        text += item.name + " = " + item.value + (item.unit.empty() ? "" : " " + item.unit) + "\n";
+    }
+    return text + (result.error.empty() ? "" : "error: " + result.error + "\n");
+}
+
+TEST(ObdReplyDecoderTest, NamesAndUnitsOfTheReplies) {
+    struct Row {
+        Frames frames;  // data bytes
+        std::string lines;
+    };
+    const Row rows[] = {
+        {{{0x41, 0x00, 0xA8, 0x19, 0x80, 0x13}}, "PIDs supported 01-20 = 01 03 05 0C 0D 10 11 1C 1F 20\n"},
+        {{{0x41, 0x40, 0x40, 0x00, 0x00, 0x04}}, "PIDs supported 41-60 = 42 5E\n"},
+        {{{0x41, 0x01, 0x82, 0x00, 0x00, 0x00}}, "monitor status = MIL on, 2 codes\n"},
+        {{{0x41, 0x01, 0x00, 0x00, 0x00, 0x00}}, "monitor status = MIL off, 0 codes\n"},
+        {{{0x41, 0x03, 0x02, 0x00}}, "fuel system status = closed loop\n"},
+        {{{0x41, 0x05, 0x00}}, "coolant temperature = -40 °C\n"},
+        {{{0x41, 0x0C, 0x26, 0x48}}, "engine speed = 2450 rpm\n"},
+        {{{0x41, 0x10, 0x0D, 0x64}}, "air flow = 34.28 g/s\n"},
+        {{{0x41, 0x11, 0xFF}}, "throttle position = 100 %\n"},
+        {{{0x41, 0x1C, 0x06}}, "OBD standard = EOBD\n"},
+        {{{0x41, 0x1F, 0x01, 0x00}}, "run time since engine start = 256 s\n"},
+        {{{0x41, 0x42, 0x37, 0x14}}, "control module voltage = 14.1 V\n"},
+        {{{0x41, 0x5E, 0x00, 0x4A}}, "engine fuel rate = 3.7 l/h\n"},
+        {{{0x49, 0x00, 0xF0, 0x00, 0x00, 0x00}}, "info types supported = 01 02 03 04\n"},
+        {{{0x49, 0x01, 0x05}, {0x49, 0x03, 0x04}}, "VIN messages = 5\ncalibration ID messages = 4\n"},
+        // frames out of order are put back in order by their numbers
+        {{{0x49, 0x02, 0x02, 'B', 'C', 'D', 'E'}, {0x49, 0x02, 0x01, 0, 0, 0, 'A'}}, "VIN = ABCDE\n"},
+        {{{0x43, 0x01, 0x02, 0x03, 0x00, 0x16, 0x89}, {0x43, 0x06, 0x01, 0, 0, 0, 0}},
+         "stored codes = P0102 P0300 P1689 P0601\n"},
+        {{{0x43, 0, 0, 0, 0, 0, 0}}, "stored codes = none\n"},
+        {{{0x61, 0x01, 0x00}, {0x7E}}, ""},  // other services are passed over
+        {{{0x41, 0x0C, 0x26}}, "error: PID 0C with 1 data bytes\n"},
+        {{{0x41, 0x0E, 0x00}}, "error: PID 0E is not known\n"},
+        {{{0x41}}, "error: 41 without a PID\n"},
+        {{{0x49, 0x02}}, "error: 49 without a PID and data\n"},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(Lines(ObdReplyDecoder::Decode(row.frames)), row.lines);
+    }
+}
+
+// What the emulator sends reads back as what the console holds.
+TEST(ObdReplyDecoderTest, ReadsBackTheEmulatorsAnswers) {
+    EmulatorHarness h(EcuVariant::b17);
+    h.emulator.Obd().Set(EcuVariant::b17, true);
+    h.env.mirrors[Mirror::EngineSpeed] = "3120";
+    h.env.mirrors[Mirror::Voltage] = "13.8";
+    h.env.idents[IdentField::Vin] = "WVWZZZ1JZXW000001";
+    h.env.idents[IdentField::RomVersion] = "B404CD21";
+    for (const std::string& item : TroubleCodeList()) h.env.troubleCodes.push_back({item, item.rfind("05", 0) == 0});
+    Frames data;
+    for (const Bytes& request : {Bytes{0x81}, Bytes{0x01, 0x0C}, Bytes{0x01, 0x42}, Bytes{0x09, 0x02},
+                                 Bytes{0x09, 0x04}, Bytes{0x03}}) {
+        h.Chunk(BuildFunctionalFrame(0x33, 0xF1, request.data(), request.size()), 100);
+        const std::vector<Bytes> frames = h.Replies();
+        if (request[0] == 0x81) continue;  // the session's keys
+        for (const Bytes& frame : frames) data.push_back(Data(frame));
+    }
+    EXPECT_EQ(Lines(ObdReplyDecoder::Decode(data)),
+              "engine speed = 3120 rpm\n"
+              "control module voltage = 13.8 V\n"
+              "stored codes = P0500 P0501 P0503 P0505 P0506 P0507 P0560 P0562 P0563\n"
+              "VIN = WVWZZZ1JZXW000001\n"
+              "calibration ID = B404CD21\n");
+}
+
+}  // namespace
