@@ -1,6 +1,7 @@
 // Random chunk sequences, arrival times and console values through reception, dispatch
-// and every service. A conversion error is the emulator's expected report of an odd
-// mirror text; anything else that escapes, and every sanitizer finding, is a fault.
+// and every service, the OBD-II ones and functional frames included. A conversion error
+// is the emulator's expected report of an odd mirror text; anything else that escapes,
+// and every sanitizer finding, is a fault.
 
 #include <chrono>
 #include <cstddef>
@@ -54,6 +55,8 @@ const std::vector<std::uint8_t> kServices[] = {
     {0x81}, {0x82}, {0x83}, {0x10, 0x81}, {0x3E}, {0x21, 0x01}, {0x21, 0x02}, {0x21, 0x03},
     {0x1A, 0x90}, {0x1A, 0x91}, {0x1A, 0x92}, {0x1A, 0x94}, {0x1A, 0x97}, {0x1A, 0x99}, {0x1A, 0x9A},
     {0x18}, {0x14, 0x00, 0x00}, {0x30}, {0x11, 0x01}, {0x30, 0x41, 0x07}, {0x30, 0x42, 0x07},
+    {0x01}, {0x01, 0x00}, {0x01, 0x0C}, {0x01, 0x1F}, {0x01, 0x20}, {0x01, 0x40}, {0x01, 0x5E}, {0x03},
+    {0x04}, {0x07}, {0x09, 0x00}, {0x09, 0x02}, {0x09, 0x04},
 };
 
 const NumberFormat kFormats[] = {
@@ -67,7 +70,7 @@ public:
 
     void Run() {
         while (!in_.Empty()) {
-            Step(in_.Byte() % 12);
+            Step(in_.Byte() % 13);
         }
     }
 
@@ -107,6 +110,9 @@ private:
             case 10:
                 emulator_.GetFluctuation().Configure((in_.Byte() & 1) != 0, in_.Byte());
                 break;
+            case 11:
+                Obd();
+                break;
             default:
                 Console();
                 break;
@@ -134,10 +140,28 @@ private:
         }
     }
 
-    // A well-formed request to a served address, cut into chunks with random gaps.
+    // The OBD-II option of one type or all, and the engine's run time.
+    void Obd() {
+        const std::uint8_t pick = in_.Byte();
+        if ((pick & 0x80) != 0) {
+            emulator_.Obd().SetAll((pick & 1) != 0);
+        } else if ((pick & 0x40) != 0) {
+            const std::uint32_t ms = in_.Word();
+            env_.engineRunTime = std::chrono::milliseconds(static_cast<std::int32_t>(ms));
+        } else if ((pick & 0x20) != 0) {
+            env_.engineRunTime.reset();
+        } else {
+            emulator_.Obd().Set(static_cast<EcuVariant>(pick % 6), (pick & 8) != 0);
+        }
+    }
+
+    // A well-formed request to a served address (or, functional, to 0x33), cut into chunks
+    // with random gaps.
     void Request() {
         const std::uint8_t flags = in_.Byte();
-        const std::uint8_t target = (flags & 3) == 0 ? in_.Byte() : static_cast<std::uint8_t>(0x10 + (flags & 1));
+        const bool functional = (flags & 0x20) != 0;
+        const std::uint8_t served = functional ? 0x33 : static_cast<std::uint8_t>(0x10 + (flags & 1));
+        const std::uint8_t target = (flags & 3) == 0 ? in_.Byte() : served;
         const std::size_t length = (flags & 4) != 0 ? in_.Byte() : in_.Byte() % 8;
         std::vector<std::uint8_t> data;
         if ((flags & 0x10) != 0) {
@@ -147,7 +171,8 @@ private:
         data.insert(data.end(), tail.begin(), tail.end());
         data.resize(std::min<std::size_t>(data.size(), kMaxFrameData));
         const FrameForm form = (flags & 8) != 0 ? FrameForm::Long : FrameForm::Short;
-        const auto frame = BuildFrame(target, 0xF1, data.data(), data.size(), form);
+        const auto frame = functional ? BuildFunctionalFrame(target, 0xF1, data.data(), data.size())
+                                      : BuildFrame(target, 0xF1, data.data(), data.size(), form);
         std::size_t at = 0;
         while (at < frame.size()) {
             const std::size_t n = 1 + in_.Byte() % 8;
