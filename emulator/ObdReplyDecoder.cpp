@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <map>
 
+#include "common/HexText.h"
 #include "emulator/ObdPids.h"
 
 namespace ObdReplyDecoder {
@@ -12,9 +13,7 @@ namespace {
 using Data = std::vector<std::uint8_t>;
 
 std::string Hex(std::uint8_t byte) {
-    char text[3];
-    std::snprintf(text, sizeof text, "%02X", byte);
-    return text;
+    return HexText(&byte, 1);
 }
 
 std::string Number(double value) {

@@ -1,5 +1,6 @@
 #include "emulator/ObdResponder.h"
 
+#include "emulator/AnsweringAddress.h"
 #include "emulator/ObdServices.h"
 
 namespace {
@@ -16,17 +17,10 @@ constexpr ObdService kServices[] = {
     ObdCurrentData, ObdStoredTroubleCodes, ObdClearTroubleCodes, ObdPendingTroubleCodes, ObdVehicleInformation,
 };
 
-// The addresses whose manufacturer services a type answers: every type but MP7.0 at 0x10,
-// MP7.0 and M7.9.7 at 0x11.
-bool AnswersAt(std::uint8_t target, EcuVariant variant) {
-    return (target == 0x10 && variant != EcuVariant::BMP) ||
-           (target == 0x11 && (variant == EcuVariant::BMP || variant == EcuVariant::B7));
-}
-
 }  // namespace
 
 std::uint8_t ObdResponder::ReplyAddress(EcuVariant variant) {
-    return variant == EcuVariant::BMP ? 0x11 : 0x10;
+    return BranchAt(kEngineAddress, variant) != ServiceBranch::None ? kEngineAddress : kSecondEngineAddress;
 }
 
 bool ObdResponder::Functional(const RequestBuffer& requestData, std::size_t length, std::uint8_t target,
@@ -68,7 +62,7 @@ void ObdResponder::Physical(const RequestBuffer& requestData, std::size_t length
                             std::uint8_t source) {
     const EcuVariant variant = env_.Variant();
     if (length == 0 || !option_.Enabled(variant) || !dispatcher_.CommunicationActive() ||
-        !AnswersAt(target, variant)) {
+        BranchAt(target, variant) == ServiceBranch::None) {
         return;
     }
     framer_.SetRequestAddresses(target, source);

@@ -60,7 +60,7 @@ bool Report(const TesterOptions& options, const std::vector<std::uint8_t>& reque
                         result.echoSeen ? "  (echo seen)" : "");
             for (const auto& frame : result.further) {
                 const bool ok = FrameChecksum(frame.data(), frame.size() - 1) == frame.back();
-                std::printf("<- %s  checksum %s\n", HexLine(frame).c_str(), ok ? "ok" : "BAD");
+                std::printf("<- %s  checksum %s\n", HexText(frame).c_str(), ok ? "ok" : "BAD");
             }
             if (!result.trailing.empty()) {
                 std::printf("   then %s\n", HexText(result.trailing).c_str());
