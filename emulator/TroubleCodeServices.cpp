@@ -2,8 +2,8 @@
 #include <string>
 #include <vector>
 
-#include "emulator/ConversionError.h"
 #include "emulator/DataServices.h"
+#include "emulator/TroubleCodeBytes.h"
 
 // ReadDTCByStatus (18) and ClearDiagnosticInformation (14 00 00).
 
@@ -13,26 +13,9 @@ namespace {
 constexpr int kMaxReportedCodes = 84;
 constexpr std::uint8_t kStoredStatus = 0xE0;
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
-// The first four characters of an item are the code, "0102" giving 01 02.
 void AppendCode(const std::string& item, std::vector<std::uint8_t>& data) {
-    int digits[4] = {-1, -1, -1, -1};
-    for (std::size_t i = 0; i < 4 && i < item.size(); ++i) {
-        digits[i] = HexDigit(item[i]);
-    }
-    for (int digit : digits) {
-        if (digit < 0) {
-            throw ConversionError("'" + item.substr(0, 4) + "' is not a valid integer value");
-        }
-    }
-    data.push_back(static_cast<std::uint8_t>(digits[0] << 4 | digits[1]));
-    data.push_back(static_cast<std::uint8_t>(digits[2] << 4 | digits[3]));
+    const auto code = TroubleCodeBytes(item);
+    data.insert(data.end(), code.begin(), code.end());
     data.push_back(kStoredStatus);
 }
 
