@@ -5,7 +5,6 @@
 
 #include "emulator/EmulatorHarness.h"
 #include "emulator/ObdReplyDecoder.h"
-#include "emulator/TroubleCodeList.h"
 
 namespace {
 
@@ -54,31 +53,6 @@ TEST(ObdReplyDecoderTest, NamesAndUnitsOfTheReplies) {
     for (const Row& row : rows) {
         EXPECT_EQ(Lines(ObdReplyDecoder::Decode(row.frames)), row.lines);
     }
-}
-
-// What the emulator sends reads back as what the console holds.
-TEST(ObdReplyDecoderTest, ReadsBackTheEmulatorsAnswers) {
-    EmulatorHarness h(EcuVariant::b17);
-    h.emulator.Obd().Set(EcuVariant::b17, true);
-    h.env.mirrors[Mirror::EngineSpeed] = "3120";
-    h.env.mirrors[Mirror::Voltage] = "13.8";
-    h.env.idents[IdentField::Vin] = "WVWZZZ1JZXW000001";
-    h.env.idents[IdentField::RomVersion] = "B404CD21";
-    for (const std::string& item : TroubleCodeList()) h.env.troubleCodes.push_back({item, item.rfind("05", 0) == 0});
-    Frames data;
-    for (const Bytes& request : {Bytes{0x81}, Bytes{0x01, 0x0C}, Bytes{0x01, 0x42}, Bytes{0x09, 0x02},
-                                 Bytes{0x09, 0x04}, Bytes{0x03}}) {
-        h.Chunk(BuildFunctionalFrame(0x33, 0xF1, request.data(), request.size()), 100);
-        const std::vector<Bytes> frames = h.Replies();
-        if (request[0] == 0x81) continue;  // the session's keys
-        for (const Bytes& frame : frames) data.push_back(Data(frame));
-    }
-    EXPECT_EQ(Lines(ObdReplyDecoder::Decode(data)),
-              "engine speed = 3120 rpm\n"
-              "control module voltage = 13.8 V\n"
-              "stored codes = P0500 P0501 P0503 P0505 P0506 P0507 P0560 P0562 P0563\n"
-              "VIN = WVWZZZ1JZXW000001\n"
-              "calibration ID = B404CD21\n");
 }
 
 }  // namespace
