@@ -1,6 +1,8 @@
+#include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -15,6 +17,7 @@
 #include "console/ObdSupport.h"
 #include "console/ParameterControls.h"
 #include "console/TForm1.h"
+#include "console/TForm2.h"
 #include "console/TripCheckPanel.h"
 #include "widgets/TUiColBitBtn.h"
 #include "widgets/TUiDial.h"
@@ -353,6 +356,19 @@ TEST_F(ConsoleEndToEnd, StoredObdChoiceAndABadValueReported) {
     EXPECT_FALSE(Find<QWidget>("ObdMark")->isHidden());  // Ja5, as stored
     Press("UiColBitBtn2");
     EXPECT_EQ(tester_.Exchange({0xC1, 0x33, 0xF1, 0x81, 0x66}), Bytes({0x83, 0xF1, 0x10, 0xC1, 0x6B, 0x8F, 0x3F}));
+
+    // The dialog's choice holds as soon as OK has stored it.
+    TForm2 dialog(form_->Store(), form_->Reporter());
+    form_->SetSettingsDialog(&dialog);
+    dialog.LoadAndShow();
+    QTest::mouseClick(dialog.findChild<QCheckBox*>("CheckBoxObdJa5"), Qt::LeftButton);
+    QTest::mouseClick(dialog.findChild<QPushButton*>("BitBtn1"), Qt::LeftButton);
+    EXPECT_FALSE(form_->Obd().Enabled(EcuVariant::Ja5));
+    EXPECT_TRUE(form_->Obd().Enabled(EcuVariant::B7));
+    EXPECT_TRUE(Find<QWidget>("ObdMark")->isHidden());
+    tester_.Send({0xC1, 0x33, 0xF1, 0x3E, 0x23});
+    EXPECT_TRUE(tester_.Collect(1000).empty());
+    form_->SetSettingsDialog(nullptr);
 }
 
 }  // namespace
