@@ -1,6 +1,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <initializer_list>
+#include <string>
 #include <vector>
 
 #include "emulator/ObdServices.h"
