@@ -6,6 +6,7 @@
 #include "common/HexText.h"
 #include "emulator/KwpFrame.h"
 #include "emulator/LiveBlockDecoder.h"
+#include "emulator/ObdPids.h"
 
 namespace FrameMeaning {
 
@@ -66,33 +67,6 @@ constexpr Named kNegativeCodes[] = {
     {0x80, "service not supported in active diagnostic session"},
 };
 
-// The current-data PIDs our controllers answer, with how their bytes read.
-struct ObdPid {
-    std::uint8_t pid;
-    const char* name;
-    int bytes;
-    double scale;
-    double offset;
-    const char* unit;
-};
-
-constexpr ObdPid kObdPids[] = {
-    {0x00, "PIDs 01-20 supported", 4, 0, 0, ""},
-    {0x01, "monitor status", 4, 0, 0, ""},
-    {0x03, "fuel system status", 2, 0, 0, ""},
-    {0x05, "coolant temperature", 1, 1, -40, "°C"},
-    {0x0C, "engine speed", 2, 0.25, 0, "rpm"},
-    {0x0D, "vehicle speed", 1, 1, 0, "km/h"},
-    {0x10, "air flow", 2, 0.01, 0, "g/s"},
-    {0x11, "throttle position", 1, 100.0 / 255, 0, "%"},
-    {0x1C, "OBD standard", 1, 0, 0, ""},
-    {0x1F, "run time since engine start", 2, 1, 0, "s"},
-    {0x20, "PIDs 21-40 supported", 4, 0, 0, ""},
-    {0x40, "PIDs 41-60 supported", 4, 0, 0, ""},
-    {0x42, "control module voltage", 2, 0.001, 0, "V"},
-    {0x5E, "engine fuel rate", 2, 0.05, 0, "l/h"},
-};
-
 constexpr Named kVehicleInfo[] = {
     {0x00, "PIDs 01-20 supported"}, {0x01, "VIN message count"}, {0x02, "VIN"},
     {0x03, "calibration ID message count"}, {0x04, "calibration ID"},
@@ -102,13 +76,6 @@ template <std::size_t N>
 const char* Find(const Named (&table)[N], std::uint8_t code) {
     for (const Named& entry : table) {
         if (entry.code == code) return entry.name;
-    }
-    return nullptr;
-}
-
-const ObdPid* FindPid(std::uint8_t pid) {
-    for (const ObdPid& entry : kObdPids) {
-        if (entry.pid == pid) return &entry;
     }
     return nullptr;
 }
@@ -140,13 +107,14 @@ std::string Printable(const std::uint8_t* data, std::size_t n) {
 
 std::string ObdCurrentData(const std::uint8_t* data, std::size_t n, bool reply) {
     if (n < 2) return {};
-    const ObdPid* pid = FindPid(data[1]);
+    const ObdPid* pid = FindObdPid(data[1]);
     std::string text = " PID " + Hex(data[1]);
     if (pid == nullptr) return text;
     text += std::string(" ") + pid->name;
-    if (!reply || pid->scale == 0 || n < 2 + static_cast<std::size_t>(pid->bytes)) return text;
-    const unsigned raw = pid->bytes == 1 ? data[2] : (data[2] << 8) | data[3];
-    return text + ": " + Number(raw * pid->scale + pid->offset) + " " + pid->unit;
+    if (!reply || pid->kind != ObdPidKind::Number || n < 2u + pid->size) return text;
+    std::uint32_t raw = 0;
+    for (int i = 0; i < pid->size; ++i) raw = raw << 8 | data[2 + i];
+    return text + ": " + Number(ObdPidValue(*pid, raw)) + " " + pid->unit;
 }
 
 std::string Details(const std::uint8_t* data, std::size_t n, EcuVariant variant) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "emulator/EmulatorHarness.h"
+#include "emulator/FrameMeaning.h"
 #include "emulator/ObdReplyDecoder.h"
 
 namespace {
@@ -52,6 +53,21 @@ TEST(ObdReplyDecoderTest, NamesAndUnitsOfTheReplies) {
     };
     for (const Row& row : rows) {
         EXPECT_EQ(Lines(ObdReplyDecoder::Decode(row.frames)), row.lines);
+    }
+}
+
+// The monitor reads the PIDs from the same table as the tester.
+TEST(ObdReplyDecoderTest, MonitorNamesThePidsFromTheSameTable) {
+    const std::pair<Bytes, std::string> rows[] = {
+        {{0xC2, 0x33, 0xF1, 0x01, 0x0C, 0xF3},
+         "OBD ShowCurrentData PID 0C engine speed | functional fmt C2, to 33, from F1, len 2"},
+        {{0x84, 0xF1, 0x10, 0x41, 0x0C, 0x26, 0x48, 0x40},
+         "OBD ShowCurrentData positive PID 0C engine speed: 2450 rpm | fmt 84, to F1, from 10, len 4"},
+        {{0x84, 0xF1, 0x10, 0x41, 0x42, 0x37, 0x14, 0x53},
+         "OBD ShowCurrentData positive PID 42 control module voltage: 14.1 V | fmt 84, to F1, from 10, len 4"},
+    };
+    for (const auto& [frame, text] : rows) {
+        EXPECT_EQ(FrameMeaning::Describe(frame.data(), frame.size(), EcuVariant::B7), text);
     }
 }
 
