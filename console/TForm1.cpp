@@ -32,9 +32,9 @@
 #include "console/LinkMonitor.h"
 #include "console/MonitorGeometry.h"
 #include "console/MonitorWindow.h"
-#include "console/StampResolution.h"
 #include "console/ObdSettings.h"
 #include "console/ObdSupport.h"
+#include "console/StampResolution.h"
 #include "console/ParameterControls.h"
 #include "console/SettingsStore.h"
 #include "console/StoredSettings.h"
@@ -58,9 +58,6 @@ const QColor kRed(255, 0, 0);
 const QColor kBlue(0, 64, 255);
 const QColor kGreen(0, 255, 0);
 const QColor kMaroon(128, 0, 0);
-
-// The right end of the tab row that the tabs leave to the OBD-II mark.
-constexpr int kObdMarkRoom = 64;
 
 // Keeps the hidden request log from growing without end on a bench that runs for days.
 constexpr int kLogLines = 1000;
@@ -184,14 +181,23 @@ TForm1::TForm1(const ConsoleOptions& options, std::unique_ptr<SettingsStore> sto
     PageControl1_->setCurrentIndex(0);
     QTabBar* tabBar = PageControl1_->tabBar();
     tabBar->setUsesScrollButtons(false);
-    tabBar->setFont(FittingFont(
-        tabBar->font(),
-        [tabBar](const QFont& f) {
-            tabBar->setFont(f);
-            return tabBar->sizeHint().width();
-        },
-        PageControl1_->width() - 4 - kObdMarkRoom));
+    auto fitTabs = [tabBar](int width) {
+        tabBar->setFont(FittingFont(
+            tabBar->font(),
+            [tabBar](const QFont& f) {
+                tabBar->setFont(f);
+                return tabBar->sizeHint().width();
+            },
+            width));
+    };
+    fitTabs(PageControl1_->width() - 4);
     BuildObdMark();
+    // The mark sits at the tab row's free end; only where the tabs leave it no room do they
+    // get a smaller font.
+    const int markRoom = obdMark_->width() + 4;
+    if (tabBar->sizeHint().width() > PageControl1_->width() - 4 - markRoom) {
+        fitTabs(PageControl1_->width() - 4 - markRoom);
+    }
     BuildBottomStrip();
     BuildTimers();
     Bind(options);
@@ -261,15 +267,17 @@ void TForm1::BuildMonitorButton() {
 
 void TForm1::BuildObdMark() {
     // The toolbar's free end holds the monitor button; the mark sits right below it, at the
-    // end of the tab row, which the tabs leave free for it.
+    // end of the tab row.
     obdMark_ = new QLabel(QStringLiteral("OBD-II"), this);
     obdMark_->setObjectName(QStringLiteral("ObdMark"));
     obdMark_->setAlignment(Qt::AlignCenter);
-    obdMark_->setGeometry(width() - kObdMarkRoom + 2, PageControl1_->y() + 2, kObdMarkRoom - 4, 18);
-    obdMark_->raise();
     obdMark_->setToolTip(QStringLiteral("Контроллер отвечает на запросы OBD-II (ISO 14230-4)"));
     obdMark_->setStyleSheet(QStringLiteral(
         "QLabel { color: white; background: #2e7d32; border-radius: 3px; font-weight: bold; }"));
+    obdMark_->ensurePolished();  // the bold of the style sheet counts in its width
+    const int markWidth = obdMark_->sizeHint().width() + 8;
+    obdMark_->setGeometry(width() - markWidth - 2, PageControl1_->y() + 2, markWidth, 18);
+    obdMark_->raise();
     obdMark_->setVisible(false);
 }
 
