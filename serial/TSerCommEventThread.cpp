@@ -4,13 +4,20 @@
 #include "serial/TSerHandOver.h"
 #include "serial/ThreadPriority.h"
 
+#include <algorithm>
+#include <chrono>
+#include <vector>
+
 namespace {
 
 // A device that has failed or hung up is looked at again no more often than this.
 constexpr int kRetryPauseMs = 100;
-// While bytes a handler left unread lie in the queue, new arrivals are looked for this often
-// (the device stays readable, so waiting for it would spin).
+// While bytes wait that nobody has read (the owner's reads are behind, or the thread does
+// not read them), the line is looked at this often: the device stays readable, so waiting
+// for it would spin.
 constexpr int kUnreadPollMs = 10;
+// The most one read from the device takes.
+constexpr int kChunkBytes = 4096;
 
 }  // namespace
 
@@ -33,49 +40,74 @@ bool TSerCommEventThread::HandOver(std::uint32_t mask) {
     return port_.handOver_->Run([this, mask] { port_.DoEvent(mask); });
 }
 
+bool TSerCommEventThread::ReportFault() {
+    // A master without a tester on the other side is idle, not faulty.
+    if (port_.device_->IsPseudoTerminalMaster() || port_.faultReported_.exchange(true)) return true;
+    return !(mask_ & ceError) || HandOver(ceError);
+}
+
 void TSerCommEventThread::Execute() {
     threadId_ = CurrentThreadId();
     ApplyThreadPriority(threadId_, static_cast<TThreadPriority>(priority_.load()));
+    if (mask_ & ceRxChar) {
+        Receive();
+        port_.received_.Stop();
+    } else {
+        Watch();
+    }
+}
+
+void TSerCommEventThread::Receive() {
     TSerDevice& device = *port_.device_;
+    TSerRxQueue& queue = port_.received_;
+    std::vector<std::uint8_t> chunk(kChunkBytes);
     bool pace = false;
-    // Bytes a handler left in the queue; they are no news, only arrivals beyond them are.
-    int unread = 0;
-    // Queue count and bytes read by the port when the queue was last looked at.
-    int queued = 0;
-    long long consumed = 0;
-    auto arrivedSinceLastLook = [&] {
-        const long long before = queued + consumed;
-        consumed = port_.bytesConsumed_.load();
-        if (device.InQueue(queued) != 0) queued = 0;
-        return queued + consumed > before;
-    };
     for (;;) {
         if (pace && !device.Pause(kRetryPauseMs)) return;
         pace = false;
-        if (unread > 0) {
+        const int room = std::min(queue.Room(), kChunkBytes);
+        if (room == 0) {
             if (!device.Pause(kUnreadPollMs)) return;
-            const bool arrived = arrivedSinceLastLook();
-            unread = queued;
-            if (!arrived) continue;
-        } else {
-            const TSerWaitResult result = device.WaitReceive(-1);
-            if (result.kind == wkWoken) return;
-            if (result.kind == wkTimeout) continue;
-            if (result.kind == wkHangup || result.kind == wkError) {
-                // A master without a tester on the other side is idle, not faulty.
-                if (!device.IsPseudoTerminalMaster() && !port_.faultReported_.exchange(true)) {
-                    if ((mask_ & ceError) && !HandOver(ceError)) return;
-                }
-                pace = true;
-                continue;
-            }
-            port_.faultReported_ = false;
+            continue;
         }
-        // Received characters; bytes that come while the handler runs make one more event.
-        do {
-            arrivedSinceLastLook();
-            if ((mask_ & ceRxChar) && !HandOver(ceRxChar)) return;
-        } while (arrivedSinceLastLook() && queued > 0);
-        unread = queued;
+        const TSerWaitResult result = device.WaitReceive(-1);
+        if (result.kind == wkWoken) return;
+        if (result.kind == wkTimeout) continue;
+        if (result.kind == wkHangup || result.kind == wkError) {
+            if (!ReportFault()) return;
+            pace = true;
+            continue;
+        }
+        int got = 0;
+        const int error = device.ReadNow(chunk.data(), room, got);
+        if (got > 0) {
+            port_.faultReported_ = false;
+            queue.Push(chunk.data(), got, std::chrono::steady_clock::now());
+            port_.handOver_->Post();
+        }
+        if (error != 0) {
+            queue.Fail(error);
+            if (!ReportFault()) return;
+            pace = true;
+        }
+    }
+}
+
+void TSerCommEventThread::Watch() {
+    TSerDevice& device = *port_.device_;
+    bool pace = false;
+    for (;;) {
+        if (pace && !device.Pause(kRetryPauseMs)) return;
+        pace = false;
+        const TSerWaitResult result = device.WaitReceive(-1);
+        if (result.kind == wkWoken) return;
+        if (result.kind == wkTimeout) continue;
+        if (result.kind == wkHangup || result.kind == wkError) {
+            if (!ReportFault()) return;
+            pace = true;
+            continue;
+        }
+        port_.faultReported_ = false;
+        if (!device.Pause(kUnreadPollMs)) return;
     }
 }

@@ -8,8 +8,11 @@
 
 class TSerCustomComm;
 
-// Waits for line events on the port's device and hands each one to the port's owning
-// thread, waiting until it has been handled there.
+// Waits for line events on the port's device and hands them to the port's owning thread.
+// When received characters are watched, it reads them itself as they come, stamps each
+// chunk with the time it was read and queues it for the owning thread's reads, without
+// waiting for that thread: a busy owner does not delay the reading or change the stamps.
+// Other events it hands over and waits until they have been handled.
 class TSerCommEventThread {
 public:
     TSerCommEventThread(TSerCustomComm& port, std::uint32_t mask, TThreadPriority priority);
@@ -23,6 +26,12 @@ public:
 
 private:
     void Execute();
+    // Reads and queues received characters until the port closes.
+    void Receive();
+    // Watches the line only; received characters are left to the owning thread's reads.
+    void Watch();
+    // A failed or hung-up device: told once (OnError). False when the thread is to end.
+    bool ReportFault();
     bool HandOver(std::uint32_t mask);
 
     TSerCustomComm& port_;

@@ -16,6 +16,8 @@ namespace {
 constexpr const char* kOpenRefusal = "Can't perform this operation while port is open";
 // Longest pause between two bytes of one read.
 constexpr int kReadIntervalMs = 5;
+// Received bytes the event thread holds for the reads at least, whatever the read size says.
+constexpr int kLeastReceiveRoom = 256;
 
 std::uint32_t RateOf(TSerBaudrate baudrate) {
     static const std::uint32_t rates[] = {0,     110,   300,    600,    1200,   2400,
@@ -34,7 +36,7 @@ void ReplaceFirst(std::string& text, const std::string& placeholder, const std::
 TSerCustomComm::TSerCustomComm() : TSerCustomComm(std::make_unique<TSerPosixDevice>()) {}
 
 TSerCustomComm::TSerCustomComm(std::unique_ptr<TSerDevice> device)
-    : device_(std::move(device)), handOver_(std::make_unique<TSerHandOver>()) {
+    : device_(std::move(device)), handOver_(std::make_unique<TSerHandOver>([this] { DeliverReceived(); })) {
     buffers_.SetChangeGuard([this] { RefuseWhileOpen(); });
     flowControl_.SetOnChange([this] { WriteDeviceSettings(); });
     eventChars_.SetOnChange([this] { WriteDeviceSettings(); });
@@ -235,6 +237,7 @@ void TSerCustomComm::CreateThreads() {
     handOver_->Reopen();
     faultReported_ = false;
     const std::uint32_t mask = EventMask();
+    if (mask & ceRxChar) received_.Start(std::max(buffers_.ReadSize(), kLeastReceiveRoom));
     if (mask != 0) eventThread_ = std::make_unique<TSerCommEventThread>(*this, mask, eventPriority_);
     if (!directWrite_)
         writeThread_ = std::make_unique<TSerCommWriteThread>(*this, buffers_.WriteSize(),
@@ -289,21 +292,54 @@ void TSerCustomComm::Close() {
 
 int TSerCustomComm::InQueueCount() {
     if (!open_) return 0;
+    // The event thread's queue first: bytes moving meanwhile are missed for an instant,
+    // never counted twice.
+    const int held = received_.Count();
     std::lock_guard<std::mutex> guard(readLock_);
     int count = 0;
     if (const int error = device_->InQueue(count)) RaiseCommError("Error retrieving statistics (%d), %s", error);
-    return count;
+    return held + count;
 }
 
-int TSerCustomComm::ReadBuf(void* buffer, int count) {
-    if (!open_ || count <= 0) return 0;
+int TSerCustomComm::TakeReceived(std::uint8_t* buffer, int count, int waitMs, TimePoint& arrival) {
+    const int got = received_.TakeChunk(buffer, count, std::chrono::milliseconds(waitMs), arrival);
+    if (got == 0) {
+        if (const int error = received_.TakeError()) RaiseCommError("Read error (%d), %s", error);
+    }
+    return got;
+}
+
+int TSerCustomComm::ReadDevice(void* buffer, int count) {
     std::lock_guard<std::mutex> guard(readLock_);
     int got = 0;
     const int error = device_->Read(buffer, count, buffers_.ReadTimeout(), got);
     // Bytes that came before a failure are handed out; the failure shows on the next read.
     if (error != 0 && got == 0) RaiseCommError("Read error (%d), %s", error);
-    bytesConsumed_ += got;
     return got;
+}
+
+int TSerCustomComm::ReadBuf(void* buffer, int count) {
+    if (!open_ || count <= 0) return 0;
+    auto* bytes = static_cast<std::uint8_t*>(buffer);
+    TimePoint arrival;
+    int got = TakeReceived(bytes, count, buffers_.ReadTimeout(), arrival);
+    if (got < 0) return ReadDevice(buffer, count);
+    while (got > 0 && got < count) {
+        const int more = received_.TakeChunk(bytes + got, count - got,
+                                             std::chrono::milliseconds(kReadIntervalMs), arrival);
+        if (more <= 0) break;
+        got += more;
+    }
+    return got;
+}
+
+int TSerCustomComm::ReadChunk(void* buffer, int count, TimePoint& arrival) {
+    if (!open_ || count <= 0) return 0;
+    const int got = TakeReceived(static_cast<std::uint8_t*>(buffer), count, buffers_.ReadTimeout(), arrival);
+    if (got >= 0) return got;
+    const int direct = ReadDevice(buffer, count);
+    arrival = std::chrono::steady_clock::now();
+    return direct;
 }
 
 int TSerCustomComm::WriteBuf(const void* buffer, int count) {
@@ -337,8 +373,13 @@ void TSerCustomComm::DoEvent(std::uint32_t mask) {
     }
 }
 
+void TSerCustomComm::DeliverReceived() {
+    // A posted delivery whose bytes an earlier handler already read has nothing to say.
+    if (received_.Count() > 0) DoEvent(ceRxChar);
+}
+
 void TSerCustomComm::HandleRxChar() {
-    const int count = InQueueCount();
+    const int count = received_.Count();
     if (count <= 0) return;
     if (HasLinks()) {
         std::vector<std::uint8_t> bytes(static_cast<std::size_t>(count));

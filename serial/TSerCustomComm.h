@@ -9,8 +9,10 @@
 #include "serial/TSerFlowControl.h"
 #include "serial/TSerLineSettings.h"
 #include "serial/TSerLink.h"
+#include "serial/TSerRxQueue.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -22,11 +24,13 @@ class TSerCommEventThread;
 class TSerCommWriteThread;
 class TSerHandOver;
 
-// One serial device: its line settings, open and close, an event thread that hands received
-// characters to the thread that created the port (the Qt main thread), and a write thread that
-// drains an output queue. Configure, open, close, read and write from the creating thread.
+// One serial device: its line settings, open and close, an event thread that reads received
+// characters as they come and hands them to the thread that created the port (the Qt main
+// thread), and a write thread that drains an output queue. Configure, open, close, read and
+// write from the creating thread.
 class TSerCustomComm {
 public:
+    using TimePoint = std::chrono::steady_clock::time_point;
     using TNotifyEvent = std::function<void(TSerCustomComm* sender)>;
     using TRxCharEvent = std::function<void(TSerCustomComm* sender, int count)>;
     using TRxBufEvent = std::function<void(TSerCustomComm* sender, const void* data, int count)>;
@@ -46,12 +50,19 @@ public:
     // After the owner has set the properties up: opens the port when AutoOpen is set.
     void Loaded();
 
-    // Bytes read (0 when closed or nothing came within Buffers().ReadTimeout()).
+    // Bytes read (0 when closed or nothing came within Buffers().ReadTimeout()). After the
+    // first byte, a pause of more than 5 ms ends the read.
     int ReadBuf(void* buffer, int count);
+    // Bytes of one arrival, at most count, and the time the event thread read them from the
+    // device; the rest of that chunk keeps its stamp for the next read. Waits like ReadBuf for
+    // the first byte, never for more. Without received characters watched there is no event
+    // thread reading, and the stamp is the time of this read.
+    int ReadChunk(void* buffer, int count, TimePoint& arrival);
     // Bytes written (direct mode), or taken for sending (queued mode: returns at once; what
     // an idle line cannot take at once waits in the write thread's queue).
     int WriteBuf(const void* buffer, int count);
-    // Bytes waiting in the driver's input queue; 0 while closed.
+    // Received bytes not read yet: those the event thread holds and those still in the driver's
+    // input queue; 0 while closed.
     int InQueueCount();
 
     // DeviceName formatted with PortNum (the name messages show).
@@ -163,6 +174,11 @@ private:
 
     void RefuseWhileOpen() const;
     void DoEvent(std::uint32_t mask);
+    // What the event thread queued, on the owning thread: OnRxChar or the links.
+    void DeliverReceived();
+    // From the event thread's queue: bytes taken, 0, or -1 when no event thread reads.
+    int TakeReceived(std::uint8_t* buffer, int count, int waitMs, TimePoint& arrival);
+    int ReadDevice(void* buffer, int count);
     void StopThreads();
     void CloseDevice();
     template <typename T>
@@ -175,8 +191,7 @@ private:
     std::mutex readLock_;
     std::mutex writeLock_;
     bool open_ = false;
-    // Bytes handed out by ReadBuf: tells the event thread news from leftovers.
-    std::atomic<long long> bytesConsumed_{0};
+    TSerRxQueue received_;
     // Whether an emptied output queue is worth a hand-over to the main thread.
     std::atomic<bool> txEmptyWanted_{false};
     // A failing device is reported once, by whichever thread meets it first.

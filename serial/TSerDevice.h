@@ -21,8 +21,8 @@ struct TSerWaitResult {
 
 // The platform layer under the port: the few device operations the port logic needs.
 // Every operation that can fail returns 0 or the system error code. One object serves
-// one port; the port calls Open/Close and the reads from its own thread, the waits from
-// its event and write threads, and Wake from any thread.
+// one port; the port calls Open/Close and Read from its own thread, the waits and ReadNow
+// from its event and write threads, and Wake from any thread.
 class TSerDevice {
 public:
     virtual ~TSerDevice() = default;
@@ -53,6 +53,8 @@ public:
     // Reads up to count bytes, waiting at most timeoutMs for the first and the read interval
     // between bytes. got is what was read, also when an error ends the read.
     virtual int Read(void* buffer, int count, int timeoutMs, int& got) = 0;
+    // Reads up to count bytes of what the driver holds now, without waiting.
+    virtual int ReadNow(void* buffer, int count, int& got) = 0;
     // Writes up to count bytes, waiting at most timeoutMs (-1: no limit) for room; returns
     // early when woken. put is what went out.
     virtual int Write(const void* buffer, int count, int timeoutMs, int& put) = 0;

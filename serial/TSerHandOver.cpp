@@ -2,13 +2,34 @@
 
 #include "serial/ErrorReport.h"
 
-#include <QMetaObject>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QObject>
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
 #include <vector>
+
+namespace {
+
+QEvent::Type RingEventType() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
+
+void Guarded(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const std::exception& error) {
+        ReportApplicationError(error.what());
+    } catch (...) {
+        ReportApplicationError("Unknown error in a serial port event handler");
+    }
+}
+
+}  // namespace
 
 struct TSerHandOver::Call {
     enum State { Waiting, Running, Done, CalledOff };
@@ -21,28 +42,39 @@ struct TSerHandOver::Shared {
     std::condition_variable changed;
     bool accepting = false;
     std::vector<std::shared_ptr<Call>> calls;
+    // Written on the owning thread before the port threads start.
+    std::function<void()> posted;
+    // A Post is waiting for its call to start; later posts need no ring of their own.
+    std::atomic<bool> postWaiting{false};
 };
 
-// Lives on the owning thread; a queued call of Ring makes that thread look at the calls.
+// Lives on the owning thread; a posted ring event makes that thread look at the calls.
 class TSerHandOverDoorbell : public QObject {
-    Q_OBJECT
 public:
     explicit TSerHandOverDoorbell(std::shared_ptr<TSerHandOver::Shared> shared) : shared_(std::move(shared)) {}
-    // A handler may destroy the port, and with it this object, from a nested event loop:
-    // hold the calls' state on the stack and touch nothing of this object afterwards.
-    Q_INVOKABLE void Ring() {
+
+    bool event(QEvent* e) override {
+        if (e->type() != RingEventType()) return QObject::event(e);
+        // A handler may destroy the port, and with it this object, from a nested event loop:
+        // hold the calls' state on the stack and touch nothing of this object afterwards.
         const std::shared_ptr<TSerHandOver::Shared> shared = shared_;
         TSerHandOver::RunWaitingCalls(*shared);
+        TSerHandOver::RunPostedCall(*shared);
+        return true;
     }
 
 private:
     const std::shared_ptr<TSerHandOver::Shared> shared_;
 };
 
-TSerHandOver::TSerHandOver()
-    : shared_(std::make_shared<Shared>()), doorbell_(std::make_unique<TSerHandOverDoorbell>(shared_)) {}
+TSerHandOver::TSerHandOver(std::function<void()> posted)
+    : shared_(std::make_shared<Shared>()), doorbell_(std::make_unique<TSerHandOverDoorbell>(shared_)) {
+    shared_->posted = std::move(posted);
+}
 
 TSerHandOver::~TSerHandOver() { Shutdown(); }
+
+void TSerHandOver::Ring() { QCoreApplication::postEvent(doorbell_.get(), new QEvent(RingEventType())); }
 
 bool TSerHandOver::Run(std::function<void()> function) {
     auto call = std::make_shared<Call>();
@@ -52,12 +84,16 @@ bool TSerHandOver::Run(std::function<void()> function) {
         if (!shared_->accepting) return false;
         shared_->calls.push_back(call);
     }
-    QMetaObject::invokeMethod(doorbell_.get(), "Ring", Qt::QueuedConnection);
+    Ring();
     std::unique_lock<std::mutex> guard(shared_->lock);
     shared_->changed.wait(guard, [&] { return call->state == Call::Done || call->state == Call::CalledOff; });
     auto& calls = shared_->calls;
     calls.erase(std::remove(calls.begin(), calls.end(), call), calls.end());
     return call->state == Call::Done;
+}
+
+void TSerHandOver::Post() {
+    if (!shared_->postWaiting.exchange(true)) Ring();
 }
 
 void TSerHandOver::RunWaitingCalls(Shared& shared) {
@@ -74,18 +110,22 @@ void TSerHandOver::RunWaitingCalls(Shared& shared) {
             if (!call) return;
             call->state = Call::Running;
         }
-        try {
-            call->function();
-        } catch (const std::exception& error) {
-            ReportApplicationError(error.what());
-        } catch (...) {
-            ReportApplicationError("Unknown error in a serial port event handler");
-        }
+        Guarded(call->function);
         std::lock_guard<std::mutex> guard(shared.lock);
         // A call under way when the port closed (the handler closed it) stays called off.
         if (call->state == Call::Running) call->state = Call::Done;
         shared.changed.notify_all();
     }
+}
+
+void TSerHandOver::RunPostedCall(Shared& shared) {
+    // Cleared before the call runs: a post made while it runs rings again.
+    if (!shared.postWaiting.exchange(false)) return;
+    {
+        std::lock_guard<std::mutex> guard(shared.lock);
+        if (!shared.accepting) return;
+    }
+    if (shared.posted) Guarded(shared.posted);
 }
 
 void TSerHandOver::Shutdown() {
@@ -100,6 +140,5 @@ void TSerHandOver::Shutdown() {
 void TSerHandOver::Reopen() {
     std::lock_guard<std::mutex> guard(shared_->lock);
     shared_->accepting = true;
+    shared_->postWaiting = false;
 }
-
-#include "TSerHandOver.moc"

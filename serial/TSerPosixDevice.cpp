@@ -204,6 +204,23 @@ int TSerPosixDevice::Read(void* buffer, int count, int timeoutMs, int& got) {
     return 0;
 }
 
+int TSerPosixDevice::ReadNow(void* buffer, int count, int& got) {
+    got = 0;
+    for (;;) {
+        const ssize_t n = ::read(fd_, buffer, static_cast<std::size_t>(count));
+        if (n > 0) {
+            got = static_cast<int>(n);
+            return 0;
+        }
+        // End of file, a master whose other side is gone, or nothing there after all.
+        if (n == 0 || errno == EAGAIN || (master_ && errno == EIO)) return 0;
+        if (errno == EINTR) continue;
+        const int error = errno;
+        NoteFailure();
+        return error;
+    }
+}
+
 int TSerPosixDevice::Write(const void* buffer, int count, int timeoutMs, int& put) {
     put = 0;
     const auto* bytes = static_cast<const std::uint8_t*>(buffer);

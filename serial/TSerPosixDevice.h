@@ -31,6 +31,7 @@ public:
     std::uint32_t TakeLineErrors() override;
 
     int Read(void* buffer, int count, int timeoutMs, int& got) override;
+    int ReadNow(void* buffer, int count, int& got) override;
     int Write(const void* buffer, int count, int timeoutMs, int& put) override;
 
     TSerWaitResult WaitReceive(int timeoutMs) override;

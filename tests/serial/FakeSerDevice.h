@@ -49,6 +49,7 @@ public:
     int InQueue(int& count) override { count = 0; return 0; }
     std::uint32_t TakeLineErrors() override { return 0; }
     int Read(void*, int, int, int& got) override { got = 0; return Note("Read"); }
+    int ReadNow(void*, int, int& got) override { got = 0; return 0; }  // never reached: no wait ends received
     int Write(const void*, int count, int, int& put) override { put = count; return Note("Write"); }
     TSerWaitResult WaitReceive(int) override { return {wkWoken, 0}; }
     bool Pause(int) override { return false; }
