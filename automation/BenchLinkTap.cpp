@@ -33,7 +33,7 @@ bool BenchLinkTap::OpenTrace(const QString& path, QString* error, TraceLog::Micr
     return true;
 }
 
-void BenchLinkTap::ChunkRead(const std::uint8_t* bytes, int count) {
+void BenchLinkTap::ChunkRead(const std::uint8_t* bytes, int count, std::chrono::steady_clock::time_point) {
     if (trace_) {
         trace_->Record(TraceLog::Direction::Received, bytes, count);
     }

@@ -34,7 +34,7 @@ public:
     // Tells the console's monitor of echoes, withheld replies and the frames the tap writes.
     void SetMonitor(LinkMonitor* monitor) { monitor_ = monitor; }
 
-    void ChunkRead(const std::uint8_t* bytes, int count) override;
+    void ChunkRead(const std::uint8_t* bytes, int count, std::chrono::steady_clock::time_point arrival) override;
     bool FrameOut(const std::uint8_t* bytes, int count) override;
 
 private:

@@ -2,10 +2,10 @@
 
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QTimer>
 #include <utility>
 
+#include "console/DeferredLogView.h"
 #include "console/LinkMonitor.h"
 #include "console/LinkTap.h"
 #include "serial/TSerCustomComm.h"
@@ -16,9 +16,9 @@ ConsoleEnvironment::ConsoleEnvironment(Bindings bindings, MirrorFormat format)
     : b_(std::move(bindings)), format_(std::move(format)) {}
 
 int ConsoleEnvironment::ReadBuf(std::uint8_t* buffer, int count) {
-    const int n = b_.port->ReadBuf(buffer, count);
+    const int n = b_.port->ReadChunk(buffer, count, lastArrival_);
     if (n > 0 && b_.linkTap != nullptr) {
-        b_.linkTap->ChunkRead(buffer, n);
+        b_.linkTap->ChunkRead(buffer, n, lastArrival_);
     }
     return n;
 }
@@ -82,7 +82,7 @@ void ConsoleEnvironment::SetLamp(Lamp lamp, bool on) {
 }
 
 void ConsoleEnvironment::AppendLog(const std::string& line) {
-    b_.log->appendPlainText(QString::fromStdString(line));
+    b_.log->AppendLine(line);
 }
 
 void ConsoleEnvironment::EnableResetTimer() {

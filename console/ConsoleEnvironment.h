@@ -9,11 +9,11 @@
 #include "console/MirrorFormat.h"
 #include "emulator/EcuEnvironment.h"
 
+class DeferredLogView;
 class LinkMonitor;
 class LinkTap;
 class QLineEdit;
 class QListWidget;
-class QPlainTextEdit;
 class QTimer;
 class TSerCustomComm;
 class TUiColBitBtn;
@@ -35,7 +35,7 @@ public:
         std::map<IdentField, QLineEdit*> identification;
         QListWidget* troubleCodes = nullptr;  // CheckListBox1
         std::map<Lamp, TUiLED*> lamps;
-        QPlainTextEdit* log = nullptr;  // Memo1
+        DeferredLogView* log = nullptr;  // Memo1
         QTimer* resetTimer = nullptr;   // Timer2
         std::function<std::optional<std::chrono::milliseconds>()> engineRunTime;
         std::function<void()> clearTroubleCodes;  // UiColBitBtn8Click
@@ -45,6 +45,8 @@ public:
 
     int ReadBuf(std::uint8_t* buffer, int count) override;
     int WriteBuf(const std::uint8_t* buffer, int count) override;
+    // The port's stamp of the chunk the last ReadBuf gave (ReadBuf gives one chunk at a time).
+    std::optional<std::chrono::steady_clock::time_point> LastReadArrival() const override { return lastArrival_; }
 
     bool IgnitionOn() const override;
     EcuVariant Variant() const override;
@@ -65,4 +67,5 @@ public:
 private:
     Bindings b_;
     MirrorFormat format_;
+    std::chrono::steady_clock::time_point lastArrival_{};
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 
 // A listener on the K-line link between the port and the emulator, for bench automation
@@ -8,8 +9,10 @@
 class LinkTap {
 public:
     virtual ~LinkTap() = default;
-    // Every chunk read from the port, whatever the ignition state, before the emulator sees it.
-    virtual void ChunkRead(const std::uint8_t* bytes, int count) = 0;
+    // Every chunk read from the port, whatever the ignition state, before the emulator sees it,
+    // with the time the port's event thread read it from the device (the chunk's arrival,
+    // however long the main thread was busy meanwhile).
+    virtual void ChunkRead(const std::uint8_t* bytes, int count, std::chrono::steady_clock::time_point arrival) = 0;
     // A reply frame on its way to the port. Returns true when the tap takes over the frame
     // (drops, alters or delays it); false lets the console write it unchanged.
     virtual bool FrameOut(const std::uint8_t* bytes, int count) = 0;

@@ -1,6 +1,7 @@
 #include "emulator/EcuEmulator.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -35,10 +36,13 @@ void EcuEmulator::SerComm1RxChar(int count) {
         }
         count -= read;
         HandleChunk(static_cast<std::size_t>(read));
-        if (read < wanted) {
-            return;
-        }
     }
+}
+
+FrameAssembler::TimePoint EcuEmulator::ChunkArrival() const {
+    // Gaps are judged on when the bytes came, not on when this thread got to them.
+    const std::optional<FrameAssembler::TimePoint> stamp = env_.LastReadArrival();
+    return stamp ? *stamp : clock_();
 }
 
 void EcuEmulator::HandleChunk(std::size_t n) {

@@ -20,18 +20,18 @@ class EcuEmulator {
 public:
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
 
-    // The clock times the gaps between chunks; it must be monotonic. An empty clock or
-    // seed source stands for the default one.
+    // The clock times the gaps between chunks the environment does not stamp; it must be
+    // monotonic. An empty clock or seed source stands for the default one.
     explicit EcuEmulator(EcuEnvironment& env, Clock clock = std::chrono::steady_clock::now,
                          Fluctuation::SeedSource seedSource = {});
 
     EcuEmulator(const EcuEmulator&) = delete;
     EcuEmulator& operator=(const EcuEmulator&) = delete;
 
-    // OnRxChar: reads the `count` bytes waiting, in pieces of at most the receive buffer,
-    // lights the request lamps and, with the ignition on, logs each piece and answers
-    // every request it completes. A reply that cannot be converted throws; the rest of
-    // that piece is then dropped.
+    // OnRxChar: reads the `count` bytes waiting, in pieces of at most the receive buffer
+    // (or of one arrival, as the environment gives them), lights the request lamps and,
+    // with the ignition on, logs each piece and answers every request it completes. A
+    // reply that cannot be converted throws; the rest of that piece is then dropped.
     void SerComm1RxChar(int count);
 
     // Timer4: one step of the deviation walk while the trip check runs.
@@ -51,8 +51,8 @@ public:
 
 private:
     void HandleChunk(std::size_t n);
-    // When the bytes of the chunk just read arrived.
-    FrameAssembler::TimePoint ChunkArrival() { return clock_(); }
+    // When the bytes of the chunk just read arrived: the environment's stamp, or the clock.
+    FrameAssembler::TimePoint ChunkArrival() const;
     void Serve(const FrameView& frame);
     void ReportIgnored(FrameAssembler::TimePoint arrival);
 

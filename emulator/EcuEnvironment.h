@@ -74,6 +74,11 @@ public:
     // port's error.
     virtual int ReadBuf(std::uint8_t* buffer, int count) = 0;
     virtual int WriteBuf(const std::uint8_t* buffer, int count) = 0;
+    // When the bytes the last ReadBuf gave arrived: the time the port's own thread read them
+    // from the device, however late the main thread handles them. An environment that stamps
+    // its chunks gives out the bytes of one arrival per ReadBuf. nullopt: no stamp, and the
+    // emulator takes the time it handles the bytes.
+    virtual std::optional<std::chrono::steady_clock::time_point> LastReadArrival() const { return std::nullopt; }
 
     // Console values.
     virtual bool IgnitionOn() const = 0;  // pressed state of UiColBitBtn2

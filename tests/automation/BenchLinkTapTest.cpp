@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -55,7 +56,7 @@ TEST_F(BenchLinkTapTest, TraceIsAppendedAndShowsWhatReallyLeaves) {
     earlier.close();
     OpenTrace();
     const Bytes request = {0x82, 0x10, 0xF1, 0x21, 0x01, 0xA5};  // read live data block
-    tap.ChunkRead(request.data(), static_cast<int>(request.size()));
+    tap.ChunkRead(request.data(), static_cast<int>(request.size()), std::chrono::steady_clock::now());
     EXPECT_FALSE(Out(presentReply));  // no fault: the console writes it
     tap.Faults().SetFault(ReplyFaultMode::Silent);
     EXPECT_TRUE(Out(presentReply));
@@ -99,12 +100,12 @@ TEST_F(BenchLinkTapTest, TraceThatCannotBeWrittenIsReportedOnceAndTheLinkGoesOn)
     ASSERT_TRUE(tap.OpenTrace(full, &error)) << error.toStdString();
     tap.SetEcho(true);
     const Bytes request = {0x81, 0x10, 0xF1, 0x3E, 0xC0};  // TesterPresent
-    tap.ChunkRead(request.data(), static_cast<int>(request.size()));
+    tap.ChunkRead(request.data(), static_cast<int>(request.size()), std::chrono::steady_clock::now());
     EXPECT_TRUE(errors.isEmpty());  // not from inside the link's handlers
     EXPECT_FALSE(Out(presentReply));
     tap.Faults().SetFault(ReplyFaultMode::BadChecksum);
     EXPECT_TRUE(Out(presentReply));
-    tap.ChunkRead(request.data(), static_cast<int>(request.size()));
+    tap.ChunkRead(request.data(), static_cast<int>(request.size()), std::chrono::steady_clock::now());
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(errors, QStringList{QStringLiteral("cannot write trace file /dev/full: %1; the trace ends here")
                                       .arg(QString::fromLocal8Bit(std::strerror(ENOSPC)))});
