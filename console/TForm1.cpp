@@ -25,6 +25,7 @@
 #include "console/ClickableImage.h"
 #include "console/ConsoleEnvironment.h"
 #include "console/ControlTable.h"
+#include "console/DeferredLogView.h"
 #include "console/EcuVariantSelector.h"
 #include "console/EngineRunClock.h"
 #include "console/FontFit.h"
@@ -476,9 +477,8 @@ void TForm1::BuildAboutTab(QWidget* tab) {
         x += 212;
     }
 
-    Memo1_ = new QPlainTextEdit(tab);
+    Memo1_ = new DeferredLogView(kLogLines, tab);
     Memo1_->setObjectName(QStringLiteral("Memo1"));
-    Memo1_->setMaximumBlockCount(kLogLines);
     Memo1_->setGeometry(440, 320, 320, 110);
     Memo1_->setVisible(false);
 }

@@ -13,6 +13,7 @@
 #include "serial/TSerComm.h"
 
 class ConsoleEnvironment;
+class DeferredLogView;
 class EcuEmulator;
 class EcuVariantSelector;
 class LinkMonitor;
@@ -23,7 +24,6 @@ class ParameterControls;
 class QLabel;
 class QLineEdit;
 class QListWidget;
-class QPlainTextEdit;
 class QTabWidget;
 class QTimer;
 class QToolBar;
@@ -110,7 +110,7 @@ private:
     QToolBar* ToolBar1_ = nullptr;
     QTabWidget* PageControl1_ = nullptr;
     QListWidget* CheckListBox1_ = nullptr;
-    QPlainTextEdit* Memo1_ = nullptr;
+    DeferredLogView* Memo1_ = nullptr;
     QLabel* obdMark_ = nullptr;
     QTimer *Timer1_ = nullptr, *Timer2_ = nullptr, *Timer3_ = nullptr, *Timer4_ = nullptr, *Timer5_ = nullptr;
     OperatorControls controls_;
