@@ -1,22 +1,27 @@
 // The whole console over a pseudo-terminal while its window runs (offscreen): request to
-// reply latency of TesterPresent, CPU while idle, resident memory, and the time from
-// process start to the first answered request.
+// reply latency of TesterPresent against a bare pseudo-terminal echo measured in the same
+// run, the program's CPU time per request, CPU while idle, resident memory, and the time
+// from process start to the first answered request.
 //   console_latency_bench [--benchmark_filter=...]
 #include <QApplication>
 #include <QEventLoop>
-#include <QSocketNotifier>
+#include <QMetaObject>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdint>
+#include <ctime>
 #include <fstream>
 #include <memory>
+#include <poll.h>
+#include <pthread.h>
 #include <pty.h>
 #include <string>
-#include <sys/resource.h>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -30,52 +35,54 @@ using Clock = std::chrono::steady_clock;
 using Bytes = std::vector<std::uint8_t>;
 
 const Clock::time_point kProcessStart = Clock::now();
+constexpr int kRoundTrips = 10000;
+constexpr int kBlock = 100;
 
-// The tester's side of the link: the master of a pseudo-terminal in raw mode. Replies are
-// awaited in the program's own event loop, so the port's hand-over and the notifier wake
-// the same thread as in the running program.
-class Tester {
+double CpuSeconds(clockid_t clock) {
+    timespec t{};
+    clock_gettime(clock, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+// A pseudo-terminal pair in raw mode; the tester holds the master side.
+class Line {
 public:
-    Tester() {
+    Line() {
         char name[256] = {};
         openpty(&master_, &slave_, name, nullptr, nullptr);
-        termios raw{};
-        tcgetattr(master_, &raw);
-        cfmakeraw(&raw);
-        tcsetattr(master_, TCSANOW, &raw);
+        for (const int fd : {master_, slave_}) {
+            termios raw{};
+            tcgetattr(fd, &raw);
+            cfmakeraw(&raw);
+            tcsetattr(fd, TCSANOW, &raw);
+        }
         path_ = name;
     }
-    ~Tester() {
+    ~Line() {
         close(slave_);
         close(master_);
     }
+    Line(const Line&) = delete;
+    Line& operator=(const Line&) = delete;
     const std::string& Path() const { return path_; }
+    int Slave() const { return slave_; }
 
     // Writes the request and returns once `replySize` bytes came back (false on time-out).
-    bool RoundTrip(const Bytes& request, std::size_t replySize, int timeoutMs = 2000) {
-        QEventLoop loop;
-        QSocketNotifier notifier(master_, QSocketNotifier::Read);
-        std::size_t got = 0;
-        bool done = false;
-        QObject::connect(&notifier, &QSocketNotifier::activated, &loop, [&] {
-            std::uint8_t buffer[256];
-            const ssize_t n = read(master_, buffer, sizeof buffer);
-            got += n > 0 ? static_cast<std::size_t>(n) : 0;
-            if (got >= replySize) {
-                done = true;
-                loop.quit();
-            }
-        });
-        // One reused timer: thousands of pending single shots would be the bench's own idle load.
-        QTimer timeout;
-        timeout.setSingleShot(true);
-        QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
-        timeout.start(timeoutMs);
+    bool RoundTrip(const Bytes& request, std::size_t replySize, int timeoutMs = 2000) const {
         if (write(master_, request.data(), request.size()) != static_cast<ssize_t>(request.size())) {
             return false;
         }
-        loop.exec();
-        return done;
+        std::size_t got = 0;
+        std::uint8_t buffer[256];
+        pollfd p{master_, POLLIN, 0};
+        while (got < replySize && poll(&p, 1, timeoutMs) > 0) {
+            const ssize_t n = read(master_, buffer, sizeof buffer);
+            if (n <= 0) {
+                return false;
+            }
+            got += static_cast<std::size_t>(n);
+        }
+        return got >= replySize;
     }
 
 private:
@@ -84,9 +91,56 @@ private:
     std::string path_;
 };
 
+// The baseline: a thread on the slave side writes back whatever comes, as soon as it comes.
+class BareEcho {
+public:
+    BareEcho() : thread_([this] { Run(); }) {}
+    ~BareEcho() {
+        stop_ = true;
+        thread_.join();
+    }
+    const Line& Tester() const { return line_; }
+    double CpuSeconds() const { return cpu_.load(); }
+
+private:
+    void Run() {
+        pthread_setname_np(pthread_self(), "bare-echo");
+        std::uint8_t buffer[256];
+        while (!stop_) {
+            pollfd p{line_.Slave(), POLLIN, 0};
+            if (poll(&p, 1, 50) <= 0) {
+                continue;
+            }
+            const ssize_t n = read(line_.Slave(), buffer, sizeof buffer);
+            if (n > 0 && write(line_.Slave(), buffer, static_cast<std::size_t>(n)) != n) {
+                break;
+            }
+            cpu_ = ::CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
+        }
+    }
+
+    Line line_;
+    std::atomic<bool> stop_{false};
+    std::atomic<double> cpu_{0.0};
+    std::thread thread_;
+};
+
+// Runs the tester on a thread of its own while the program's event loop serves the port.
+template <typename Tester>
+void InEventLoop(Tester tester) {
+    QEventLoop loop;
+    std::thread thread([&] {
+        pthread_setname_np(pthread_self(), "tester");
+        tester();
+        QMetaObject::invokeMethod(&loop, "quit", Qt::QueuedConnection);
+    });
+    loop.exec();
+    thread.join();
+}
+
 struct Program {
     QTemporaryDir storeDir;
-    Tester tester;
+    Line tester;
     std::unique_ptr<TForm1> form;
     double startToFirstAnswerMs = 0.0;
 
@@ -100,15 +154,20 @@ struct Program {
         form->show();
         form->findChild<TUiColBitBtn*>(QStringLiteral("UiColBitBtn2"))->Click();  // ignition on
         // 81 10 F1 81 03 → 83 F1 10 C1 6B 8F 3F
-        if (tester.RoundTrip({0x81, 0x10, 0xF1, 0x81, 0x03}, 7)) {
-            startToFirstAnswerMs = std::chrono::duration<double, std::milli>(Clock::now() - kProcessStart).count();
-        }
+        InEventLoop([this] {
+            if (tester.RoundTrip({0x81, 0x10, 0xF1, 0x81, 0x03}, 7)) {
+                startToFirstAnswerMs = std::chrono::duration<double, std::milli>(Clock::now() - kProcessStart).count();
+            }
+        });
     }
 };
 
 Program* program = nullptr;
 
 double Percentile(std::vector<double> samples, double p) {
+    if (samples.empty()) {
+        return 0.0;
+    }
     std::sort(samples.begin(), samples.end());
     const auto index = static_cast<std::size_t>(p * static_cast<double>(samples.size() - 1) + 0.5);
     return samples[index];
@@ -125,41 +184,71 @@ double ResidentMb() {
     return 0.0;
 }
 
-double CpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-// TesterPresent 81 10 F1 3E D0, answered 81 F1 10 7E 00.
+// TesterPresent 81 10 F1 3E D0, answered 81 F1 10 7E 00, against the bare echo of the same
+// five bytes. The two kinds alternate in blocks, so that both see the same load of a shared
+// machine while neither runs into the other's last wake-ups.
+// The program's CPU is the process's less the tester's and the echo's threads.
 void TesterPresentRoundTrip(benchmark::State& state) {
-    std::vector<double> micros;
-    micros.reserve(static_cast<std::size_t>(state.max_iterations));
+    std::vector<double> micros, bareMicros;
+    micros.reserve(kRoundTrips);
+    bareMicros.reserve(kRoundTrips);
     std::int64_t lost = 0;
+    double programCpu = 0.0;
     for (auto _ : state) {
-        const auto t0 = Clock::now();
-        const bool answered = program->tester.RoundTrip({0x81, 0x10, 0xF1, 0x3E, 0xD0}, 5);
-        const double us = std::chrono::duration<double, std::micro>(Clock::now() - t0).count();
-        state.SetIterationTime(us / 1e6);
-        micros.push_back(us);
-        lost += answered ? 0 : 1;
+        BareEcho echo;
+        const Bytes request = {0x81, 0x10, 0xF1, 0x3E, 0xD0};
+        const double processCpu0 = CpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
+        double testerCpu = 0.0;
+        InEventLoop([&] {
+            const double testerCpu0 = CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
+            for (int block = 0; block < kRoundTrips / kBlock; ++block) {
+                for (int i = 0; i < kBlock; ++i) {
+                    const auto t0 = Clock::now();
+                    if (!echo.Tester().RoundTrip(request, request.size())) {
+                        break;
+                    }
+                    bareMicros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
+                }
+                for (int i = 0; i < kBlock; ++i) {
+                    const auto t0 = Clock::now();
+                    const bool answered = program->tester.RoundTrip(request, 5);
+                    micros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
+                    lost += answered ? 0 : 1;
+                }
+            }
+            testerCpu = CpuSeconds(CLOCK_THREAD_CPUTIME_ID) - testerCpu0;
+        });
+        programCpu = CpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - processCpu0 - testerCpu - echo.CpuSeconds();
+        double total = 0.0;
+        for (const double us : micros) {
+            total += us;
+        }
+        state.SetIterationTime(total / 1e6);
+        if (bareMicros.size() != kRoundTrips) {
+            state.SkipWithError("the bare echo lost a reply");
+        }
     }
-    state.counters["median_us"] = Percentile(micros, 0.5);
+    const double median = Percentile(micros, 0.5);
+    const double bareMedian = Percentile(bareMicros, 0.5);
+    state.counters["median_us"] = median;
     state.counters["p99_us"] = Percentile(micros, 0.99);
+    state.counters["bare_median_us"] = bareMedian;
+    state.counters["bare_p99_us"] = Percentile(bareMicros, 0.99);
+    state.counters["median_ratio_to_bare"] = median / bareMedian;
+    state.counters["program_cpu_us_per_request"] = programCpu / static_cast<double>(micros.size()) * 1e6;
     state.counters["unanswered"] = static_cast<double>(lost);
 }
 
 // Three seconds with the window up, the port open and nothing on the line.
 void IdleCpu(benchmark::State& state) {
     for (auto _ : state) {
-        const double cpu0 = CpuSeconds();
+        const double cpu0 = CpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
         const auto t0 = Clock::now();
         QEventLoop loop;
         QTimer::singleShot(3000, &loop, &QEventLoop::quit);
         loop.exec();
         const double wall = std::chrono::duration<double>(Clock::now() - t0).count();
-        state.counters["idle_cpu_percent"] = (CpuSeconds() - cpu0) / wall * 100.0;
+        state.counters["idle_cpu_percent"] = (CpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - cpu0) / wall * 100.0;
     }
     state.counters["rss_mb"] = ResidentMb();
     state.counters["start_to_first_answer_ms"] = program->startToFirstAnswerMs;
@@ -176,9 +265,9 @@ int main(int argc, char** argv) {
     Program p;
     program = &p;
     benchmark::RegisterBenchmark("TesterPresentRoundTrip", TesterPresentRoundTrip)
-        ->Iterations(10000)
+        ->Iterations(1)
         ->UseManualTime()
-        ->Unit(benchmark::kMicrosecond);
+        ->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("IdleCpu", IdleCpu)->Iterations(1)->Unit(benchmark::kMillisecond);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
