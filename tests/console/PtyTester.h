@@ -50,8 +50,10 @@ public:
     // Sends a request and reads the one frame that answers it, or what came within 2 s.
     Bytes Exchange(const Bytes& request) {
         Send(request);
-        return Read(2000, true);
+        return Reply();
     }
+    // The next frame, or what came within 2 s.
+    Bytes Reply() { return Read(2000, true); }
 
 private:
     Bytes Read(int ms, bool oneFrame) {

@@ -45,6 +45,7 @@ public:
         }
         return n;
     }
+    std::optional<std::chrono::steady_clock::time_point> LastReadArrival() const override { return arrival; }
     int WriteBuf(const std::uint8_t* buffer, int count) override {
         if (!writeError.empty()) {
             throw std::runtime_error(writeError);
@@ -91,6 +92,8 @@ public:
     bool tripRunning = false;
     std::optional<std::chrono::milliseconds> engineRunTime;  // empty: the engine stands
     std::string writeError;  // when set, WriteBuf fails with this text as the port would
+    // The port's stamp of what ReadBuf gives; unset, the emulator's own clock times the chunks.
+    std::optional<std::chrono::steady_clock::time_point> arrival;
 
     // What the emulator did.
     std::deque<std::uint8_t> pending;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -59,6 +60,28 @@ TEST(ReassemblyTest, ChunksBecomeFrames) {
             h.Chunk(step.chunk, step.afterMs);
             EXPECT_EQ(h.Replies(), step.replies) << row.what << ", chunk " << i;
         }
+    }
+}
+
+// The port stamps each chunk when it arrives; the main thread may handle it much later.
+TEST(ReassemblyTest, StampedChunksAreJudgedOnTheirArrival) {
+    struct Row {
+        const char* what;
+        int handledAfterMs, arrivedAfterMs;
+        bool answered;
+    } rows[] = {
+        {"handled late, arrived 5 ms apart", 100, 5, true},
+        {"handled at once, arrived 41 ms apart", 5, 41, false},
+        {"arrived 40 ms apart", 100, 40, true},
+    };
+    for (const Row& row : rows) {
+        EmulatorHarness h;
+        const auto first = std::chrono::steady_clock::time_point{} + std::chrono::seconds(7);
+        h.env.arrival = first;
+        h.Chunk({0x81, 0x10, 0xF1});
+        h.env.arrival = first + std::chrono::milliseconds(row.arrivedAfterMs);
+        h.Chunk({0x81, 0x03}, row.handledAfterMs);
+        EXPECT_EQ(h.Replies(), row.answered ? std::vector<Bytes>{kKeys} : std::vector<Bytes>{}) << row.what;
     }
 }
 

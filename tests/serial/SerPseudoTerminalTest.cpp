@@ -121,6 +121,50 @@ TEST_F(SerPty, UnreadBytesAreNoNewsUntilMoreArrive) {
     EXPECT_EQ(counts, (std::vector<int>{2, 3}));
 }
 
+// The first event's bytes are left unread while the second piece comes, so the event
+// thread had read the first before the second was sent.
+TEST_F(SerPty, EachChunkKeepsTheTimeItArrivedHoweverLateItIsRead) {
+    using Clock = std::chrono::steady_clock;
+    std::vector<std::pair<Bytes, Clock::time_point>> pieces;
+    port->SetOnRxChar([&](TSerCustomComm* sender, int count) {
+        counts.push_back(count);
+        if (counts.size() == 1) return;
+        std::uint8_t bytes[2];
+        Clock::time_point arrival;
+        for (int got = 0; count > 0 && (got = sender->ReadChunk(bytes, 2, arrival)) > 0; count -= got)
+            pieces.push_back({Bytes(bytes, bytes + got), arrival});
+    });
+    port->Open();
+    const Clock::time_point firstSent = Clock::now();
+    far.Send({0x81, 0x10});
+    ASSERT_TRUE(WaitFor([&] { return counts.size() == 1; }));
+    const Clock::time_point secondSent = Clock::now();
+    far.Send({0xF1, 0x3E, 0xC0});
+    ASSERT_TRUE(WaitFor([&] { return counts.size() == 2; }));
+    ASSERT_EQ(pieces.size(), 3u);  // at most two bytes a read, never two arrivals in one
+    EXPECT_EQ(pieces[0].first, (Bytes{0x81, 0x10}));
+    EXPECT_EQ(pieces[1].first, (Bytes{0xF1, 0x3E}));
+    EXPECT_EQ(pieces[2].first, Bytes{0xC0});
+    EXPECT_GE(pieces[0].second, firstSent);
+    EXPECT_LT(pieces[0].second, secondSent);
+    EXPECT_GE(pieces[1].second, secondSent);
+    EXPECT_EQ(pieces[2].second, pieces[1].second);  // the rest of a chunk keeps its stamp
+}
+
+// Without received characters watched nobody reads ahead: the read is the arrival.
+TEST_F(SerPty, WithoutAReadingEventThreadTheStampIsTheReadItself) {
+    port->SetMonitorEvents(ceError);
+    port->Open();
+    far.Send({0x3E});
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const auto before = std::chrono::steady_clock::now();
+    std::uint8_t byte = 0;
+    std::chrono::steady_clock::time_point arrival;
+    EXPECT_EQ(port->ReadChunk(&byte, 1, arrival), 1);
+    EXPECT_EQ(byte, 0x3E);
+    EXPECT_GE(arrival, before);
+}
+
 void Append(Bytes& to, const void* data, int count) {
     to.insert(to.end(), static_cast<const std::uint8_t*>(data), static_cast<const std::uint8_t*>(data) + count);
 }
