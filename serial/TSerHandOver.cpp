@@ -2,8 +2,7 @@
 
 #include "serial/ErrorReport.h"
 
-#include <QCoreApplication>
-#include <QEvent>
+#include <QMetaMethod>
 #include <QObject>
 #include <algorithm>
 #include <atomic>
@@ -13,11 +12,6 @@
 #include <vector>
 
 namespace {
-
-QEvent::Type RingEventType() {
-    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
-    return type;
-}
 
 void Guarded(const std::function<void()>& call) {
     try {
@@ -48,23 +42,29 @@ struct TSerHandOver::Shared {
     std::atomic<bool> postWaiting{false};
 };
 
-// Lives on the owning thread; a posted ring event makes that thread look at the calls.
+// Lives on the owning thread; a queued call of Ring makes that thread look at the calls.
+// The call carries nothing: what the port threads wrote travels under the calls' own lock
+// or in atomics, never inside the event.
 class TSerHandOverDoorbell : public QObject {
+    Q_OBJECT
 public:
-    explicit TSerHandOverDoorbell(std::shared_ptr<TSerHandOver::Shared> shared) : shared_(std::move(shared)) {}
+    explicit TSerHandOverDoorbell(std::shared_ptr<TSerHandOver::Shared> shared)
+        : shared_(std::move(shared)), ring_(metaObject()->method(metaObject()->indexOfMethod("Ring()"))) {}
 
-    bool event(QEvent* e) override {
-        if (e->type() != RingEventType()) return QObject::event(e);
-        // A handler may destroy the port, and with it this object, from a nested event loop:
-        // hold the calls' state on the stack and touch nothing of this object afterwards.
+    // Port thread. The method is looked up once: a ring per request must stay cheap.
+    void Post() { ring_.invoke(this, Qt::QueuedConnection); }
+
+    // A handler may destroy the port, and with it this object, from a nested event loop:
+    // hold the calls' state on the stack and touch nothing of this object afterwards.
+    Q_INVOKABLE void Ring() {
         const std::shared_ptr<TSerHandOver::Shared> shared = shared_;
         TSerHandOver::RunWaitingCalls(*shared);
         TSerHandOver::RunPostedCall(*shared);
-        return true;
     }
 
 private:
     const std::shared_ptr<TSerHandOver::Shared> shared_;
+    const QMetaMethod ring_;
 };
 
 TSerHandOver::TSerHandOver(std::function<void()> posted)
@@ -74,7 +74,7 @@ TSerHandOver::TSerHandOver(std::function<void()> posted)
 
 TSerHandOver::~TSerHandOver() { Shutdown(); }
 
-void TSerHandOver::Ring() { QCoreApplication::postEvent(doorbell_.get(), new QEvent(RingEventType())); }
+void TSerHandOver::Ring() { doorbell_->Post(); }
 
 bool TSerHandOver::Run(std::function<void()> function) {
     auto call = std::make_shared<Call>();
@@ -142,3 +142,5 @@ void TSerHandOver::Reopen() {
     shared_->accepting = true;
     shared_->postWaiting = false;
 }
+
+#include "TSerHandOver.moc"
