@@ -263,6 +263,8 @@ TSerWaitResult TSerPosixDevice::WaitReceive(int timeoutMs) {
     }
     if (p[1].revents != 0) return {wkWoken, 0};
     if (ready == 0) return {wkTimeout, 0};
+    // Readable and not hung up: a raw line is readable only with bytes there.
+    if ((p[0].revents & POLLIN) && !(p[0].revents & (POLLHUP | POLLERR | POLLNVAL))) return {wkReceived, 0};
     int queued = 0;
     if ((p[0].revents & POLLIN) && ::ioctl(fd_, FIONREAD, &queued) == 0 && queued > 0)
         return {wkReceived, 0};
