@@ -62,9 +62,10 @@ std::optional<double> DeviceReport::Pauses::MedianMs() const {
     for (std::size_t bin = 0; bin < bins_.size(); ++bin) {
         seen += bins_[bin];
         if (seen >= half) {
-            // The middle of the bin.
+            // The middle of the bin, but never below the shortest pause, which may lie in the
+            // bin's upper half.
             const double us = bin < kFine ? bin * 10.0 + 5 : kFine * 10.0 + (bin - kFine) * 1000.0 + 500;
-            return us / 1000.0;
+            return std::max(us, static_cast<double>(min_)) / 1000.0;
         }
     }
     return std::nullopt;
