@@ -33,9 +33,9 @@ bool BenchLinkTap::OpenTrace(const QString& path, QString* error, TraceLog::Micr
     return true;
 }
 
-void BenchLinkTap::ChunkRead(const std::uint8_t* bytes, int count, std::chrono::steady_clock::time_point) {
+void BenchLinkTap::ChunkRead(const std::uint8_t* bytes, int count, std::chrono::steady_clock::time_point arrival) {
     if (trace_) {
-        trace_->Record(TraceLog::Direction::Received, bytes, count);
+        trace_->Record(TraceLog::Direction::Received, bytes, count, arrival);
     }
     if (echo_ && count > 0) {
         if (monitor_ != nullptr) {

@@ -27,10 +27,20 @@ bool TraceLog::Open(const QString& path, QString* error) {
 }
 
 void TraceLog::Record(Direction direction, const std::uint8_t* bytes, int count) {
+    Write(clock_(), direction, bytes, count);
+}
+
+void TraceLog::Record(Direction direction, const std::uint8_t* bytes, int count,
+                      std::chrono::steady_clock::time_point at) {
+    Write(std::chrono::duration_cast<std::chrono::microseconds>(at.time_since_epoch()).count(), direction, bytes,
+          count);
+}
+
+void TraceLog::Write(std::int64_t micros, Direction direction, const std::uint8_t* bytes, int count) {
     if (!file_.isOpen()) {
         return;
     }
-    std::string line = std::to_string(clock_());
+    std::string line = std::to_string(micros);
     line += direction == Direction::Received ? " RX" : " TX";
     AppendHexText(line, bytes, count > 0 ? static_cast<std::size_t>(count) : 0);
     line += '\n';

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QString>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 
@@ -23,8 +24,13 @@ public:
     bool IsOpen() const { return file_.isOpen(); }
 
     void Record(Direction direction, const std::uint8_t* bytes, int count);
+    // A received chunk at the moment the port read it, not when the line is written.
+    void Record(Direction direction, const std::uint8_t* bytes, int count,
+                std::chrono::steady_clock::time_point at);
 
 private:
+    void Write(std::int64_t micros, Direction direction, const std::uint8_t* bytes, int count);
+
     QFile file_;
     MicrosClock clock_;
     FailureSink failed_;
