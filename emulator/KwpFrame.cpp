@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "common/HexDigit.h"
+
 namespace {
 
 constexpr std::uint8_t kLengthByteFormat = 0x80;
@@ -20,13 +22,6 @@ bool UsesLengthByte(std::size_t n, FrameForm form) {
             break;
     }
     return n > kMaxShortData;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
 }
 
 }  // namespace
@@ -94,8 +89,8 @@ std::optional<std::vector<std::uint8_t>> ParseHexPayload(std::string_view text, 
             continue;
         }
         held = 0;
-        const int high = HexDigit(pair[0]);
-        const int low = HexDigit(pair[1]);
+        const int high = HexDigitValue(pair[0]);
+        const int low = HexDigitValue(pair[1]);
         if (high < 0 || low < 0) {
             if (badPair != nullptr) {
                 badPair->assign(pair, 2);

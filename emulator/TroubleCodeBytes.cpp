@@ -1,22 +1,12 @@
 #include "emulator/TroubleCodeBytes.h"
 
+#include "common/HexDigit.h"
 #include "emulator/ConversionError.h"
-
-namespace {
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
-}  // namespace
 
 std::array<std::uint8_t, 2> TroubleCodeBytes(const std::string& item) {
     int digits[4] = {-1, -1, -1, -1};
     for (std::size_t i = 0; i < 4 && i < item.size(); ++i) {
-        digits[i] = HexDigit(item[i]);
+        digits[i] = HexDigitValue(item[i]);
     }
     for (const int digit : digits) {
         if (digit < 0) {
