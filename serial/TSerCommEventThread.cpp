@@ -46,6 +46,18 @@ bool TSerCommEventThread::ReportFault() {
     return !(mask_ & ceError) || HandOver(ceError);
 }
 
+TSerCommEventThread::Wakeup TSerCommEventThread::AwaitReadable(TSerDevice& device, bool& pace) {
+    const TSerWaitResult result = device.WaitReceive(-1);
+    if (result.kind == wkWoken) return Wakeup::Stop;
+    if (result.kind == wkTimeout) return Wakeup::Again;
+    if (result.kind == wkHangup || result.kind == wkError) {
+        if (!ReportFault()) return Wakeup::Stop;
+        pace = true;
+        return Wakeup::Again;
+    }
+    return Wakeup::Readable;
+}
+
 void TSerCommEventThread::Execute() {
     threadId_ = CurrentThreadId();
     ApplyThreadPriority(threadId_, static_cast<TThreadPriority>(priority_.load()));
@@ -70,14 +82,9 @@ void TSerCommEventThread::Receive() {
             if (!device.Pause(kUnreadPollMs)) return;
             continue;
         }
-        const TSerWaitResult result = device.WaitReceive(-1);
-        if (result.kind == wkWoken) return;
-        if (result.kind == wkTimeout) continue;
-        if (result.kind == wkHangup || result.kind == wkError) {
-            if (!ReportFault()) return;
-            pace = true;
-            continue;
-        }
+        const Wakeup wakeup = AwaitReadable(device, pace);
+        if (wakeup == Wakeup::Stop) return;
+        if (wakeup == Wakeup::Again) continue;
         int got = 0;
         const int error = device.ReadNow(chunk.data(), room, got);
         if (got > 0) {
@@ -99,14 +106,9 @@ void TSerCommEventThread::Watch() {
     for (;;) {
         if (pace && !device.Pause(kRetryPauseMs)) return;
         pace = false;
-        const TSerWaitResult result = device.WaitReceive(-1);
-        if (result.kind == wkWoken) return;
-        if (result.kind == wkTimeout) continue;
-        if (result.kind == wkHangup || result.kind == wkError) {
-            if (!ReportFault()) return;
-            pace = true;
-            continue;
-        }
+        const Wakeup wakeup = AwaitReadable(device, pace);
+        if (wakeup == Wakeup::Stop) return;
+        if (wakeup == Wakeup::Again) continue;
         port_.faultReported_ = false;
         if (!device.Pause(kUnreadPollMs)) return;
     }

@@ -7,6 +7,7 @@
 #include <thread>
 
 class TSerCustomComm;
+class TSerDevice;
 
 // Waits for line events on the port's device and hands them to the port's owning thread.
 // When received characters are watched, it reads them itself as they come, stamps each
@@ -32,6 +33,10 @@ private:
     void Watch();
     // A failed or hung-up device: told once (OnError). False when the thread is to end.
     bool ReportFault();
+    enum class Wakeup { Stop, Again, Readable };
+    // Waits until the line has bytes. Again after a timeout or a fault (then with pace set,
+    // so the next look waits first); Stop when the thread is to end.
+    Wakeup AwaitReadable(TSerDevice& device, bool& pace);
     bool HandOver(std::uint32_t mask);
 
     TSerCustomComm& port_;
