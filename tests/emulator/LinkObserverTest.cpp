@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "common/HexText.h"
 #include "emulator/EmulatorHarness.h"
 #include "emulator/LinkObserver.h"
 
@@ -15,7 +16,7 @@ class Recorder : public LinkObserver {
 public:
     void RequestReceived(const std::uint8_t* frame, std::size_t n, const FrameArrival& a) override {
         const auto ms = [](auto d) { return std::to_string(std::chrono::duration_cast<milliseconds>(d).count()); };
-        seen.push_back("frame " + Hex(frame, n) + " span " + ms(a.last - a.first) + " gaps " + ms(a.minGap) + ".." +
+        seen.push_back("frame " + HexText(frame, n) + " span " + ms(a.last - a.first) + " gaps " + ms(a.minGap) + ".." +
                        ms(a.maxGap));
     }
     void RequestUnanswered(UnansweredReason reason) override {
@@ -26,18 +27,7 @@ public:
     void BytesIgnored(IgnoredBytes why, const std::uint8_t* bytes, std::size_t n,
                       FrameArrival::TimePoint) override {
         static const char* const kNames[] = {"ignition off", "wake-up", "not a frame start", "stale"};
-        seen.push_back(std::string("ignored ") + kNames[static_cast<int>(why)] + ": " + Hex(bytes, n));
-    }
-
-    static std::string Hex(const std::uint8_t* bytes, std::size_t n) {
-        static const char kDigits[] = "0123456789ABCDEF";
-        std::string text;
-        for (std::size_t i = 0; i < n; ++i) {
-            if (i > 0) text += ' ';
-            text += kDigits[bytes[i] >> 4];
-            text += kDigits[bytes[i] & 15];
-        }
-        return text;
+        seen.push_back(std::string("ignored ") + kNames[static_cast<int>(why)] + ": " + HexText(bytes, n));
     }
 
     std::vector<std::string> seen;
@@ -61,60 +51,30 @@ TEST(LinkObserverTest, TellsWhatBecameOfEveryByte) {
     const Bytes tp10 = {0x81, 0x10, 0xF1, 0x3E, 0xC0};
     const Bytes tp11 = {0x81, 0x11, 0xF1, 0x3E, 0xC1};
     const Bytes rd10 = {0x82, 0x10, 0xF1, 0x21, 0x07, 0xAB};  // local identifier 07: nobody serves it
+    const auto ja5 = EcuVariant::Ja5;
     const std::vector<Case> cases = {
-        {"answered: nothing but the frame", EcuVariant::Ja5, true, {{5, tp10}}, {"frame 81 10 F1 3E C0 span 0 gaps 0..0"}},
-        {"ignition off: the chunk, no frame",
-         EcuVariant::Ja5,
-         true,
-         {{5, tp10, false}},
-         {"ignored ignition off: 81 10 F1 3E C0"}},
-        {"another address",
-         EcuVariant::Ja5,
-         true,
-         {{5, tp11}},
+        {"answered: nothing but the frame", ja5, true, {{5, tp10}}, {"frame 81 10 F1 3E C0 span 0 gaps 0..0"}},
+        {"ignition off: the chunk, no frame", ja5, true, {{5, tp10, false}}, {"ignored ignition off: 81 10 F1 3E C0"}},
+        {"another address", ja5, true, {{5, tp11}},
          {"frame 81 11 F1 3E C1 span 0 gaps 0..0", "unanswered: other address"}},
         {"B7 serves 0x11", EcuVariant::B7, true, {{5, tp11}}, {"frame 81 11 F1 3E C1 span 0 gaps 0..0"}},
-        {"before StartCommunication",
-         EcuVariant::Ja5,
-         false,
-         {{5, tp10}},
+        {"before StartCommunication", ja5, false, {{5, tp10}},
          {"frame 81 10 F1 3E C0 span 0 gaps 0..0", "unanswered: not started"}},
-        {"StartCommunication at an address the type does not serve",
-         EcuVariant::BMP,
-         false,
-         {{5, {0x81, 0x10, 0xF1, 0x81, 0x03}}},
-         {"frame 81 10 F1 81 03 span 0 gaps 0..0", "unanswered: other address"}},
-        {"no service", EcuVariant::Ja5, true, {{5, rd10}}, {"frame 82 10 F1 21 07 AB span 0 gaps 0..0", "unanswered: no service"}},
-        {"frame without data names no service",
-         EcuVariant::Ja5,
-         true,
-         {{5, {0x80, 0x10, 0xF1, 0x00, 0x81}}},
+        {"StartCommunication at an address the type does not serve", EcuVariant::BMP, false,
+         {{5, {0x81, 0x10, 0xF1, 0x81, 0x03}}}, {"frame 81 10 F1 81 03 span 0 gaps 0..0", "unanswered: other address"}},
+        {"no service", ja5, true, {{5, rd10}}, {"frame 82 10 F1 21 07 AB span 0 gaps 0..0", "unanswered: no service"}},
+        {"frame without data names no service", ja5, true, {{5, {0x80, 0x10, 0xF1, 0x00, 0x81}}},
          {"frame 80 10 F1 00 81 span 0 gaps 0..0", "unanswered: no service"}},
-        {"byte by byte: the gaps between the pieces",
-         EcuVariant::Ja5,
-         true,
-         {{5, {0x81}}, {4, {0x10}}, {6, {0xF1}}, {5, {0x3E}}, {4, {0xC0}}},
-         {"frame 81 10 F1 3E C0 span 19 gaps 4..6"}},
-        {"two pieces: bytes of one piece came together",
-         EcuVariant::Ja5,
-         true,
-         {{5, {0x81, 0x10}}, {12, {0xF1, 0x3E, 0xC0}}},
+        {"byte by byte: the gaps between the pieces", ja5, true,
+         {{5, {0x81}}, {4, {0x10}}, {6, {0xF1}}, {5, {0x3E}}, {4, {0xC0}}}, {"frame 81 10 F1 3E C0 span 19 gaps 4..6"}},
+        {"two pieces: bytes of one piece came together", ja5, true, {{5, {0x81, 0x10}}, {12, {0xF1, 0x3E, 0xC0}}},
          {"frame 81 10 F1 3E C0 span 12 gaps 0..12"}},
-        {"wake-up zero alone", EcuVariant::Ja5, true, {{5, {0x00}}}, {"ignored wake-up: 00"}},
-        {"wake-up zero with the frame behind it",
-         EcuVariant::Ja5,
-         true,
-         {{5, Join({{0x00}, tp10})}},
+        {"wake-up zero alone", ja5, true, {{5, {0x00}}}, {"ignored wake-up: 00"}},
+        {"wake-up zero with the frame behind it", ja5, true, {{5, Join({{0x00}, tp10})}},
          {"ignored wake-up: 00", "ignored not a frame start: 81 10 F1 3E C0"}},
-        {"rubbish after a frame",
-         EcuVariant::Ja5,
-         true,
-         {{5, Join({tp10, {0x05, 0x06}})}},
+        {"rubbish after a frame", ja5, true, {{5, Join({tp10, {0x05, 0x06}})}},
          {"frame 81 10 F1 3E C0 span 0 gaps 0..0", "ignored not a frame start: 05 06"}},
-        {"partial frame dropped after 40 ms",
-         EcuVariant::Ja5,
-         true,
-         {{5, {0x81, 0x10, 0xF1}}, {41, tp10}},
+        {"partial frame dropped after 40 ms", ja5, true, {{5, {0x81, 0x10, 0xF1}}, {41, tp10}},
          {"ignored stale: 81 10 F1", "frame 81 10 F1 3E C0 span 0 gaps 0..0"}},
     };
     for (const Case& c : cases) {

@@ -1,7 +1,6 @@
 #include "widgets/AnalogValueModel.h"
 
 #include <gtest/gtest.h>
-#include <ostream>
 #include <cmath>
 
 namespace {
@@ -11,44 +10,27 @@ void SetRange(AnalogValueModel& model, float from, float to) {
     model.Settings().SetValueTo(to);
 }
 
-struct ValueCase {
-    const char* what;
-    float from;
-    float to;
-    float start;
-    float set;
-    int digit;
-    float value;
-    bool notifies;
-};
-
-void PrintTo(const ValueCase& c, std::ostream* os) {
-    *os << c.what;
+TEST(AnalogValueModel, ClampsQuantisesAndNotifiesOnlyOnANewDigit) {
+    struct Row { const char* what; float from, to, start, set; int digit; float value; bool notifies; } rows[] = {
+        {"above the range", 0, 250, 5, 300, 1000, 250, true},
+        {"below the range", 0, 250, 5, -5, 0, 0, true},
+        {"rounds to the current digit", 0, 250, 5.0f, 5.1f, 20, 5.1f, false},
+        {"next digit snaps to the grid", 0, 250, 5.0f, 5.2f, 21, 5.25f, true},
+        {"half a step rounds to even (down)", 0, 250, 5, 0.125f, 0, 0.0f, true},
+        {"half a step rounds to even (up)", 0, 250, 5, 0.375f, 2, 0.5f, true},
+        {"supply voltage start", 5.2f, 17.9f, 13, 11.3976f, 488, 11.3976f, true},
+        {"negative range", -40, 160, 0, 20, 300, 20, true},
+        {"not finite", 0, 250, 5, std::nanf(""), 20, 5, false},
+    };
+    for (const Row& c : rows) {
+        AnalogValueModel model;
+        SetRange(model, c.from, c.to);
+        model.SetValue(c.start);
+        EXPECT_EQ(model.SetValue(c.set), c.notifies) << c.what;
+        EXPECT_EQ(model.Digit(), c.digit) << c.what;
+        EXPECT_NEAR(model.Value(), c.value, 1e-4) << c.what;
+    }
 }
-
-class ValueModelCases : public ::testing::TestWithParam<ValueCase> {};
-
-TEST_P(ValueModelCases, ClampsQuantisesAndNotifiesOnlyOnANewDigit) {
-    const ValueCase& c = GetParam();
-    AnalogValueModel model;
-    SetRange(model, c.from, c.to);
-    model.SetValue(c.start);
-    EXPECT_EQ(model.SetValue(c.set), c.notifies) << c.what;
-    EXPECT_EQ(model.Digit(), c.digit) << c.what;
-    EXPECT_NEAR(model.Value(), c.value, 1e-4) << c.what;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Values, ValueModelCases,
-    ::testing::Values(ValueCase{"above the range", 0, 250, 5, 300, 1000, 250, true},
-                      ValueCase{"below the range", 0, 250, 5, -5, 0, 0, true},
-                      ValueCase{"rounds to the current digit", 0, 250, 5.0f, 5.1f, 20, 5.1f, false},
-                      ValueCase{"next digit snaps to the grid", 0, 250, 5.0f, 5.2f, 21, 5.25f, true},
-                      ValueCase{"half a step rounds to even (down)", 0, 250, 5, 0.125f, 0, 0.0f, true},
-                      ValueCase{"half a step rounds to even (up)", 0, 250, 5, 0.375f, 2, 0.5f, true},
-                      ValueCase{"supply voltage start", 5.2f, 17.9f, 13, 11.3976f, 488, 11.3976f, true},
-                      ValueCase{"negative range", -40, 160, 0, 20, 300, 20, true},
-                      ValueCase{"not finite", 0, 250, 5, std::nanf(""), 20, 5, false}));
 
 TEST(AnalogValueModel, DigitIsClampedBeforeItIsCompared) {
     AnalogValueModel model;

@@ -8,7 +8,7 @@
 #include <QTest>
 #include <QWheelEvent>
 #include <gtest/gtest.h>
-#include <ostream>
+#include <string>
 
 namespace {
 
@@ -19,43 +19,30 @@ void Wheel(QWidget& widget, int delta) {
     QApplication::sendEvent(&widget, &event);
 }
 
-struct KeyCase {
-    Qt::Key key;
-    int start;
-    int digit;
-    int changes;
-};
-
-void PrintTo(const KeyCase& c, std::ostream* os) {
-    *os << QKeySequence(c.key).toString().toStdString() << " at digit " << c.start;
-}
-
-class DialKeys : public ::testing::TestWithParam<KeyCase> {};
-
 // A 0–10000 engine speed dial with ChangeSmall 4 and ChangeLarge 10.
-TEST_P(DialKeys, KeysStepTheDigitAndReleaseFinishesTheChange) {
-    const KeyCase& c = GetParam();
-    TUiDial dial;
-    dial.SignalSettings().SetValueTo(10000);
-    dial.SetChangeSmall(4);
-    dial.SetDigit(c.start);
-    QSignalSpy change(&dial, &TUiDial::OnValueChange);
-    QSignalSpy changed(&dial, &TUiDial::OnValueChanged);
-    QTest::keyPress(&dial, c.key);
-    EXPECT_EQ(dial.Digit(), c.digit);
-    EXPECT_EQ(change.count(), c.changes);
-    EXPECT_EQ(changed.count(), 0);
-    QTest::keyRelease(&dial, c.key);
-    EXPECT_EQ(changed.count(), c.changes);
+TEST(AnalogWidgetEvents, KeysStepTheDigitAndReleaseFinishesTheChange) {
+    struct Row { Qt::Key key; int start, digit, changes; } rows[] = {
+        {Qt::Key_Up, 100, 104, 1},     {Qt::Key_Right, 100, 104, 1},   {Qt::Key_Down, 100, 96, 1},
+        {Qt::Key_Left, 2, 0, 1},       {Qt::Key_PageUp, 995, 1000, 1}, {Qt::Key_PageUp, 1000, 1000, 0},
+        {Qt::Key_PageDown, 500, 490, 1}, {Qt::Key_Home, 500, 0, 1},    {Qt::Key_End, 500, 1000, 1},
+        {Qt::Key_Home, 0, 0, 0},
+    };
+    for (const Row& c : rows) {
+        const std::string what = QKeySequence(c.key).toString().toStdString() + " at " + std::to_string(c.start);
+        TUiDial dial;
+        dial.SignalSettings().SetValueTo(10000);
+        dial.SetChangeSmall(4);
+        dial.SetDigit(c.start);
+        QSignalSpy change(&dial, &TUiDial::OnValueChange);
+        QSignalSpy changed(&dial, &TUiDial::OnValueChanged);
+        QTest::keyPress(&dial, c.key);
+        EXPECT_EQ(dial.Digit(), c.digit) << what;
+        EXPECT_EQ(change.count(), c.changes) << what;
+        EXPECT_EQ(changed.count(), 0) << what;
+        QTest::keyRelease(&dial, c.key);
+        EXPECT_EQ(changed.count(), c.changes) << what;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Keys, DialKeys,
-                         ::testing::Values(KeyCase{Qt::Key_Up, 100, 104, 1}, KeyCase{Qt::Key_Right, 100, 104, 1},
-                                           KeyCase{Qt::Key_Down, 100, 96, 1}, KeyCase{Qt::Key_Left, 2, 0, 1},
-                                           KeyCase{Qt::Key_PageUp, 995, 1000, 1},
-                                           KeyCase{Qt::Key_PageUp, 1000, 1000, 0},
-                                           KeyCase{Qt::Key_PageDown, 500, 490, 1}, KeyCase{Qt::Key_Home, 500, 0, 1},
-                                           KeyCase{Qt::Key_End, 500, 1000, 1}, KeyCase{Qt::Key_Home, 0, 0, 0}));
 
 TEST(AnalogWidgetEvents, UpKeyRaisesAnEngineSpeedDialByForty) {
     TUiDial dial;

@@ -1,45 +1,29 @@
 #include "widgets/BinaryStateModel.h"
 
 #include <gtest/gtest.h>
-#include <ostream>
 #include <memory>
 #include <vector>
 
 namespace {
 
-struct MouseCase {
-    TUiMode mode;
-    bool start;
-    bool afterPress;
-    bool afterRelease;
-};
-
-void PrintTo(const MouseCase& c, std::ostream* os) {
-    *os << "mode " << c.mode << (c.start ? ", checked" : ", unchecked");
+TEST(BinaryStateModel, PressAndReleaseChangeTheStateByMode) {
+    struct Row { TUiMode mode; bool start, afterPress, afterRelease; } rows[] = {
+        {mButton, false, true, false},    {mSwitch, false, true, true},      {mSwitch, true, false, false},
+        {mIndicator, false, false, false}, {mIndicator, true, true, true},   {mRadioButton, false, true, true},
+    };
+    for (const Row& c : rows) {
+        BinaryStateModel model;
+        model.SetMode(c.mode);
+        model.SetStatusBit(3);
+        model.SetChecked(c.start);
+        model.Press();
+        EXPECT_TRUE(model.Pressed());
+        EXPECT_EQ(model.Checked(), c.afterPress) << "mode " << c.mode << " from " << c.start;
+        model.Release();
+        EXPECT_FALSE(model.Pressed());
+        EXPECT_EQ(model.Checked(), c.afterRelease) << "mode " << c.mode << " from " << c.start;
+    }
 }
-
-class MouseModes : public ::testing::TestWithParam<MouseCase> {};
-
-TEST_P(MouseModes, PressAndReleaseChangeTheStateByMode) {
-    const MouseCase& c = GetParam();
-    BinaryStateModel model;
-    model.SetMode(c.mode);
-    model.SetStatusBit(3);
-    model.SetChecked(c.start);
-    model.Press();
-    EXPECT_TRUE(model.Pressed());
-    EXPECT_EQ(model.Checked(), c.afterPress);
-    model.Release();
-    EXPECT_FALSE(model.Pressed());
-    EXPECT_EQ(model.Checked(), c.afterRelease);
-}
-
-INSTANTIATE_TEST_SUITE_P(Modes, MouseModes,
-                         ::testing::Values(MouseCase{mButton, false, true, false}, MouseCase{mSwitch, false, true, true},
-                                           MouseCase{mSwitch, true, false, false},
-                                           MouseCase{mIndicator, false, false, false},
-                                           MouseCase{mIndicator, true, true, true},
-                                           MouseCase{mRadioButton, false, true, true}));
 
 TEST(BinaryStateModel, CheckedRunsItsNotificationOncePerChange) {
     BinaryStateModel model;

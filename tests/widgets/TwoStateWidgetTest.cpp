@@ -5,7 +5,6 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <ostream>
 #include <vector>
 
 namespace {
@@ -93,57 +92,40 @@ TEST(TwoStateWidgets, RadioButtonsOfOneWindowShareTheirBits) {
     }
 }
 
-struct LookCase {
-    const char* what;
-    bool checked;
-    int checkedOptions;
-    bool flashing;
-    int ticks;
-    bool textOn;
-    bool faceOn;
-    bool textColOn;
-};
-
-void PrintTo(const LookCase& c, std::ostream* os) {
-    *os << c.what;
-}
-
-class ColourButtonLooks : public ::testing::TestWithParam<LookCase> {};
-
-TEST_P(ColourButtonLooks, EachAspectShowsTheCheckedOrBlinkingLook) {
-    const LookCase& c = GetParam();
-    TUiColBitBtn button;
-    button.SetTextOff("выкл");
-    button.SetTextOn("вкл");
-    button.SetColorOn(Qt::yellow);
-    button.SetColorOff(Qt::gray);
-    button.SetTextColOn(Qt::red);
-    button.SetTextColOff(Qt::black);
-    button.SetCheckedOptions(c.checkedOptions);
-    button.SetFlashOptions(foBtnCol);
-    button.SetFrequency(ff8Hz);
-    button.SetFlashing(c.flashing);
-    button.SetChecked(c.checked);
-    for (int i = 0; i < c.ticks; ++i) {
-        BlinkService::Instance().Tick();
+TEST(TwoStateWidgets, EachAspectShowsTheCheckedOrBlinkingLook) {
+    constexpr int kAll = coGlyph | coText | coTextCol | coBtnCol | coBevel;
+    struct Row { const char* what; bool checked; int checkedOptions; bool flashing; int ticks; bool textOn, faceOn, textColOn; }
+        rows[] = {
+            {"unchecked", false, kAll, false, 0, false, false, false},
+            {"checked", true, kAll, false, 0, true, true, true},
+            {"checked, face colour only", true, coBtnCol, false, 0, false, true, false},
+            {"checked, text only", true, coText | coTextCol, false, 0, true, false, true},
+            {"blinking, on phase", true, kAll, true, 0, true, true, true},
+            {"blinking, off phase", true, kAll, true, 1, true, false, true},
+            {"blinking, on again", true, kAll, true, 2, true, true, true},
+            {"flashing but unchecked", false, kAll, true, 1, false, false, false},
+        };
+    for (const Row& c : rows) {
+        TUiColBitBtn button;
+        button.SetTextOff("выкл");
+        button.SetTextOn("вкл");
+        button.SetColorOn(Qt::yellow);
+        button.SetColorOff(Qt::gray);
+        button.SetTextColOn(Qt::red);
+        button.SetTextColOff(Qt::black);
+        button.SetCheckedOptions(c.checkedOptions);
+        button.SetFlashOptions(foBtnCol);
+        button.SetFrequency(ff8Hz);
+        button.SetFlashing(c.flashing);
+        button.SetChecked(c.checked);
+        for (int i = 0; i < c.ticks; ++i) {
+            BlinkService::Instance().Tick();
+        }
+        EXPECT_EQ(button.ShownText(), c.textOn ? "вкл" : "выкл") << c.what;
+        EXPECT_EQ(button.ShownFaceColor(), c.faceOn ? QColor(Qt::yellow) : QColor(Qt::gray)) << c.what;
+        EXPECT_EQ(button.ShownTextColor(), c.textColOn ? QColor(Qt::red) : QColor(Qt::black)) << c.what;
     }
-    EXPECT_EQ(button.ShownText(), c.textOn ? "вкл" : "выкл") << c.what;
-    EXPECT_EQ(button.ShownFaceColor(), c.faceOn ? QColor(Qt::yellow) : QColor(Qt::gray)) << c.what;
-    EXPECT_EQ(button.ShownTextColor(), c.textColOn ? QColor(Qt::red) : QColor(Qt::black)) << c.what;
 }
-
-constexpr int kAll = coGlyph | coText | coTextCol | coBtnCol | coBevel;
-
-INSTANTIATE_TEST_SUITE_P(
-    Looks, ColourButtonLooks,
-    ::testing::Values(LookCase{"unchecked", false, kAll, false, 0, false, false, false},
-                      LookCase{"checked", true, kAll, false, 0, true, true, true},
-                      LookCase{"checked, face colour only", true, coBtnCol, false, 0, false, true, false},
-                      LookCase{"checked, text only", true, coText | coTextCol, false, 0, true, false, true},
-                      LookCase{"blinking, on phase", true, kAll, true, 0, true, true, true},
-                      LookCase{"blinking, off phase", true, kAll, true, 1, true, false, true},
-                      LookCase{"blinking, on again", true, kAll, true, 2, true, true, true},
-                      LookCase{"flashing but unchecked", false, kAll, true, 1, false, false, false}));
 
 TEST(TwoStateWidgets, DisabledButtonUsesItsDisabledColours) {
     TUiColBitBtn button;
