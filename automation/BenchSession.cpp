@@ -71,6 +71,7 @@ bool BenchSession::Start(QString* error, std::unique_ptr<SettingsStore> store) {
     }
     console.linkTap = tap_.get();
     console.obdOverride = options_.obd;
+    console.framing = options_.framing;
     form1_ = std::make_unique<TForm1>(console, std::move(store));
     tap_->SetMonitor(&form1_->Monitor());
     form2_ = std::make_unique<TForm2>(form1_->Store(), form1_->Reporter());

@@ -37,11 +37,16 @@ CommandLineOptions::Parsed CommandLineOptions::Parse(const QStringList& args) {
         QStringLiteral("For this run, every controller type answers OBD-II requests (on) or none "
                        "does (off), whatever the settings hold."),
         QStringLiteral("on|off"));
+    const QCommandLineOption framing(
+        QStringLiteral("framing"),
+        QStringLiteral("Frame the replies of every controller type 'compact' (the smallest header) or "
+                       "'real' (live data with the long header, as real controllers), this run only."),
+        QStringLiteral("compact|real"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help."));
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Show the version."));
-    parser.addOptions({port, ptyLink, noEcho, control, hidden, trace, obd, help, version});
+    parser.addOptions({port, ptyLink, noEcho, control, hidden, trace, obd, framing, help, version});
 
     Parsed parsed;
     if (!parser.parse(args)) {
@@ -69,7 +74,7 @@ CommandLineOptions::Parsed CommandLineOptions::Parse(const QStringList& args) {
         parsed.text = QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first());
         return parsed;
     }
-    for (const auto* option : {&port, &ptyLink, &control, &trace, &obd}) {
+    for (const auto* option : {&port, &ptyLink, &control, &trace, &obd, &framing}) {
         if (parser.values(*option).size() > 1) {
             parsed.text = QStringLiteral("Option '%1' given more than once.").arg(option->names().first());
             return parsed;
@@ -110,6 +115,17 @@ CommandLineOptions::Parsed CommandLineOptions::Parse(const QStringList& args) {
             return parsed;
         }
         options.obd = value == QLatin1String("on");
+    }
+    if (parser.isSet(framing)) {
+        const QString value = parser.value(framing);
+        if (value == QLatin1String("compact")) {
+            options.framing = ReplyFraming::Compact;
+        } else if (value == QLatin1String("real")) {
+            options.framing = ReplyFraming::Real;
+        } else {
+            parsed.text = QStringLiteral("Option '--framing' takes 'compact' or 'real'.");
+            return parsed;
+        }
     }
     parsed.action = Action::Run;
     return parsed;

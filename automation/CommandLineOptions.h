@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <optional>
 
+#include "emulator/ReplyFraming.h"
+
 // The program's command line. Nothing here is stored as a setting.
 struct CommandLineOptions {
     QString port;       // --port DEVICE: this device instead of the stored "COM-Port"
@@ -14,6 +16,7 @@ struct CommandLineOptions {
     bool hidden = false;
     QString trace;      // --trace FILE
     std::optional<bool> obd;  // --obd on|off: every controller type answers OBD-II, or none
+    std::optional<ReplyFraming> framing;  // --framing compact|real: all types, this run
 
     // What the program does with the command line.
     enum class Action { Run, ShowHelp, ShowVersion, Fail };

@@ -21,6 +21,11 @@ const Named<EcuVariant> kVariants[] = {
     {"B7", EcuVariant::B7},   {"BMP", EcuVariant::BMP}, {"b17", EcuVariant::b17},
 };
 
+const Named<ReplyFraming> kFramings[] = {
+    {"compact", ReplyFraming::Compact},
+    {"real", ReplyFraming::Real},
+};
+
 template <typename T, std::size_t N>
 std::optional<T> Find(const Named<T> (&table)[N], const QString& name) {
     for (const auto& entry : table) {
@@ -115,6 +120,7 @@ public:
         if (verb == QLatin1String("ident")) return Ident();
         if (verb == QLatin1String("fault")) return Fault();
         if (verb == QLatin1String("obd")) return Obd();
+        if (verb == QLatin1String("framing")) return Framing();
         if (verb == QLatin1String("quit")) return Quit();
         if (verb == QLatin1String("clear")) return Clear();
         return Fail(QStringLiteral("unknown command '%1'").arg(verb.left(64)));
@@ -195,6 +201,8 @@ private:
             command.query = ControlQuery::Report;
         } else if (what == QLatin1String("obd")) {
             command.query = ControlQuery::Obd;
+        } else if (what == QLatin1String("framing")) {
+            command.query = ControlQuery::Framing;
         } else {
             return Fail(QStringLiteral("nothing to get named '%1'").arg(what.left(64)));
         }
@@ -314,6 +322,18 @@ private:
         return command;
     }
 
+    std::optional<ControlCommand> Framing() {
+        if (!Arity(2, QStringLiteral("framing compact|real"))) return std::nullopt;
+        const auto framing = Find(kFramings, words_[1]);
+        if (!framing) {
+            return Fail(QStringLiteral("unknown framing '%1', one of: %2").arg(words_[1].left(64), Choices(kFramings)));
+        }
+        ControlCommand command;
+        command.kind = ControlCommand::Kind::Framing;
+        command.framing = *framing;
+        return command;
+    }
+
     std::optional<ControlCommand> Quit() {
         if (!Arity(1, QStringLiteral("quit"))) return std::nullopt;
         ControlCommand command;
@@ -345,6 +365,15 @@ std::optional<ControlCommand> ControlCommand::Parse(const QString& line, QString
 QString VariantName(EcuVariant variant) {
     for (const auto& entry : kVariants) {
         if (entry.value == variant) {
+            return QLatin1String(entry.name);
+        }
+    }
+    return {};
+}
+
+QString FramingName(ReplyFraming framing) {
+    for (const auto& entry : kFramings) {
+        if (entry.value == framing) {
             return QLatin1String(entry.name);
         }
     }

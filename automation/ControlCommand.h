@@ -7,13 +7,14 @@
 #include "automation/ReplyFaultMode.h"
 #include "emulator/EcuEnvironment.h"
 #include "emulator/EcuVariant.h"
+#include "emulator/ReplyFraming.h"
 
 // What a "get" asks for.
-enum class ControlQuery { Mirror, Variant, Dtc, Ident, Lamp, Trip, Fault, Report, Obd };
+enum class ControlQuery { Mirror, Variant, Dtc, Ident, Lamp, Trip, Fault, Report, Obd, Framing };
 
 // One line of the control interface, parsed and checked, not yet carried out.
 struct ControlCommand {
-    enum class Kind { Set, Get, Click, Variant, Dtc, Ident, Fault, ClearReport, Obd, Quit };
+    enum class Kind { Set, Get, Click, Variant, Dtc, Ident, Fault, ClearReport, Obd, Framing, Quit };
 
     Kind kind = Kind::Quit;
     ControlQuery query = ControlQuery::Mirror;  // Get
@@ -29,6 +30,7 @@ struct ControlCommand {
     ReplyFaultMode faultMode = ReplyFaultMode::None;
     int faultDelayMs = 0;
     bool obdOn = false;  // Obd
+    ReplyFraming framing = ReplyFraming::Compact;
 
     // Parses one line without its line end. On failure returns nothing and puts the reason
     // (without the "ERR " prefix) into *error.
@@ -38,3 +40,4 @@ struct ControlCommand {
 // The names used on the control interface, shared by parser and answers.
 QString VariantName(EcuVariant variant);
 QString ReplyFaultName(ReplyFaultMode mode, int delayMs);
+QString FramingName(ReplyFraming framing);

@@ -65,11 +65,27 @@ QString ControlCommandExecutor::Run(const ControlCommand& command) {
     case Kind::Obd:
         target_.SetObdEnabled(command.obdOn);
         break;
+    case Kind::Framing:
+        target_.SetFraming(command.framing);
+        break;
     case Kind::Quit:
         target_.Quit();
         break;
     }
     return QStringLiteral("OK");
+}
+
+QString ControlCommandExecutor::FramingText() const {
+    // One word while all six types agree (as after "framing" or --framing), else each type's.
+    QStringList each;
+    bool same = true;
+    for (const EcuVariant variant : {EcuVariant::Ja5, EcuVariant::B1, EcuVariant::Ja7, EcuVariant::B7,
+                                     EcuVariant::BMP, EcuVariant::b17}) {
+        const ReplyFraming framing = target_.Framing(variant);
+        same = same && framing == target_.Framing(EcuVariant::Ja5);
+        each << VariantName(variant) + QLatin1Char('=') + FramingName(framing);
+    }
+    return same ? FramingName(target_.Framing(EcuVariant::Ja5)) : each.join(QLatin1Char(' '));
 }
 
 QString ControlCommandExecutor::Answer(const ControlCommand& command) const {
@@ -100,6 +116,8 @@ QString ControlCommandExecutor::Answer(const ControlCommand& command) const {
         return Ok(target_.ReportJson());
     case ControlQuery::Obd:
         return Ok(target_.ObdEnabled() ? QStringLiteral("on") : QStringLiteral("off"));
+    case ControlQuery::Framing:
+        return Ok(FramingText());
     }
     return QStringLiteral("ERR nothing to answer");
 }

@@ -17,6 +17,7 @@ public:
 private:
     QString Run(const ControlCommand& command);
     QString Answer(const ControlCommand& command) const;
+    QString FramingText() const;
 
     ControlTarget& target_;
     ReplyFaults& faults_;

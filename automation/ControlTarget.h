@@ -6,6 +6,7 @@
 #include "console/ControlButton.h"
 #include "emulator/EcuEnvironment.h"
 #include "emulator/EcuVariant.h"
+#include "emulator/ReplyFraming.h"
 
 // What the control interface acts on: the console as the operator sees it. Every call runs on
 // the main thread and goes through the same handlers as the operator's mouse and keyboard.
@@ -37,6 +38,10 @@ public:
     virtual void SetObdEnabled(bool on) = 0;
     // Whether the current type answers OBD-II requests.
     virtual bool ObdEnabled() const = 0;
+
+    // Reply framing: one for all six types (as --framing does), read back per type.
+    virtual void SetFraming(ReplyFraming framing) = 0;
+    virtual ReplyFraming Framing(EcuVariant variant) const = 0;
 
     // Distance, fuel, average speed, average consumption and travel time, as shown.
     virtual QStringList TripTexts() const = 0;

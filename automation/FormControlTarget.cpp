@@ -80,6 +80,14 @@ bool FormControlTarget::ObdEnabled() const {
     return form_.Obd().CurrentAnswers();
 }
 
+void FormControlTarget::SetFraming(ReplyFraming framing) {
+    form_.Framing().SetAll(framing);
+}
+
+ReplyFraming FormControlTarget::Framing(EcuVariant variant) const {
+    return form_.Framing().For(variant);
+}
+
 QStringList FormControlTarget::TripTexts() const {
     const TripCheckPanel::Controls& shown = form_.TripCheckControls().Widgets();
     return {shown.UiValueIndPut->ValueText().trimmed(), shown.UiValueIndRashod->ValueText().trimmed(),

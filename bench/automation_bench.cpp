@@ -37,6 +37,8 @@ public:
     bool LampOn(Lamp) const override { return false; }
     void SetObdEnabled(bool) override {}
     bool ObdEnabled() const override { return false; }
+    void SetFraming(ReplyFraming f) override { framing_ = f; }
+    ReplyFraming Framing(EcuVariant) const override { return framing_; }
     QStringList TripTexts() const override { return {}; }
     QString ReportJson() const override { return QStringLiteral("{}"); }
     void ClearReport() override {}
@@ -47,6 +49,7 @@ private:
     EcuVariant variant_ = EcuVariant::Ja5;
     std::vector<bool> ticks_ = std::vector<bool>(113, false);
     std::map<IdentField, QString> idents_;
+    ReplyFraming framing_ = ReplyFraming::Compact;
 };
 
 void BM_ControlLine(benchmark::State& state) {

@@ -77,6 +77,10 @@ void ConsoleEnvironment::ClearTroubleCodes() {
     b_.clearTroubleCodes();
 }
 
+ReplyFraming ConsoleEnvironment::Framing() const {
+    return b_.framing ? b_.framing() : ReplyFraming::Compact;
+}
+
 void ConsoleEnvironment::SetLamp(Lamp lamp, bool on) {
     b_.lamps.at(lamp)->SetChecked(on);
 }

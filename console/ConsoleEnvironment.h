@@ -31,6 +31,7 @@ public:
         TUiColBitBtn* ignitionButton = nullptr;  // UiColBitBtn2
         std::function<EcuVariant()> variant;
         std::function<bool()> tripCheckRunning;
+        std::function<ReplyFraming()> framing;  // of the selected type; empty: compact
         std::map<Mirror, QLineEdit*> mirrors;
         std::map<IdentField, QLineEdit*> identification;
         QListWidget* troubleCodes = nullptr;  // CheckListBox1
@@ -59,6 +60,7 @@ public:
     bool TripCheckRunning() const override;
     std::optional<std::chrono::milliseconds> EngineRunTime() const override;
     void ClearTroubleCodes() override;
+    ReplyFraming Framing() const override;
 
     void SetLamp(Lamp lamp, bool on) override;
     void AppendLog(const std::string& line) override;

@@ -5,6 +5,8 @@
 #include <functional>
 #include <optional>
 
+#include "emulator/ReplyFraming.h"
+
 class LinkTap;
 
 // How this run of the console differs from an ordinary start. Nothing here is stored.
@@ -16,6 +18,8 @@ struct ConsoleOptions {
     std::function<void(const QString&)> messageSink;
     // Optional listener on the link (not owned).
     LinkTap* linkTap = nullptr;
+    // Framing for all six controller types instead of the stored choice.
+    std::optional<ReplyFraming> framing;
     // Monotonic milliseconds for the trip check; empty means the steady clock.
     std::function<std::int64_t()> monotonicMs;
     // Every controller type answers OBD-II requests (true) or none does (false), whatever

@@ -1,5 +1,6 @@
 #include "console/StoredSettings.h"
 
+#include "console/EcuVariantTable.h"
 #include "console/SettingsStore.h"
 
 namespace StoredSettings {
@@ -13,6 +14,10 @@ std::optional<std::int32_t> ParseInteger(const QString& text) {
     return value;
 }
 
+QString RealFramingKey(EcuVariant variant) {
+    return QStringLiteral("RealFraming-") + QLatin1String(EcuVariantInfoOf(variant).buttonName);
+}
+
 }  // namespace StoredSettings
 
 StartupSettings StartupSettings::Read(const SettingsStore& store) {
@@ -21,6 +26,11 @@ StartupSettings StartupSettings::Read(const SettingsStore& store) {
     s.portName = store.ReadString(kSection, kPortName, kDefaultPortName);
     s.fluctuationEnabled =
         FluctuationEnabledFromText(store.ReadString(kSection, kFluctuationEnabled, kDefaultFluctuationEnabled));
+    for (const EcuVariantInfo& type : EcuVariants()) {
+        if (RealFramingFromText(store.ReadString(kSection, RealFramingKey(type.variant), kDefaultRealFraming))) {
+            s.framing.Set(type.variant, ReplyFraming::Real);
+        }
+    }
     const QString percentText = store.ReadString(kSection, kFluctuationPercent, kDefaultFluctuationPercent);
     if (const auto percent = ParseInteger(percentText)) {
         // Older stores may hold any integer; the percentage keeps its low 8 bits (300 gives 44).

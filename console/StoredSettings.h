@@ -4,9 +4,12 @@
 #include <cstdint>
 #include <optional>
 
+#include "console/FramingByType.h"
+#include "emulator/EcuVariant.h"
+
 class SettingsStore;
 
-// The three settings kept between runs, as the store holds them.
+// The settings kept between runs, as the store holds them.
 namespace StoredSettings {
 
 inline const QString kSection = QStringLiteral("MK-Vorta-Tester");
@@ -17,6 +20,14 @@ inline const QString kFluctuationPercent = QStringLiteral("Pogr");
 inline const QString kDefaultPortName = QStringLiteral("COM1");
 inline const QString kDefaultFluctuationEnabled = QStringLiteral("0");
 inline const QString kDefaultFluctuationPercent = QStringLiteral("5");
+
+// Per controller type: "1" frames its live-data replies as the real controllers do
+// ("RealFraming-Ja5" … "RealFraming-b17", named after the toolbar buttons). Absent means off.
+QString RealFramingKey(EcuVariant variant);
+inline const QString kDefaultRealFraming = QStringLiteral("0");
+inline bool RealFramingFromText(const QString& text) {
+    return text == QLatin1String("1");
+}
 
 // Fluctuation is on exactly when "EN" holds "1".
 inline bool FluctuationEnabledFromText(const QString& text) {
@@ -33,6 +44,7 @@ struct StartupSettings {
     QString portName;
     bool fluctuationEnabled = false;
     std::uint8_t fluctuationPercent = 5;
+    FramingByType framing;
     // Set when "Pogr" is not a number: the message for the operator; the percentage is then 5.
     QString error;
 

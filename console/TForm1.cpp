@@ -520,6 +520,7 @@ void TForm1::Bind(const ConsoleOptions& options) {
     b.ignitionButton = controls_.Button(ControlButton::Ignition);
     b.variant = [this] { return variants_->Current(); };
     b.tripCheckRunning = [this] { return trip_->TripCheckRunning(); };
+    b.framing = [this] { return framing_.For(variants_->Current()); };
     b.mirrors = controls_.Mirrors();
     b.identification = controls_.Idents();
     b.troubleCodes = CheckListBox1_;
@@ -572,6 +573,10 @@ void TForm1::Bind(const ConsoleOptions& options) {
 void TForm1::FormCreate(const ConsoleOptions& options) {
     try {
         const StartupSettings settings = StartupSettings::Read(*store_);
+        framing_ = settings.framing;
+        if (options.framing) {
+            framing_.SetAll(*options.framing);
+        }
         const QString port = options.portOverride.isEmpty() ? settings.portName : options.portOverride;
         serComm1_->SetDeviceName(port.toStdString());
         monitor_->Report().SetResolution(StampResolution::ForDevice(

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "console/ConsoleOptions.h"
+#include "console/FramingByType.h"
 #include "console/MessageReporter.h"
 #include "console/MirrorFormat.h"
 #include "console/OperatorControls.h"
@@ -66,6 +67,8 @@ public:
     const OperatorControls& Controls() const { return controls_; }
     QListWidget* TroubleCodes() const { return CheckListBox1_; }
     ObdSupport& Obd() { return *obd_; }
+    // How each controller type frames its replies; read at every reply.
+    FramingByType& Framing() { return framing_; }
 
     void Timer1Timer();
     void Timer2Timer();
@@ -94,6 +97,7 @@ private:
     std::unique_ptr<SettingsStore> store_;
     MessageReporter reporter_;
     MirrorFormat format_;
+    FramingByType framing_;
     TForm2* settingsDialog_ = nullptr;
 
     std::unique_ptr<TSerComm> serComm1_;

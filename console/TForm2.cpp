@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -92,13 +93,33 @@ TForm2::TForm2(SettingsStore& store, MessageReporter reporter, QWidget* parent, 
     column->addSpacing(4);
     column->addWidget(ObdLabel_);
     column->addLayout(obdGrid);
+    column->addSpacing(4);
+    column->addLayout(BuildFramingGroup());
     column->addStretch();
     column->addLayout(buttons);
 
-    setFixedSize(336, 314);
+    // Grown from 336 x 314 to what the line-behaviour groups need.
+    setFixedSize(QSize(336, 314).expandedTo(sizeHint()));
 
     connect(BitBtn1_, &QPushButton::clicked, this, &TForm2::BitBtn1Click);
     connect(BitBtn2_, &QPushButton::clicked, this, &TForm2::BitBtn2Click);
+}
+
+QLayout* TForm2::BuildFramingGroup() {
+    auto* group = Named(new QGroupBox(QStringLiteral("Кадры ответов 21, как у реальных контроллеров"), this),
+                        "GroupBoxFraming");
+    auto* grid = new QGridLayout(group);
+    int index = 0;
+    for (const EcuVariantInfo& type : EcuVariants()) {
+        auto* box = new QCheckBox(type.caption, group);
+        box->setObjectName(QStringLiteral("CheckBoxRealFraming") + QLatin1String(type.buttonName));
+        grid->addWidget(box, index % 3, index / 3);
+        realFraming_[type.variant] = box;
+        ++index;
+    }
+    auto* row = new QHBoxLayout;
+    row->addWidget(group);
+    return row;
 }
 
 void TForm2::FillPortList(const QString& storedName) {
@@ -133,6 +154,9 @@ void TForm2::Load() {
     for (std::size_t i = 0; i < obdBoxes_.size(); ++i) {
         obdBoxes_[i]->setChecked(obd.enabled[i]);
     }
+    for (const auto& [variant, box] : realFraming_) {
+        box->setChecked(RealFramingFromText(store_.ReadString(kSection, RealFramingKey(variant), kDefaultRealFraming)));
+    }
 }
 
 void TForm2::LoadAndShow() {
@@ -161,6 +185,10 @@ void TForm2::BitBtn1Click() {
             obd[i] = obdBoxes_[i]->isChecked();
         }
         ObdSettings::Write(store_, obd);
+        for (const auto& [variant, box] : realFraming_) {
+            store_.WriteString(kSection, RealFramingKey(variant),
+                               box->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+        }
     } catch (const SettingsStoreError& e) {
         reporter_.Report(this, e.Message());
         return;

@@ -3,6 +3,9 @@
 #include <QDialog>
 #include <QString>
 #include <array>
+#include <map>
+
+#include "emulator/EcuVariant.h"
 
 #include "console/MessageReporter.h"
 
@@ -13,9 +16,10 @@ class QLineEdit;
 class QPushButton;
 class SettingsStore;
 
-// The settings dialog "Настройка": port, fluctuation switch and percentage, and which
-// controller types answer OBD-II requests. What it stores takes effect at the next start,
-// the OBD-II choice at once (the window listens to Stored). Created once, hidden, and only shown and hidden.
+// The settings dialog "Настройка": port, fluctuation switch and percentage, which controller
+// types answer OBD-II requests, and how the controller behaves on the line (reply timing and
+// framing). The port and the fluctuation take effect at the next start, the rest at once (the
+// window listens to Stored). Created once, hidden, and only shown and hidden.
 class TForm2 : public QDialog {
     Q_OBJECT
 
@@ -40,6 +44,7 @@ signals:
 
 private:
     void FillPortList(const QString& storedName);
+    QLayout* BuildFramingGroup();
 
     SettingsStore& store_;
     MessageReporter reporter_;
@@ -52,6 +57,8 @@ private:
     QCheckBox* CheckBox1_;
     QLabel* Label4_;
     QLineEdit* Edit1_;
+    // Per controller type: live-data replies framed as the real controllers do.
+    std::map<EcuVariant, QCheckBox*> realFraming_;
     QPushButton* BitBtn1_;
     QPushButton* BitBtn2_;
     QLabel* ObdLabel_;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "emulator/EcuVariant.h"
+#include "emulator/ReplyFraming.h"
 
 // The hidden mirror fields that hold the engine values as text. The console's control table
 // says which field and control stand for each.
@@ -95,6 +96,9 @@ public:
 
     // Unticks every item of the trouble-code list, as "Очистка окна ошибок" does.
     virtual void ClearTroubleCodes() = 0;
+
+    // Framing chosen for the selected controller type; compact unless the console says otherwise.
+    virtual ReplyFraming Framing() const { return ReplyFraming::Compact; }
 
     // Indicators.
     virtual void SetLamp(Lamp lamp, bool on) = 0;

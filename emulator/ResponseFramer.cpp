@@ -5,6 +5,12 @@
 #include "emulator/HexConversionError.h"
 #include "emulator/KwpFrame.h"
 
+namespace {
+
+constexpr std::uint8_t kPositiveReadDataByLocalIdentifier = 0x61;
+
+}  // namespace
+
 void ResponseFramer::SetRequestAddresses(std::uint8_t target, std::uint8_t source) {
     requestTarget_ = target;
     requestSource_ = source;
@@ -33,6 +39,11 @@ void ResponseFramer::SendFixed(const std::uint8_t* bytes, std::size_t n) {
 }
 
 void ResponseFramer::SendBytes(const std::uint8_t* data, std::size_t n, FrameForm form) {
+    // Real controllers send every live-data answer (61) with the separate length byte, which
+    // some trip computers count their offsets from.
+    if (n > 0 && data[0] == kPositiveReadDataByLocalIdentifier && env_.Framing() == ReplyFraming::Real) {
+        form = FrameForm::Long;
+    }
     const std::size_t size =
         FrameInto(txBuffer_.data(), txBuffer_.size(), requestSource_, requestTarget_, data, n, form);
     if (size == 0) {

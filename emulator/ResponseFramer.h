@@ -22,7 +22,8 @@ public:
     // cannot be framed and send nothing.
     void SendHexResponse(const std::string& payload, FrameForm form) override;
 
-    // Reply data already in bytes; framed like SendHexResponse.
+    // Reply data already in bytes; framed like SendHexResponse. With the real framing of the
+    // selected type, a positive 21 reply takes the long header whatever form is asked for.
     void SendBytes(const std::uint8_t* data, std::size_t n, FrameForm form) override;
 
     // One data byte in the short form (the C2 and 7E replies).

@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <functional>
 #include <memory>
 
 #include "automation/BenchLinkTap.h"
@@ -16,8 +17,15 @@
 // virtual port, with a control socket and a trace file, and settings of its own.
 class BenchRun {
 public:
-    explicit BenchRun(bool echo = true) {
+    // adjust changes the command line before the start; settingsIni is the stored settings.
+    explicit BenchRun(bool echo = true, const std::function<void(CommandLineOptions&)>& adjust = {},
+                      const QByteArray& settingsIni = {}) {
         EXPECT_TRUE(dir_.isValid());
+        if (!settingsIni.isEmpty()) {
+            QFile ini(dir_.filePath(QStringLiteral("settings.ini")));
+            EXPECT_TRUE(ini.open(QIODevice::WriteOnly));
+            ini.write(settingsIni);
+        }
         CommandLineOptions options;
         options.pty = true;
         options.echo = echo;
@@ -25,6 +33,7 @@ public:
         options.control = QStringLiteral("unix:") + ControlPath();
         options.hidden = true;
         options.trace = TracePath();
+        if (adjust) adjust(options);
         session_ = std::make_unique<BenchSession>(options, [this](const QString& line) { messages << line; });
         QString error;
         started_ = session_->Start(

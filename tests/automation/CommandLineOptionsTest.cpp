@@ -27,6 +27,11 @@ TEST(CommandLineOptionsTest, DefaultsEchoOffAndHelp) {
     EXPECT_FALSE(none.options.obd.has_value());  // as the settings hold
     EXPECT_EQ(Parse({"--obd", "on"}).options.obd, std::optional<bool>(true));
     EXPECT_EQ(Parse({"--obd=off"}).options.obd, std::optional<bool>(false));
+    EXPECT_FALSE(none.options.framing.has_value());  // the stored choice per type stands
+    const auto real = Parse({"--framing", "real"});
+    ASSERT_EQ(real.action, CommandLineOptions::Action::Run) << real.text.toStdString();
+    EXPECT_EQ(real.options.framing, ReplyFraming::Real);
+    EXPECT_EQ(Parse({"--framing=compact"}).options.framing, ReplyFraming::Compact);
     const auto help = Parse({"--help"});
     EXPECT_EQ(help.action, CommandLineOptions::Action::ShowHelp);
     EXPECT_TRUE(help.text.contains(QLatin1String("--pty-link")));
@@ -48,6 +53,9 @@ TEST(CommandLineOptionsTest, RefusesWhatCannotWork) {
         {"--obd", "On"},
         {"--obd", "on", "--obd", "off"},
         {"stray"},
+        {"--framing", "long"},
+        {"--framing", ""},
+        {"--framing", "real", "--framing", "compact"},
     };
     for (const auto& row : rows) {
         const auto parsed = Parse(row);

@@ -67,6 +67,7 @@ public:
     void ClearTroubleCodes() override {
         for (auto& item : troubleCodes) item.second = false;
     }
+    ReplyFraming Framing() const override { return framing; }
 
     void SetLamp(Lamp lamp, bool on) override { lamps[lamp] = on; }
     void AppendLog(const std::string& line) override { log.push_back(line); }
@@ -91,6 +92,7 @@ public:
     std::vector<std::pair<std::string, bool>> troubleCodes;
     bool tripRunning = false;
     std::optional<std::chrono::milliseconds> engineRunTime;  // empty: the engine stands
+    ReplyFraming framing = ReplyFraming::Compact;
     std::string writeError;  // when set, WriteBuf fails with this text as the port would
     // The port's stamp of what ReadBuf gives; unset, the emulator's own clock times the chunks.
     std::optional<std::chrono::steady_clock::time_point> arrival;
