@@ -8,6 +8,7 @@
 #include "console/DeferredLogView.h"
 #include "console/LinkMonitor.h"
 #include "console/LinkTap.h"
+#include "console/ReplyLine.h"
 #include "serial/TSerCustomComm.h"
 #include "widgets/TUiColBitBtn.h"
 #include "widgets/TUiLED.h"
@@ -30,7 +31,17 @@ int ConsoleEnvironment::WriteBuf(const std::uint8_t* buffer, int count) {
     if (b_.monitor != nullptr) {
         b_.monitor->FrameSent(buffer, static_cast<std::size_t>(count), std::chrono::steady_clock::now());
     }
-    return b_.port->WriteBuf(buffer, count);
+    return b_.replies != nullptr ? b_.replies->Send(buffer, count) : b_.port->WriteBuf(buffer, count);
+}
+
+void ConsoleEnvironment::AnsweringRequest(std::chrono::steady_clock::time_point lastByteRead) {
+    if (b_.replies != nullptr) {
+        b_.replies->AnsweringRequest(lastByteRead);
+    }
+}
+
+bool ConsoleEnvironment::ReplyWaiting() const {
+    return b_.replies != nullptr && b_.replies->Waiting();
 }
 
 bool ConsoleEnvironment::IgnitionOn() const {
@@ -82,6 +93,10 @@ ReplyFraming ConsoleEnvironment::Framing() const {
 }
 
 void ConsoleEnvironment::SetLamp(Lamp lamp, bool on) {
+    // With a reply timing the answer lamp waits for the reply itself to start leaving.
+    if (lamp == Lamp::UiLED2 && on && b_.replies != nullptr && b_.replies->Timing().Paced()) {
+        return;
+    }
     b_.lamps.at(lamp)->SetChecked(on);
 }
 

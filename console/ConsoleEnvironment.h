@@ -15,6 +15,7 @@ class LinkTap;
 class QLineEdit;
 class QListWidget;
 class QTimer;
+class ReplyLine;
 class TSerCustomComm;
 class TUiColBitBtn;
 class TUiLED;
@@ -28,6 +29,7 @@ public:
         TSerCustomComm* port = nullptr;
         LinkTap* linkTap = nullptr;
         LinkMonitor* monitor = nullptr;  // told of every reply the console writes
+        ReplyLine* replies = nullptr;  // replies go through it when given, else to the port
         TUiColBitBtn* ignitionButton = nullptr;  // UiColBitBtn2
         std::function<EcuVariant()> variant;
         std::function<bool()> tripCheckRunning;
@@ -48,6 +50,8 @@ public:
     int WriteBuf(const std::uint8_t* buffer, int count) override;
     // The port's stamp of the chunk the last ReadBuf gave (ReadBuf gives one chunk at a time).
     std::optional<std::chrono::steady_clock::time_point> LastReadArrival() const override { return lastArrival_; }
+    void AnsweringRequest(std::chrono::steady_clock::time_point lastByteRead) override;
+    bool ReplyWaiting() const override;
 
     bool IgnitionOn() const override;
     EcuVariant Variant() const override;

@@ -37,6 +37,7 @@
 #include "console/ObdSupport.h"
 #include "console/StampResolution.h"
 #include "console/ParameterControls.h"
+#include "console/ReplyLine.h"
 #include "console/SettingsStore.h"
 #include "console/StoredSettings.h"
 #include "console/TForm2.h"
@@ -201,6 +202,7 @@ TForm1::TForm1(const ConsoleOptions& options, std::unique_ptr<SettingsStore> sto
     }
     BuildBottomStrip();
     BuildTimers();
+    BuildReplyLine();
     Bind(options);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -211,7 +213,8 @@ TForm1::TForm1(const ConsoleOptions& options, std::unique_ptr<SettingsStore> sto
 
 TForm1::~TForm1() {
     SetApplicationErrorReporter({});
-    // The port's threads stop before the emulator and the controls they hand events to.
+    // The pacer and the port's threads stop before the emulator and the controls they reach.
+    replyLine_->Stop();
     serComm1_->Close();
     if (monitorWindow_ != nullptr && monitorWindow_->isVisible()) {
         monitorWindow_->hide();  // keeps its place for the next run
@@ -509,6 +512,33 @@ void TForm1::BuildTimers() {
     }
 }
 
+void TForm1::BuildReplyLine() {
+    // The pacer tells of each reply from its own thread; the window hears of it in its loop.
+    ReplyPacer::Events events;
+    events.started = [this] {
+        QMetaObject::invokeMethod(this, [this] { controls_.LampLed(Lamp::UiLED2)->SetChecked(true); }, Qt::QueuedConnection);
+    };
+    events.gone = [this] {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                try {
+                    emulator_->ReplyGone();
+                } catch (const std::exception& e) {
+                    reporter_.Report(this, QString::fromStdString(e.what()));
+                }
+            },
+            Qt::QueuedConnection);
+    };
+    events.failed = [this](const std::string& message) {
+        const QString text = QString::fromStdString(message);
+        QMetaObject::invokeMethod(this, [this, text] { reporter_.Report(this, text); }, Qt::QueuedConnection);
+    };
+    // The port's queued write takes its own lock, so the pacer may hand it bytes from its thread.
+    replyLine_ = std::make_unique<ReplyLine>(
+        [this](const std::uint8_t* bytes, int count) { return serComm1_->WriteBuf(bytes, count); }, std::move(events));
+}
+
 void TForm1::Bind(const ConsoleOptions& options) {
     variants_ = new EcuVariantSelector(ToolBar1_, controls_.IdentEdit(IdentField::RomVersion), this);
     parameters_ = new ParameterControls(controls_, format_, this);
@@ -518,6 +548,7 @@ void TForm1::Bind(const ConsoleOptions& options) {
     b.linkTap = options.linkTap;
     b.monitor = monitor_.get();
     b.ignitionButton = controls_.Button(ControlButton::Ignition);
+    b.replies = replyLine_.get();
     b.variant = [this] { return variants_->Current(); };
     b.tripCheckRunning = [this] { return trip_->TripCheckRunning(); };
     b.framing = [this] { return framing_.For(variants_->Current()); };

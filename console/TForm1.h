@@ -28,6 +28,7 @@ class QListWidget;
 class QTabWidget;
 class QTimer;
 class QToolBar;
+class ReplyLine;
 class TForm2;
 
 // The main window of the bench tester: the controller-type toolbar, five tabs of controls,
@@ -69,6 +70,8 @@ public:
     ObdSupport& Obd() { return *obd_; }
     // How each controller type frames its replies; read at every reply.
     FramingByType& Framing() { return framing_; }
+    // Where replies leave: at once, or at their moments with a reply timing.
+    ReplyLine& Replies() { return *replyLine_; }
 
     void Timer1Timer();
     void Timer2Timer();
@@ -91,6 +94,7 @@ private:
     void BuildTimers();
     void BuildObdMark();
     void LoadObdSettings();
+    void BuildReplyLine();
     void Bind(const ConsoleOptions& options);
     void FormCreate(const ConsoleOptions& options);
 
@@ -103,6 +107,7 @@ private:
     std::unique_ptr<TSerComm> serComm1_;
     std::unique_ptr<LinkMonitor> monitor_;
     MonitorWindow* monitorWindow_ = nullptr;
+    std::unique_ptr<ReplyLine> replyLine_;
     std::unique_ptr<ConsoleEnvironment> environment_;
     std::unique_ptr<EcuEmulator> emulator_;
     ParameterControls* parameters_ = nullptr;

@@ -67,14 +67,14 @@ void EcuEmulator::HandleChunk(std::size_t n) {
         }
     }
     while (const auto frame = assembler_.NextFrame()) {
-        Serve(*frame);
+        Serve(*frame, arrival);
     }
     if (observer_ != nullptr) {
         ReportIgnored(arrival);
     }
 }
 
-void EcuEmulator::Serve(const FrameView& frame) {
+void EcuEmulator::Serve(const FrameView& frame, FrameAssembler::TimePoint arrival) {
     if (observer_ != nullptr) {
         const auto whole = assembler_.LastFrame();
         observer_->RequestReceived(whole.bytes, whole.n, assembler_.LastFrameArrival());
@@ -87,7 +87,18 @@ void EcuEmulator::Serve(const FrameView& frame) {
         }
         return;
     }
+    if (held_.empty() && !env_.ReplyWaiting()) {
+        Answer(frame, arrival);
+        return;
+    }
+    held_.push_back({std::vector<std::uint8_t>(frame.data, frame.data + frame.length), frame.target, frame.source,
+                     frame.functional, arrival});
+    ReplyGone();  // the reply may have gone before its notice came
+}
+
+void EcuEmulator::Answer(const FrameView& frame, FrameAssembler::TimePoint lastByteRead) {
     std::copy_n(frame.data, frame.length, requestData_.begin());
+    env_.AnsweringRequest(lastByteRead);
     const std::uint64_t before = framer_.FramesWritten();
     bool addressServed = false;
     if (frame.functional) {
@@ -100,6 +111,15 @@ void EcuEmulator::Serve(const FrameView& frame) {
         observer_->RequestUnanswered(!addressServed                       ? UnansweredReason::OtherAddress
                                      : !dispatcher_.CommunicationActive() ? UnansweredReason::NotStarted
                                                                           : UnansweredReason::NoService);
+    }
+}
+
+void EcuEmulator::ReplyGone() {
+    while (!held_.empty() && !env_.ReplyWaiting()) {
+        const HeldRequest request = std::move(held_.front());
+        held_.pop_front();
+        Answer({request.target, request.source, request.data.data(), request.data.size(), request.functional},
+               request.lastByteRead);
     }
 }
 
@@ -125,4 +145,5 @@ void EcuEmulator::Timer4Timer() {
 void EcuEmulator::ResetFlags() {
     dispatcher_.SetCommunicationActive(false);
     assembler_.Reset();
+    held_.clear();
 }

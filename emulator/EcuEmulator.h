@@ -3,7 +3,9 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <vector>
 
 #include "emulator/Dispatcher.h"
 #include "emulator/EcuEnvironment.h"
@@ -34,10 +36,15 @@ public:
     // reply that cannot be converted throws; the rest of that piece is then dropped.
     void SerComm1RxChar(int count);
 
+    // The reply the environment held requests for has left: answers the requests completed
+    // meanwhile, in order, until one of them leaves a reply waiting again. A reply that
+    // cannot be converted throws; that request is then dropped and the rest stay held.
+    void ReplyGone();
+
     // Timer4: one step of the deviation walk while the trip check runs.
     void Timer4Timer();
 
-    // Start-up: communication not started, no partial frame waiting.
+    // Start-up: communication not started, no partial frame or held request waiting.
     void ResetFlags();
 
     // Someone watching what becomes of the bytes read (not owned; null: nobody).
@@ -45,15 +52,26 @@ public:
 
     bool CommunicationActive() const { return dispatcher_.CommunicationActive(); }
     bool SplitFramePending() const { return assembler_.SplitFramePending(); }
+    int HeldRequests() const { return static_cast<int>(held_.size()); }
     Fluctuation& GetFluctuation() { return fluctuation_; }
     // Which controller types also answer the generic OBD-II requests.
     ObdOption& Obd() { return obd_.Option(); }
 
 private:
+    // A request completed while a reply was waiting.
+    struct HeldRequest {
+        std::vector<std::uint8_t> data;
+        std::uint8_t target;
+        std::uint8_t source;
+        bool functional;
+        FrameAssembler::TimePoint lastByteRead;
+    };
+
     void HandleChunk(std::size_t n);
     // When the bytes of the chunk just read arrived: the environment's stamp, or the clock.
     FrameAssembler::TimePoint ChunkArrival() const;
-    void Serve(const FrameView& frame);
+    void Serve(const FrameView& frame, FrameAssembler::TimePoint arrival);
+    void Answer(const FrameView& frame, FrameAssembler::TimePoint lastByteRead);
     void ReportIgnored(FrameAssembler::TimePoint arrival);
 
     EcuEnvironment& env_;
@@ -66,4 +84,5 @@ private:
     std::array<std::uint8_t, 1024> rxBuffer_{};
     RequestBuffer requestData_{};
     LinkObserver* observer_ = nullptr;
+    std::deque<HeldRequest> held_;
 };

@@ -81,6 +81,13 @@ public:
     // emulator takes the time it handles the bytes.
     virtual std::optional<std::chrono::steady_clock::time_point> LastReadArrival() const { return std::nullopt; }
 
+    // Reply timing. The replies written until the next call answer a request whose last byte
+    // was read from the device at `lastByteRead`.
+    virtual void AnsweringRequest(std::chrono::steady_clock::time_point lastByteRead) { (void)lastByteRead; }
+    // True while a reply still waits to leave: a controller busy with its answer takes the
+    // next request only after it (EcuEmulator::ReplyGone).
+    virtual bool ReplyWaiting() const { return false; }
+
     // Console values.
     virtual bool IgnitionOn() const = 0;  // pressed state of UiColBitBtn2
     virtual EcuVariant Variant() const = 0;

@@ -27,6 +27,7 @@ inline Bytes Data(const Bytes& frame) {
 // An emulator on a fake port with a hand-driven clock and seed source: each chunk arrives
 // a given number of milliseconds after the previous one, in one OnRxChar event.
 struct EmulatorHarness {
+    using TimePoint = std::chrono::steady_clock::time_point;
     explicit EmulatorHarness(EcuVariant variant = EcuVariant::Ja5) { env.variant = variant; }
 
     void Chunk(const Bytes& bytes, int afterMs = 10) {
@@ -91,7 +92,7 @@ struct EmulatorHarness {
     }
 
     FakeEnvironment env;
-    std::chrono::steady_clock::time_point now{};
+    TimePoint now{};
     std::uint32_t seed = 1;
     EcuEmulator emulator{env, [this] { return now; }, [this] { return seed; }};
 };

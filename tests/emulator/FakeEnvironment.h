@@ -51,8 +51,13 @@ public:
             throw std::runtime_error(writeError);
         }
         written.emplace_back(buffer, buffer + count);
+        replyWaiting = replyWaiting || holdAfterEachReply;
         return count;
     }
+    void AnsweringRequest(std::chrono::steady_clock::time_point lastByteRead) override {
+        answering.push_back(lastByteRead);
+    }
+    bool ReplyWaiting() const override { return replyWaiting; }
 
     bool IgnitionOn() const override { return ignition; }
     EcuVariant Variant() const override { return variant; }
@@ -96,12 +101,15 @@ public:
     std::string writeError;  // when set, WriteBuf fails with this text as the port would
     // The port's stamp of what ReadBuf gives; unset, the emulator's own clock times the chunks.
     std::optional<std::chrono::steady_clock::time_point> arrival;
+    bool replyWaiting = false;        // a reply still waits to leave
+    bool holdAfterEachReply = false;  // every reply written waits, as a paced line's do
 
     // What the emulator did.
     std::deque<std::uint8_t> pending;
     std::vector<Bytes> written;
     std::map<Lamp, bool> lamps;
     std::vector<std::string> log;
+    std::vector<std::chrono::steady_clock::time_point> answering;  // each request's last byte
     bool resetTimerEnabled = false;
     int resetTimerStarts = 0;
 };
