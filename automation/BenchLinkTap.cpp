@@ -9,12 +9,11 @@
 BenchLinkTap::BenchLinkTap(PortWriter writer, ErrorSink errors)
     : writer_(std::move(writer)),
       errors_(std::move(errors)),
-      faults_([this](const QByteArray& frame) {
-          // Faulted and delayed frames leave from here, outside any handler that could catch
+      faults_([this](const ReplyPieces& reply) {
+          // Faulted and delayed replies leave from here, outside any handler that could catch
           // a port error, so it is reported instead of escaping.
           try {
-              WriteTraced(reinterpret_cast<const std::uint8_t*>(frame.constData()),
-                          static_cast<int>(frame.size()));
+              WriteReply(reply);
           } catch (const std::exception& e) {
               errors_(QString::fromLocal8Bit(e.what()));
           }
@@ -60,12 +59,20 @@ bool BenchLinkTap::FrameOut(const std::uint8_t* bytes, int count) {
     return false;
 }
 
-void BenchLinkTap::WriteTraced(const std::uint8_t* bytes, int count) {
-    if (trace_) {
-        trace_->Record(TraceLog::Direction::Sent, bytes, count);
+void BenchLinkTap::WriteReply(const ReplyPieces& reply) {
+    for (const ReplyPiece& piece : reply) {
+        if (trace_ && !piece.bytes.empty()) {
+            trace_->Record(TraceLog::Direction::Sent, piece.bytes.data(), static_cast<int>(piece.bytes.size()));
+        }
+        if (monitor_ != nullptr && !piece.bytes.empty()) {
+            monitor_->FrameSent(piece.bytes.data(), piece.bytes.size(), std::chrono::steady_clock::now());
+        }
     }
-    if (monitor_ != nullptr) {
-        monitor_->FrameSent(bytes, static_cast<std::size_t>(count), std::chrono::steady_clock::now());
+    if (replyWriter_) {
+        replyWriter_(reply);
+        return;
     }
-    writer_(bytes, count);
+    for (const ReplyPiece& piece : reply) {
+        writer_(piece.bytes.data(), static_cast<int>(piece.bytes.size()));
+    }
 }

@@ -23,7 +23,12 @@ public:
     // Where a port error from a delayed write goes (no handler is there to catch it).
     using ErrorSink = std::function<void(const QString& message)>;
 
+    // Takes a faulted or delayed reply over to the line (which may pace it). Without one, the
+    // pieces go to the port writer back to back.
+    using ReplyWriter = std::function<void(const ReplyPieces& reply)>;
+
     BenchLinkTap(PortWriter writer, ErrorSink errors);
+    void SetReplyWriter(ReplyWriter writer) { replyWriter_ = std::move(writer); }
 
     void SetEcho(bool on) { echo_ = on; }
     bool Echo() const { return echo_; }
@@ -38,9 +43,10 @@ public:
     bool FrameOut(const std::uint8_t* bytes, int count) override;
 
 private:
-    void WriteTraced(const std::uint8_t* bytes, int count);
+    void WriteReply(const ReplyPieces& reply);
 
     PortWriter writer_;
+    ReplyWriter replyWriter_;
     ErrorSink errors_;
     bool echo_ = false;
     std::unique_ptr<TraceLog> trace_;

@@ -10,6 +10,7 @@
 #include "automation/ControlServer.h"
 #include "automation/FormControlTarget.h"
 #include "console/LinkMonitor.h"
+#include "console/ReplyLine.h"
 #include "console/SettingsStore.h"
 #include "console/TForm1.h"
 #include "console/TForm2.h"
@@ -74,6 +75,7 @@ bool BenchSession::Start(QString* error, std::unique_ptr<SettingsStore> store) {
     console.framing = options_.framing;
     form1_ = std::make_unique<TForm1>(console, std::move(store));
     tap_->SetMonitor(&form1_->Monitor());
+    tap_->SetReplyWriter([this](const ReplyPieces& reply) { form1_->Replies().Send(reply); });
     form2_ = std::make_unique<TForm2>(form1_->Store(), form1_->Reporter());
     form1_->SetSettingsDialog(form2_.get());
     target_ = std::make_unique<FormControlTarget>(*form1_, quit_);

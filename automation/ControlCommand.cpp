@@ -21,6 +21,44 @@ const Named<EcuVariant> kVariants[] = {
     {"B7", EcuVariant::B7},   {"BMP", EcuVariant::BMP}, {"b17", EcuVariant::b17},
 };
 
+// The reply faults: those with a value take it as the line's third word, within its range.
+struct FaultSpec {
+    const char* name;
+    ReplyFaultMode mode;
+    const char* argument;  // nullptr: the mode takes no value
+    const char* unit;
+    int min;
+    int max;
+};
+
+const FaultSpec kFaults[] = {
+    {"none", ReplyFaultMode::None, nullptr, nullptr, 0, 0},
+    {"silent", ReplyFaultMode::Silent, nullptr, nullptr, 0, 0},
+    {"bad-checksum", ReplyFaultMode::BadChecksum, nullptr, nullptr, 0, 0},
+    {"delay", ReplyFaultMode::Delay, "MS", " ms", 0, kMaxReplyDelayMs},
+    {"pending", ReplyFaultMode::Pending, "MS", " ms", 0, kMaxPendingMs},
+    {"busy", ReplyFaultMode::Busy, "N", " replies", 1, kMaxBusyReplies},
+    {"gap", ReplyFaultMode::Gap, "MS", " ms", 0, kMaxGapMs},
+    {"drop", ReplyFaultMode::Drop, "N", "", kMinDropEvery, kMaxDropEvery},
+};
+
+const FaultSpec* FindFault(const QString& name) {
+    for (const FaultSpec& spec : kFaults) {
+        if (name == QLatin1String(spec.name)) return &spec;
+    }
+    return nullptr;
+}
+
+// "none|silent|bad-checksum|delay MS|…"
+QString FaultChoices() {
+    QStringList choices;
+    for (const FaultSpec& spec : kFaults) {
+        choices << (spec.argument ? QStringLiteral("%1 %2").arg(QLatin1String(spec.name), QLatin1String(spec.argument))
+                                  : QString::fromLatin1(spec.name));
+    }
+    return choices.join(QLatin1Char('|'));
+}
+
 const Named<ReplyFraming> kFramings[] = {
     {"compact", ReplyFraming::Compact},
     {"real", ReplyFraming::Real},
@@ -269,34 +307,33 @@ private:
     }
 
     std::optional<ControlCommand> Fault() {
+        static const QString kUsage = QStringLiteral("fault %1").arg(FaultChoices());
         if (words_.size() < 2) {
-            return Fail(QStringLiteral("usage: fault none|silent|bad-checksum|delay MS"));
+            return Fail(QStringLiteral("usage: ") + kUsage);
+        }
+        const FaultSpec* spec = FindFault(words_[1]);
+        if (spec == nullptr) {
+            return Fail(QStringLiteral("unknown fault '%1'").arg(words_[1].left(64)));
         }
         ControlCommand command;
         command.kind = ControlCommand::Kind::Fault;
-        const QString mode = words_[1];
-        if (mode == QLatin1String("delay")) {
-            if (!Arity(3, QStringLiteral("fault delay MS"))) return std::nullopt;
-            const auto ms = ParseCount(words_[2], kMaxReplyDelayMs);
-            if (!ms) {
-                return Fail(QStringLiteral("bad delay '%1', 0 to %2 ms")
-                                .arg(words_[2].left(64))
-                                .arg(kMaxReplyDelayMs));
-            }
-            command.faultMode = ReplyFaultMode::Delay;
-            command.faultDelayMs = *ms;
+        command.faultMode = spec->mode;
+        if (spec->unit == nullptr) {
+            if (!Arity(2, kUsage)) return std::nullopt;
             return command;
         }
-        if (!Arity(2, QStringLiteral("fault none|silent|bad-checksum|delay MS"))) return std::nullopt;
-        if (mode == QLatin1String("none")) {
-            command.faultMode = ReplyFaultMode::None;
-        } else if (mode == QLatin1String("silent")) {
-            command.faultMode = ReplyFaultMode::Silent;
-        } else if (mode == QLatin1String("bad-checksum")) {
-            command.faultMode = ReplyFaultMode::BadChecksum;
-        } else {
-            return Fail(QStringLiteral("unknown fault '%1'").arg(mode.left(64)));
+        if (!Arity(3, QStringLiteral("fault %1 %2").arg(QLatin1String(spec->name), QLatin1String(spec->argument)))) {
+            return std::nullopt;
         }
+        const auto value = ParseCount(words_[2], spec->max);
+        if (!value || *value < spec->min) {
+            return Fail(QStringLiteral("bad %1 '%2', %3 to %4%5")
+                            .arg(QLatin1String(spec->name), words_[2].left(64))
+                            .arg(spec->min)
+                            .arg(spec->max)
+                            .arg(QLatin1String(spec->unit)));
+        }
+        command.faultValue = *value;
         return command;
     }
 
@@ -380,16 +417,12 @@ QString FramingName(ReplyFraming framing) {
     return {};
 }
 
-QString ReplyFaultName(ReplyFaultMode mode, int delayMs) {
-    switch (mode) {
-    case ReplyFaultMode::None:
-        return QStringLiteral("none");
-    case ReplyFaultMode::Silent:
-        return QStringLiteral("silent");
-    case ReplyFaultMode::BadChecksum:
-        return QStringLiteral("bad-checksum");
-    case ReplyFaultMode::Delay:
-        return QStringLiteral("delay %1").arg(delayMs);
+QString ReplyFaultName(ReplyFaultMode mode, int value) {
+    for (const FaultSpec& spec : kFaults) {
+        if (spec.mode == mode) {
+            return spec.argument ? QStringLiteral("%1 %2").arg(QLatin1String(spec.name)).arg(value)
+                                 : QString::fromLatin1(spec.name);
+        }
     }
     return {};
 }

@@ -28,7 +28,7 @@ struct ControlCommand {
     QString text;  // Ident
     Lamp lamp = Lamp::UiLED1;
     ReplyFaultMode faultMode = ReplyFaultMode::None;
-    int faultDelayMs = 0;
+    int faultValue = 0;  // milliseconds or a count, as the mode takes
     bool obdOn = false;  // Obd
     ReplyFraming framing = ReplyFraming::Compact;
 
@@ -39,5 +39,5 @@ struct ControlCommand {
 
 // The names used on the control interface, shared by parser and answers.
 QString VariantName(EcuVariant variant);
-QString ReplyFaultName(ReplyFaultMode mode, int delayMs);
+QString ReplyFaultName(ReplyFaultMode mode, int value);
 QString FramingName(ReplyFraming framing);

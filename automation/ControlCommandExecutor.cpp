@@ -57,7 +57,7 @@ QString ControlCommandExecutor::Run(const ControlCommand& command) {
         target_.SetIdentText(command.ident, command.text);
         break;
     case Kind::Fault:
-        faults_.SetFault(command.faultMode, command.faultDelayMs);
+        faults_.SetFault(command.faultMode, command.faultValue);
         break;
     case Kind::ClearReport:
         target_.ClearReport();
@@ -111,7 +111,7 @@ QString ControlCommandExecutor::Answer(const ControlCommand& command) const {
     case ControlQuery::Trip:
         return Ok(target_.TripTexts().join(QLatin1Char(' ')));
     case ControlQuery::Fault:
-        return Ok(ReplyFaultName(faults_.Mode(), faults_.DelayMs()));
+        return Ok(ReplyFaultName(faults_.Mode(), faults_.Value()));
     case ControlQuery::Report:
         return Ok(target_.ReportJson());
     case ControlQuery::Obd:

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QObject>
 #include <QTimer>
 #include <cstdint>
@@ -8,22 +7,26 @@
 #include <functional>
 
 #include "automation/ReplyFaultMode.h"
+#include "console/ReplyPieces.h"
 
 // Applies the chosen fault to reply frames. Delayed frames wait on a timer, never blocking the
 // main thread or the link, and leave in the order they were handed over, also when the delay
-// is changed or switched off meanwhile.
+// is changed or switched off meanwhile. Pauses inside a reply (pending, gap) are left to the
+// line's pacer, which gets the reply as pieces.
 class ReplyFaults : public QObject {
     Q_OBJECT
 public:
     static constexpr int kMaxDelayMs = kMaxReplyDelayMs;
-    using FrameWriter = std::function<void(const QByteArray& frame)>;
+    using ReplyWriter = std::function<void(const ReplyPieces& reply)>;
 
-    explicit ReplyFaults(FrameWriter writer, QObject* parent = nullptr);
+    explicit ReplyFaults(ReplyWriter writer, QObject* parent = nullptr);
 
-    // delayMs counts for Delay only; it is clamped to 0..kMaxDelayMs.
-    void SetFault(ReplyFaultMode mode, int delayMs = 0);
+    // value: the milliseconds of Delay, Pending and Gap, the count of Busy, the period of Drop;
+    // it is clamped to the mode's range. Any mode ends the one before, and its counts start anew.
+    void SetFault(ReplyFaultMode mode, int value = 0);
     ReplyFaultMode Mode() const { return mode_; }
-    int DelayMs() const { return delayMs_; }
+    // The mode's value; for Busy the replies still to be refused.
+    int Value() const { return value_; }
 
     // A reply on its way out. Returns true when the frame was taken over (dropped, altered
     // and written, or queued); false lets the caller write it unchanged now.
@@ -32,18 +35,20 @@ public:
     int PendingFrames() const { return static_cast<int>(pending_.size()); }
 
 private:
-    struct PendingFrame {
+    struct PendingReply {
         std::int64_t dueMs;
-        QByteArray frame;
+        ReplyPieces reply;
     };
 
-    void Queue(QByteArray frame, std::int64_t dueMs);
+    bool Emit(ReplyPieces reply);
+    void Queue(ReplyPieces reply, std::int64_t dueMs);
     void WriteDueFrames();
     void ArmTimer();
 
-    FrameWriter writer_;
+    ReplyWriter writer_;
     ReplyFaultMode mode_ = ReplyFaultMode::None;
-    int delayMs_ = 0;
-    std::deque<PendingFrame> pending_;
+    int value_ = 0;
+    int answered_ = 0;  // replies seen since Drop was set
+    std::deque<PendingReply> pending_;
     QTimer timer_;
 };

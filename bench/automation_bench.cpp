@@ -54,7 +54,7 @@ private:
 
 void BM_ControlLine(benchmark::State& state) {
     StandInConsole target;
-    ReplyFaults faults([](const QByteArray&) {});
+    ReplyFaults faults([](const ReplyPieces&) {});
     ControlCommandExecutor executor(target, faults);
     const QString lines[] = {QStringLiteral("set speed 60.5"), QStringLiteral("get speed"),
                              QStringLiteral("dtc 57 on"), QStringLiteral("get dtc"),

@@ -87,6 +87,51 @@ TEST_F(BenchLinkTapTest, DelayedRepliesKeepTheirOrderWithoutBlocking) {
     EXPECT_FALSE(Out(startReply));  // queue empty again: back to the caller
 }
 
+// Busy and pending answers name the service the reply answers, addressed as the reply; a gap
+// cuts the frame in its middle; drop counts replies from the moment it was set.
+TEST_F(BenchLinkTapTest, NegativeAnswersCutsAndDropsOfReplies) {
+    std::vector<ReplyPieces> replies;
+    tap.SetReplyWriter([&](const ReplyPieces& r) { replies.push_back(r); });
+    const Bytes refusal = {0x83, 0xF1, 0x11, 0x7F, 0x21, 0x12, 0x37};  // 7F 21 12 from 0x11
+    struct Row {
+        ReplyFaultMode mode;
+        int value;
+        Bytes reply;
+        std::vector<std::pair<Bytes, int>> pieces;  // bytes, pause before
+    };
+    const Row rows[] = {
+        // C1 answers 81; 7F 81 21 / 78
+        {ReplyFaultMode::Busy, 5, startReply, {{{0x83, 0xF1, 0x10, 0x7F, 0x81, 0x21, 0xA5}, 0}}},
+        {ReplyFaultMode::Busy, 5, refusal, {{{0x83, 0xF1, 0x11, 0x7F, 0x21, 0x21, 0x46}, 0}}},
+        {ReplyFaultMode::Pending, 70, startReply, {{{0x83, 0xF1, 0x10, 0x7F, 0x81, 0x78, 0xFC}, 0}, {startReply, 70}}},
+        {ReplyFaultMode::Pending, 0, refusal, {{{0x83, 0xF1, 0x11, 0x7F, 0x21, 0x78, 0x9D}, 0}, {refusal, 0}}},
+        {ReplyFaultMode::Gap, 30, startReply, {{{0x83, 0xF1, 0x10}, 0}, {{0xC1, 0x6B, 0x8F, 0x3F}, 30}}},
+        {ReplyFaultMode::Gap, 1000, presentReply, {{{0x81, 0xF1}, 0}, {{0x10, 0x7E, 0x00}, 1000}}},
+    };
+    for (const Row& row : rows) {
+        replies.clear();
+        tap.Faults().SetFault(row.mode, row.value);
+        EXPECT_TRUE(Out(row.reply));
+        ASSERT_EQ(replies.size(), 1u) << static_cast<int>(row.mode);
+        ASSERT_EQ(replies[0].size(), row.pieces.size()) << static_cast<int>(row.mode);
+        for (std::size_t i = 0; i < row.pieces.size(); ++i) {
+            EXPECT_EQ(replies[0][i].bytes, row.pieces[i].first) << static_cast<int>(row.mode) << " piece " << i;
+            EXPECT_EQ(replies[0][i].pauseBeforeMs, row.pieces[i].second) << static_cast<int>(row.mode);
+        }
+    }
+    replies.clear();
+    tap.Faults().SetFault(ReplyFaultMode::Drop, 3);
+    std::vector<bool> takenOver;
+    for (int i = 0; i < 7; ++i) takenOver.push_back(Out(presentReply));
+    EXPECT_EQ(takenOver, (std::vector<bool>{false, false, true, false, false, true, false}));
+    tap.Faults().SetFault(ReplyFaultMode::Drop, 3);  // set again: counts from zero
+    EXPECT_FALSE(Out(presentReply));
+    EXPECT_FALSE(Out(presentReply));
+    EXPECT_TRUE(Out(presentReply));
+    EXPECT_TRUE(replies.empty());
+    EXPECT_TRUE(port.empty());
+}
+
 TEST_F(BenchLinkTapTest, PortErrorOfADelayedReplyIsReportedNotThrown) {
     tap.Faults().SetFault(ReplyFaultMode::Delay, 0);
     failWrites = true;

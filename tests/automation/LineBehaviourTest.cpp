@@ -49,3 +49,95 @@ TEST(LineBehaviour, RealFramingAsTheTesterSeesIt) {
 }
 
 }  // namespace
+
+namespace {
+
+// A hidden bench on a virtual port, communication started.
+class FaultModeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(bench.Started());
+        bench.Do({"click ignition"});
+        ASSERT_EQ(bench.Tester(Ask({"--to", "10", "81"})).exitCode, 0);
+    }
+    BenchRun bench;
+};
+
+// Each fault as the device under test meets it; TesterPresent 3E 01 is answered 81 F1 10 7E 00.
+TEST_F(FaultModeTest, BusyPendingBrokenAndDroppedAnswersThroughKLineTester) {
+    struct Row {
+        const char* fault;
+        QStringList args;  // after the device
+        int exitCode;
+        QStringList seen;
+        double minReplyLatencyMs = 0;  // of the TesterPresent answer
+    };
+    const QStringList present = {"--to", "10", "3E", "01"};
+    const Row rows[] = {
+        // Past P2max (1000 ms) the tester still waits, as the 7F 3E 78 asked it to.
+        {"fault pending 1500",
+         present + QStringList{"--p2max", "1000"},
+         0,
+         {"<- 83 F1 10 7F 3E 78 B9  response pending  latency", "<- 81 F1 10 7E 00  latency"},
+         1500},
+        {"fault busy 1", Ask(present), 1, {"<- 83 F1 10 7F 3E 21 62  busy, repeat request"}},
+        {"fault busy 2",
+         Ask(present + QStringList{"--repeat", "3"}),
+         1,
+         {"busy, repeat request", "requests 3  replies 3  no reply 0  bad checksum 0  broken 0  busy 2  pending 0"}},
+        // The reply's first two bytes, then 300 ms of silence.
+        {"fault gap 300", Ask(present), 1, {"<- 81 F1  broken: the reply stopped for more than 20 ms after 2 bytes"}},
+        {"fault gap 0", Ask(present), 0, {"<- 81 F1 10 7E 00  latency"}},
+        {"fault drop 2",
+         QStringList{"--p2max", "1000", "--repeat", "4"} + present,
+         1,
+         {"requests 4  replies 2  no reply 2  bad checksum 0  broken 0"}},
+        {"fault none", Ask(present + QStringList{"--repeat", "4"}), 0, {"replies 4  no reply 0"}},
+    };
+    for (const Row& row : rows) {
+        bench.Do({row.fault});
+        const auto run = bench.Tester(row.args);
+        EXPECT_EQ(run.exitCode, row.exitCode) << row.fault << "\n" << run.out.toStdString();
+        for (const QString& seen : row.seen) {
+            EXPECT_TRUE(run.out.contains(seen)) << row.fault << ": " << seen.toStdString() << "\n"
+                                                << run.out.toStdString();
+        }
+        const auto latency = QRegularExpression(R"(<- 81 F1 10 7E 00  latency (\d+\.\d+) ms)").match(run.out);
+        if (row.minReplyLatencyMs > 0) {
+            EXPECT_GE(latency.captured(1).toDouble(), row.minReplyLatencyMs) << run.out.toStdString();
+        }
+        QTest::qWait(400);  // what a cut reply still sends must not be taken for the next one's
+    }
+    EXPECT_TRUE(bench.messages.isEmpty()) << bench.messages.join('\n').toStdString();
+}
+
+TEST_F(FaultModeTest, GetFaultShowsTheModeAndTheBusyRepliesLeft) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"fault pending 250", "OK pending 250"}, {"fault gap 1000", "OK gap 1000"},
+        {"fault drop 1000", "OK drop 1000"},     {"fault busy 3", "OK busy 3"},
+    };
+    for (const auto& [set, get] : rows) {
+        bench.Do({set});
+        EXPECT_EQ(bench.Ask("get fault"), get);
+    }
+    EXPECT_EQ(bench.Tester(Ask({"--to", "10", "3E"})).exitCode, 1);
+    EXPECT_EQ(bench.Ask("get fault"), "OK busy 2");
+    EXPECT_EQ(bench.Tester(Ask({"--to", "10", "3E", "--repeat", "2"})).exitCode, 1);
+    EXPECT_EQ(bench.Ask("get fault"), "OK none");  // used up: answers are normal again
+    EXPECT_EQ(bench.Tester(Ask({"--to", "10", "3E"})).exitCode, 0);
+    const std::pair<const char*, const char*> refused[] = {
+        {"fault pending", "usage: fault pending MS"}, {"fault pending 5001", "bad pending '5001', 0 to 5000 ms"},
+        {"fault gap 1001", "bad gap"},                {"fault busy 0", "bad busy '0', 1 to 1000 replies"},
+        {"fault drop 1", "bad drop '1', 2 to 1000"},  {"fault drop 1001", "bad drop"},
+        {"fault busy -1", "bad busy"},                {"fault gap 5 5", "usage: fault gap MS"},
+        {"fault stall", "unknown fault 'stall'"},
+    };
+    for (const auto& [line, reason] : refused) {
+        const QString answer = bench.Ask(line);
+        EXPECT_TRUE(answer.startsWith("ERR ") && answer.contains(QLatin1String(reason)))
+            << line << " gave: " << answer.toStdString();
+    }
+    EXPECT_EQ(bench.Ask("get fault"), "OK none");
+}
+
+}  // namespace

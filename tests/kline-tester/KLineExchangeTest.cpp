@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
@@ -37,7 +38,12 @@ public:
     std::string TesterSide() const { return ptsname(master_); }
 
     void AnswerOnce(std::size_t requestSize, bool echo, Bytes answer) {
-        worker_ = std::thread([this, requestSize, echo, answer] {
+        AnswerInSteps(requestSize, echo, {{0, answer}});
+    }
+
+    // After the request (and its echo): each step's bytes after its pause in milliseconds.
+    void AnswerInSteps(std::size_t requestSize, bool echo, std::vector<std::pair<int, Bytes>> steps) {
+        worker_ = std::thread([this, requestSize, echo, steps] {
             Bytes request;
             while (request.size() < requestSize) {
                 pollfd pfd{master_, POLLIN, 0};
@@ -48,7 +54,10 @@ public:
                 request.insert(request.end(), buffer, buffer + n);
             }
             if (echo) (void)!write(master_, request.data(), request.size());
-            if (!answer.empty()) (void)!write(master_, answer.data(), answer.size());
+            for (const auto& [pauseMs, bytes] : steps) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
+                if (!bytes.empty()) (void)!write(master_, bytes.data(), bytes.size());
+            }
         });
     }
 
@@ -138,6 +147,55 @@ TEST(KLineExchangeTest, AnswerOfSeveralFrames) {
         EXPECT_EQ(1 + result.further.size(), row.frames) << row.what;
         EXPECT_EQ(result.checksumOk, row.checksumOk) << row.what;
         EXPECT_EQ(result.trailing, row.trailing) << row.what;
+    }
+}
+
+// A careful tester: waits on after "response pending", reports "busy", and takes a reply
+// that stops longer than P1max between bytes as broken.
+TEST(KLineExchangeTest, PendingBusyAndPausesInsideAReply) {
+    using Status = ExchangeResult::Status;
+    const Bytes pending = {0x83, 0xF1, 0x10, 0x7F, 0x81, 0x78, 0xFC};   // 7F 81 78
+    const Bytes busy = {0x83, 0xF1, 0x10, 0x7F, 0x81, 0x21, 0xA5};      // 7F 81 21
+    const Bytes otherPending = {0x83, 0xF1, 0x10, 0x7F, 0x3E, 0x78, 0xB9};  // for another service
+    const Bytes head(kReply.begin(), kReply.begin() + 3);
+    const Bytes tail(kReply.begin() + 3, kReply.end());
+    struct Row {
+        const char* what;
+        std::vector<std::pair<int, Bytes>> steps;
+        int p1maxMs;
+        int pendingMaxMs;
+        Status status;
+        Bytes reply;
+        std::size_t pendingFrames;
+        double minLatencyMs;  // lower bound of the reply's latency
+    };
+    const Row rows[] = {
+        // The real reply comes later than P2max (200 ms) allows, but within P2*max.
+        {"pending, then the reply", {{0, pending}, {400, kReply}}, 20, 3000, Status::Reply, kReply, 1, 400},
+        {"pending twice", {{0, pending}, {250, pending}, {250, kReply}}, 20, 3000, Status::Reply, kReply, 2, 500},
+        {"pending, then nothing", {{0, pending}}, 20, 400, Status::NoReply, {}, 1, 0},
+        {"another service's pending is a reply", {{0, otherPending}}, 20, 3000, Status::Reply, otherPending, 0, 0},
+        {"busy", {{0, busy}}, 20, 3000, Status::Busy, busy, 0, 0},
+        {"a pause longer than P1max", {{0, head}, {300, tail}}, 20, 3000, Status::BrokenReply, head, 0, 0},
+        {"a pause within P1max", {{0, head}, {50, tail}}, 1000, 3000, Status::Reply, kReply, 0, 0},
+    };
+    for (const auto& row : rows) {
+        ScriptedController controller;
+        SerialDevice device;
+        std::string error;
+        ASSERT_TRUE(device.Open(controller.TesterSide(), 10400, &error)) << error;
+        controller.AnswerInSteps(kRequest.size(), true, row.steps);
+        KLineExchange exchange(device, EchoMode::Tolerate, 200, row.p1maxMs, row.pendingMaxMs);
+        const ExchangeResult result = exchange.Exchange(kRequest);
+        EXPECT_EQ(result.status, row.status) << row.what << ": " << result.error;
+        EXPECT_EQ(result.reply, row.reply) << row.what;
+        EXPECT_EQ(result.pending.size(), row.pendingFrames) << row.what;
+        EXPECT_GE(result.latencyMs, row.minLatencyMs) << row.what;
+        if (row.pendingFrames > 0 && row.status == Status::Reply) {
+            EXPECT_EQ(result.pending.front(), pending) << row.what;
+            EXPECT_LT(result.firstAnswerMs, result.latencyMs) << row.what;
+            EXPECT_TRUE(result.checksumOk) << row.what;
+        }
     }
 }
 

@@ -9,14 +9,25 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+constexpr std::uint8_t kNegativeResponse = 0x7F;
+constexpr std::uint8_t kBusyRepeatRequest = 0x21;
+constexpr std::uint8_t kResponsePending = 0x78;
+
 double MsBetween(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration<double, std::milli>(to - from).count();
 }
 
+// Whether a whole frame with a good checksum is the negative response `code` to `service`.
+bool IsNegative(const std::vector<std::uint8_t>& frame, std::uint8_t service, std::uint8_t code) {
+    const FrameView view = DecodeFrame(frame.data());
+    return view.length == 3 && view.data[0] == kNegativeResponse && view.data[1] == service &&
+           view.data[2] == code && FrameChecksum(frame.data(), frame.size() - 1) == frame.back();
+}
+
 }  // namespace
 
-KLineExchange::KLineExchange(SerialDevice& device, EchoMode echo, int p2maxMs)
-    : device_(device), echo_(echo), p2maxMs_(p2maxMs) {}
+KLineExchange::KLineExchange(SerialDevice& device, EchoMode echo, int p2maxMs, int p1maxMs, int pendingMaxMs)
+    : device_(device), echo_(echo), p2maxMs_(p2maxMs), p1maxMs_(p1maxMs), pendingMaxMs_(pendingMaxMs) {}
 
 ExchangeResult KLineExchange::Exchange(const std::vector<std::uint8_t>& request, bool furtherFrames) {
     ExchangeResult result;
@@ -30,25 +41,30 @@ ExchangeResult KLineExchange::Exchange(const std::vector<std::uint8_t>& request,
         return result;
     }
     const Clock::time_point sent = Clock::now();
+    const std::uint8_t service = DecodeFrame(request.data()).data[0];
     const auto p2max = std::chrono::milliseconds(p2maxMs_);
+    // Until a frame starts: P2max, or P2*max after a "response pending"; within one: P1max.
     Clock::time_point deadline = sent + p2max;
     std::size_t echoed = 0;
     bool inEcho = echo_ != EchoMode::None && echo_ != EchoMode::ByteWise;
     std::size_t frameSize = 0;
+    bool complete = false;
+    bool answered = false;
+    bool noFormatByte = false;
 
     std::uint8_t buffer[512];
-    for (;;) {
+    while (!complete) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         const int n = device_.Read(buffer, sizeof buffer, static_cast<int>(left.count()) + 1, &result.error);
         if (n < 0) {
             result.status = ExchangeResult::Status::LinkError;
             return result;
         }
+        const Clock::time_point now = Clock::now();
         if (n == 0) {
-            if (Clock::now() < deadline) continue;
+            if (now < deadline) continue;
             break;
         }
-        const Clock::time_point now = Clock::now();
         for (int i = 0; i < n; ++i) {
             const std::uint8_t byte = buffer[i];
             if (inEcho) {
@@ -69,27 +85,42 @@ ExchangeResult KLineExchange::Exchange(const std::vector<std::uint8_t>& request,
                 inEcho = false;
                 result.reply.assign(request.begin(), request.begin() + static_cast<long>(echoed));
             }
-            if (frameSize != 0 && result.reply.size() >= frameSize) {
+            if (complete) {
                 result.trailing.push_back(byte);
                 continue;
+            }
+            if (!answered) {
+                answered = true;
+                result.firstAnswerMs = MsBetween(sent, now);
             }
             if (result.reply.empty()) {
                 result.latencyMs = MsBetween(sent, now);
             }
             result.reply.push_back(byte);
+            if (noFormatByte) {
+                continue;  // kept to be shown, until the line falls silent
+            }
             const FrameSize size = ExpectedFrameSize(result.reply.data(), result.reply.size());
             if (size.status == FrameSize::Status::NotServed) {
-                result.status = ExchangeResult::Status::BrokenReply;
-                result.error = "the reply does not start with a format byte";
-            } else if (size.status == FrameSize::Status::Known) {
-                frameSize = size.bytes;
+                noFormatByte = true;
+                continue;
             }
+            if (size.status != FrameSize::Status::Known || result.reply.size() < size.bytes) {
+                continue;
+            }
+            frameSize = size.bytes;
+            if (IsNegative(result.reply, service, kResponsePending)) {
+                // The controller has the request and needs longer: wait for the real reply.
+                result.pending.push_back(result.reply);
+                result.reply.clear();
+                frameSize = 0;
+                deadline = now + std::chrono::milliseconds(pendingMaxMs_);
+                continue;
+            }
+            complete = true;
         }
-        if (frameSize != 0 && result.reply.size() >= frameSize) {
-            break;
-        }
-        if (!inEcho) {
-            deadline = now + p2max;  // between the bytes of the reply
+        if (!complete && !inEcho && !result.reply.empty()) {
+            deadline = now + std::chrono::milliseconds(p1maxMs_);  // between the bytes of a frame
         }
     }
     if (inEcho && echo_ == EchoMode::Filter) {
@@ -99,17 +130,25 @@ ExchangeResult KLineExchange::Exchange(const std::vector<std::uint8_t>& request,
     }
     if (result.reply.empty()) {
         result.status = ExchangeResult::Status::NoReply;
+        if (!result.pending.empty()) {
+            result.error = "no reply within " + std::to_string(pendingMaxMs_) + " ms after response pending";
+        }
         return result;
     }
-    if (frameSize == 0 || result.reply.size() < frameSize) {
-        if (result.error.empty()) {
-            result.error = "the reply broke off after " + std::to_string(result.reply.size()) + " bytes";
-        }
+    if (noFormatByte) {
+        result.error = "the reply does not start with a format byte";
         result.status = ExchangeResult::Status::BrokenReply;
         return result;
     }
-    result.status = ExchangeResult::Status::Reply;
+    if (!complete) {
+        result.error = "the reply stopped for more than " + std::to_string(p1maxMs_) + " ms after " +
+                       std::to_string(result.reply.size()) + " bytes";
+        result.status = ExchangeResult::Status::BrokenReply;
+        return result;
+    }
     result.checksumOk = FrameChecksum(result.reply.data(), frameSize - 1) == result.reply[frameSize - 1];
+    result.status = IsNegative(result.reply, service, kBusyRepeatRequest) ? ExchangeResult::Status::Busy
+                                                                          : ExchangeResult::Status::Reply;
     if (furtherFrames) {
         CollectFurther(result);
     }

@@ -38,7 +38,10 @@ const char* TesterOptions::Usage() {
            "Options:\n"
            "  --to ADDR HEX...   a request: target address and data, e.g. --to 10 21 01\n"
            "  --from ADDR        tester address (default F1)\n"
-           "  --p2max MS         wait for a reply up to MS milliseconds (default 50)\n"
+           "  --p2max MS         wait for a reply up to MS milliseconds (default 50); after a\n"
+           "                     response pending (7F xx 78) up to 5000 ms for the real reply\n"
+           "  --p1max MS         a reply that stops longer than MS between bytes is broken\n"
+           "                     (default 20)\n"
            "  --echo MODE        tolerate (default), filter (an adapter that echoes), none,\n"
            "                     bytewise (each byte waits for its echo before the next)\n"
            "  --repeat N         send the requests N times and print latency statistics\n"
@@ -55,7 +58,7 @@ const char* TesterOptions::Usage() {
            "\n"
            "Exit status:\n"
            "  0  every request got a well-formed reply\n"
-           "  1  some did not\n"
+           "  1  some did not (no reply, broken, bad checksum, or busy: 7F xx 21)\n"
            "  2  usage or device error\n";
 }
 
@@ -103,6 +106,9 @@ std::optional<TesterOptions> TesterOptions::Parse(const std::vector<std::string>
         } else if (arg == "--p2max") {
             const std::string* value = needValue();
             if (!value || !ParseInt(*value, 1, 60000, &options.p2maxMs)) return fail("--p2max needs 1..60000 ms");
+        } else if (arg == "--p1max") {
+            const std::string* value = needValue();
+            if (!value || !ParseInt(*value, 1, 60000, &options.p1maxMs)) return fail("--p1max needs 1..60000 ms");
         } else if (arg == "--echo") {
             const std::string* value = needValue();
             if (value && *value == "tolerate") options.echo = EchoMode::Tolerate;

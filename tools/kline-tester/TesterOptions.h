@@ -21,6 +21,7 @@ struct TesterOptions {
     std::uint8_t source = 0xF1;
     int baud = 10400;
     int p2maxMs = 50;
+    int p1maxMs = KLineExchange::kP1MaxMs;
     EchoMode echo = EchoMode::Tolerate;
     int repeat = 1;
     int intervalMs = 0;

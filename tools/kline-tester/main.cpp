@@ -52,6 +52,14 @@ void PrintObd(const ExchangeResult& result) {
 bool Report(const TesterOptions& options, const std::vector<std::uint8_t>& request,
             const ExchangeResult& result, bool print) {
     if (print) std::printf("-> %s\n", HexText(request).c_str());
+    for (std::size_t i = 0; print && i < result.pending.size(); ++i) {
+        if (i == 0) {
+            std::printf("<- %s  response pending  latency %.3f ms\n", HexText(result.pending[i]).c_str(),
+                        result.firstAnswerMs);
+        } else {
+            std::printf("<- %s  response pending\n", HexText(result.pending[i]).c_str());
+        }
+    }
     switch (result.status) {
     case ExchangeResult::Status::Reply:
         if (print) {
@@ -69,8 +77,20 @@ bool Report(const TesterOptions& options, const std::vector<std::uint8_t>& reque
             if (options.decodeObd) PrintObd(result);
         }
         return result.checksumOk;
+    case ExchangeResult::Status::Busy:
+        if (print) {
+            std::printf("<- %s  busy, repeat request  latency %.3f ms\n", HexText(result.reply).c_str(),
+                        result.latencyMs);
+        }
+        return false;
     case ExchangeResult::Status::NoReply:
-        if (print) std::printf("<- no reply within %d ms\n", options.p2maxMs);
+        if (print) {
+            if (result.pending.empty()) {
+                std::printf("<- no reply within %d ms\n", options.p2maxMs);
+            } else {
+                std::printf("<- %s\n", result.error.c_str());
+            }
+        }
         return false;
     case ExchangeResult::Status::BrokenReply:
         if (print) std::printf("<- %s  broken: %s\n", HexText(result.reply).c_str(), result.error.c_str());
@@ -129,18 +149,22 @@ int main(int argc, char** argv) {
     }
     const bool print = !(options->quiet && options->repeat > 1);
     LatencyStats stats;
-    int sent = 0, good = 0, lost = 0, badChecksum = 0, broken = 0;
+    int sent = 0, good = 0, lost = 0, badChecksum = 0, broken = 0, busy = 0, pending = 0;
     for (int round = 0; round < options->repeat; ++round) {
         for (std::size_t i = 0; i < frames.size(); ++i) {
             const auto& frame = frames[i];
             if (sent > 0 && options->intervalMs > 0) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(options->intervalMs));
             }
-            KLineExchange exchange(device, options->echo, options->p2maxMs);
+            KLineExchange exchange(device, options->echo, options->p2maxMs, options->p1maxMs);
             const ExchangeResult result = exchange.Exchange(frame, severalFrames[i]);
             ++sent;
             if (Report(*options, frame, result, print)) ++good;
-            if (result.status == ExchangeResult::Status::Reply) {
+            if (!result.pending.empty()) ++pending;
+            if (result.status == ExchangeResult::Status::Busy) {
+                stats.Add(result.latencyMs);
+                ++busy;
+            } else if (result.status == ExchangeResult::Status::Reply) {
                 stats.Add(result.latencyMs);
                 if (!result.checksumOk) ++badChecksum;
             } else if (result.status == ExchangeResult::Status::NoReply) {
@@ -153,8 +177,8 @@ int main(int argc, char** argv) {
         }
     }
     if (options->repeat > 1) {
-        std::printf("requests %d  replies %d  no reply %d  bad checksum %d  broken %d\n", sent,
-                    stats.Count(), lost, badChecksum, broken);
+        std::printf("requests %d  replies %d  no reply %d  bad checksum %d  broken %d  busy %d  pending %d\n",
+                    sent, stats.Count(), lost, badChecksum, broken, busy, pending);
         std::printf("latency %s\n", stats.Summary().c_str());
     }
     return good == sent ? 0 : 1;
