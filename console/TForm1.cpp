@@ -636,6 +636,11 @@ void TForm1::FormCreate(const ConsoleOptions& options) {
         trip_->ResetCurve();
         Timer1_->start();
         serComm1_->Open();
+        // An adapter that will hold every reply back is worth one word, in the log and to the operator.
+        if (const std::string notice = serComm1_->OpenNotice(); !notice.empty()) {
+            environment_->AppendLog(notice);
+            reporter_.Report(this, QString::fromStdString(notice));
+        }
     } catch (const std::exception& e) {
         reporter_.Report(this, QString::fromStdString(e.what()));
     }

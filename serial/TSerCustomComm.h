@@ -69,6 +69,9 @@ public:
     std::string FormattedDeviceName() const;
     // The file system path that FormattedDeviceName stands for ("COM1" is /dev/ttyS0).
     std::string DevicePath() const;
+    // What the operator should be told about the device opened (an adapter that holds replies
+    // back and may not be changed); empty when nothing, or while closed.
+    std::string OpenNotice() const { return open_ ? device_->OpenNotice() : std::string(); }
     // Other side of the pseudo-terminal opened through "/dev/ptmx"; empty otherwise.
     std::string PseudoTerminalPath() const;
 

@@ -67,4 +67,8 @@ public:
     virtual void Wake() = 0;
 
     virtual std::string ErrorText(int code) const = 0;
+
+    // What the operator should be told about the device just opened (an adapter that will
+    // hold replies back, say); empty when nothing.
+    virtual std::string OpenNotice() const { return {}; }
 };

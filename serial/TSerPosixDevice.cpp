@@ -1,6 +1,7 @@
 #include "serial/TSerPosixDevice.h"
 
 #include "serial/LinuxTermios.h"
+#include "serial/LowLatencyAdapter.h"
 #include "serial/SerTypes.h"
 
 #include <cerrno>
@@ -53,11 +54,15 @@ int TSerPosixDevice::Open(const std::string& path) {
     }
     fd_ = fd;
     lineErrors_ = 0;
+    openNotice_.clear();
     if (multiplexer) {
         if (const int error = OpenPseudoTerminalMaster()) {
             Close();
             return error;
         }
+    } else {
+        // Replies are timed from the moment a request's bytes are read: have them delivered at once.
+        openNotice_ = LowLatencyAdapter(sysfsRoot_).Tune(fd_, path);
     }
     wake_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (wake_ < 0) {
@@ -90,6 +95,7 @@ void TSerPosixDevice::Close() {
     }
     master_ = false;
     pseudoTerminalPath_.clear();
+    openNotice_.clear();
 }
 
 int TSerPosixDevice::WriteLineSettings(const TSerLineSettings& settings) {

@@ -5,12 +5,14 @@
 
 #include <atomic>
 #include <string>
+#include <utility>
 
 // The device layer on Linux: a tty opened exclusively (flock and TIOCEXCL), waits with poll()
 // on the device and on an eventfd that ends them, line settings through termios2.
 class TSerPosixDevice : public TSerDevice {
 public:
-    TSerPosixDevice() = default;
+    // sysfsRoot stands in for /sys, where an adapter's latency timer is found.
+    explicit TSerPosixDevice(std::string sysfsRoot = "/sys") : sysfsRoot_(std::move(sysfsRoot)) {}
     ~TSerPosixDevice() override;
     TSerPosixDevice(const TSerPosixDevice&) = delete;
     TSerPosixDevice& operator=(const TSerPosixDevice&) = delete;
@@ -39,6 +41,7 @@ public:
     void Wake() override;
 
     std::string ErrorText(int code) const override;
+    std::string OpenNotice() const override { return openNotice_; }
 
 private:
     int OpenPseudoTerminalMaster();
@@ -50,6 +53,8 @@ private:
     int wake_ = -1;
     bool master_ = false;
     std::string pseudoTerminalPath_;
+    std::string sysfsRoot_;
+    std::string openNotice_;
     int readIntervalMs_ = 5;
     // What KeepLineState found: the termios, and DTR/RTS where the device has modem lines.
     TermiosImage keptTermios_;
