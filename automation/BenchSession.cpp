@@ -73,6 +73,8 @@ bool BenchSession::Start(QString* error, std::unique_ptr<SettingsStore> store) {
     console.linkTap = tap_.get();
     console.obdOverride = options_.obd;
     console.framing = options_.framing;
+    console.p2Ms = options_.p2Ms;
+    console.p1Ms = options_.p1Ms;
     form1_ = std::make_unique<TForm1>(console, std::move(store));
     tap_->SetMonitor(&form1_->Monitor());
     tap_->SetReplyWriter([this](const ReplyPieces& reply) { form1_->Replies().Send(reply); });

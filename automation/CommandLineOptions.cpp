@@ -2,6 +2,9 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QRegularExpression>
+
+#include "console/ReplyTiming.h"
 #include <QFileInfo>
 
 CommandLineOptions::Parsed CommandLineOptions::Parse(const QStringList& args) {
@@ -42,11 +45,19 @@ CommandLineOptions::Parsed CommandLineOptions::Parse(const QStringList& args) {
         QStringLiteral("Frame the replies of every controller type 'compact' (the smallest header) or "
                        "'real' (live data with the long header, as real controllers), this run only."),
         QStringLiteral("compact|real"));
+    const QCommandLineOption p2(
+        QStringLiteral("p2"),
+        QStringLiteral("Answer MS milliseconds (0 to 5000) after the last byte of a request, this run only."),
+        QStringLiteral("MS"));
+    const QCommandLineOption p1(
+        QStringLiteral("p1"),
+        QStringLiteral("Leave MS milliseconds (0 to 20) between the bytes of a reply, this run only."),
+        QStringLiteral("MS"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help."));
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Show the version."));
-    parser.addOptions({port, ptyLink, noEcho, control, hidden, trace, obd, framing, help, version});
+    parser.addOptions({port, ptyLink, noEcho, control, hidden, trace, obd, framing, p2, p1, help, version});
 
     Parsed parsed;
     if (!parser.parse(args)) {
@@ -74,7 +85,7 @@ CommandLineOptions::Parsed CommandLineOptions::Parse(const QStringList& args) {
         parsed.text = QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first());
         return parsed;
     }
-    for (const auto* option : {&port, &ptyLink, &control, &trace, &obd, &framing}) {
+    for (const auto* option : {&port, &ptyLink, &control, &trace, &obd, &framing, &p2, &p1}) {
         if (parser.values(*option).size() > 1) {
             parsed.text = QStringLiteral("Option '%1' given more than once.").arg(option->names().first());
             return parsed;
@@ -126,6 +137,23 @@ CommandLineOptions::Parsed CommandLineOptions::Parse(const QStringList& args) {
             parsed.text = QStringLiteral("Option '--framing' takes 'compact' or 'real'.");
             return parsed;
         }
+    }
+    // Whole milliseconds within the time's range.
+    auto time = [&](const QCommandLineOption& option, int max, std::optional<int>* into) {
+        if (!parser.isSet(option)) return true;
+        static const QRegularExpression kDigits(QStringLiteral(R"(^\d{1,9}$)"));
+        const QString value = parser.value(option);
+        if (!kDigits.match(value).hasMatch() || value.toInt() > max) {
+            parsed.text = QStringLiteral("Option '--%1' takes whole milliseconds from 0 to %2.")
+                              .arg(option.names().first())
+                              .arg(max);
+            return false;
+        }
+        *into = value.toInt();
+        return true;
+    };
+    if (!time(p2, ReplyTiming::kMaxP2Ms, &options.p2Ms) || !time(p1, ReplyTiming::kMaxP1Ms, &options.p1Ms)) {
+        return parsed;
     }
     parsed.action = Action::Run;
     return parsed;

@@ -17,6 +17,8 @@ struct CommandLineOptions {
     QString trace;      // --trace FILE
     std::optional<bool> obd;  // --obd on|off: every controller type answers OBD-II, or none
     std::optional<ReplyFraming> framing;  // --framing compact|real: all types, this run
+    std::optional<int> p2Ms;              // --p2 MS: reply timing, this run
+    std::optional<int> p1Ms;              // --p1 MS
 
     // What the program does with the command line.
     enum class Action { Run, ShowHelp, ShowVersion, Fail };

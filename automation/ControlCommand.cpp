@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "console/ControlTable.h"
+#include "console/ReplyTiming.h"
 
 namespace {
 
@@ -159,6 +160,7 @@ public:
         if (verb == QLatin1String("fault")) return Fault();
         if (verb == QLatin1String("obd")) return Obd();
         if (verb == QLatin1String("framing")) return Framing();
+        if (verb == QLatin1String("timing")) return Timing();
         if (verb == QLatin1String("quit")) return Quit();
         if (verb == QLatin1String("clear")) return Clear();
         return Fail(QStringLiteral("unknown command '%1'").arg(verb.left(64)));
@@ -241,6 +243,8 @@ private:
             command.query = ControlQuery::Obd;
         } else if (what == QLatin1String("framing")) {
             command.query = ControlQuery::Framing;
+        } else if (what == QLatin1String("timing")) {
+            command.query = ControlQuery::Timing;
         } else {
             return Fail(QStringLiteral("nothing to get named '%1'").arg(what.left(64)));
         }
@@ -368,6 +372,23 @@ private:
         ControlCommand command;
         command.kind = ControlCommand::Kind::Framing;
         command.framing = *framing;
+        return command;
+    }
+
+    std::optional<ControlCommand> Timing() {
+        if (!Arity(3, QStringLiteral("timing P2 P1"))) return std::nullopt;
+        const auto p2 = ParseCount(words_[1], ReplyTiming::kMaxP2Ms);
+        if (!p2) {
+            return Fail(QStringLiteral("bad P2 '%1', 0 to %2 ms").arg(words_[1].left(64)).arg(ReplyTiming::kMaxP2Ms));
+        }
+        const auto p1 = ParseCount(words_[2], ReplyTiming::kMaxP1Ms);
+        if (!p1) {
+            return Fail(QStringLiteral("bad P1 '%1', 0 to %2 ms").arg(words_[2].left(64)).arg(ReplyTiming::kMaxP1Ms));
+        }
+        ControlCommand command;
+        command.kind = ControlCommand::Kind::Timing;
+        command.p2Ms = *p2;
+        command.p1Ms = *p1;
         return command;
     }
 

@@ -10,11 +10,11 @@
 #include "emulator/ReplyFraming.h"
 
 // What a "get" asks for.
-enum class ControlQuery { Mirror, Variant, Dtc, Ident, Lamp, Trip, Fault, Report, Obd, Framing };
+enum class ControlQuery { Mirror, Variant, Dtc, Ident, Lamp, Trip, Fault, Report, Obd, Framing, Timing };
 
 // One line of the control interface, parsed and checked, not yet carried out.
 struct ControlCommand {
-    enum class Kind { Set, Get, Click, Variant, Dtc, Ident, Fault, ClearReport, Obd, Framing, Quit };
+    enum class Kind { Set, Get, Click, Variant, Dtc, Ident, Fault, ClearReport, Obd, Framing, Timing, Quit };
 
     Kind kind = Kind::Quit;
     ControlQuery query = ControlQuery::Mirror;  // Get
@@ -31,6 +31,8 @@ struct ControlCommand {
     int faultValue = 0;  // milliseconds or a count, as the mode takes
     bool obdOn = false;  // Obd
     ReplyFraming framing = ReplyFraming::Compact;
+    int p2Ms = 0;  // Timing
+    int p1Ms = 0;
 
     // Parses one line without its line end. On failure returns nothing and puts the reason
     // (without the "ERR " prefix) into *error.

@@ -68,6 +68,9 @@ QString ControlCommandExecutor::Run(const ControlCommand& command) {
     case Kind::Framing:
         target_.SetFraming(command.framing);
         break;
+    case Kind::Timing:
+        target_.SetReplyTiming(ReplyTiming{command.p2Ms, command.p1Ms});
+        break;
     case Kind::Quit:
         target_.Quit();
         break;
@@ -118,6 +121,8 @@ QString ControlCommandExecutor::Answer(const ControlCommand& command) const {
         return Ok(target_.ObdEnabled() ? QStringLiteral("on") : QStringLiteral("off"));
     case ControlQuery::Framing:
         return Ok(FramingText());
+    case ControlQuery::Timing:
+        return Ok(QStringLiteral("%1 %2").arg(target_.Timing().p2Ms).arg(target_.Timing().p1Ms));
     }
     return QStringLiteral("ERR nothing to answer");
 }

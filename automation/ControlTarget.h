@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "console/ControlButton.h"
+#include "console/ReplyTiming.h"
 #include "emulator/EcuEnvironment.h"
 #include "emulator/EcuVariant.h"
 #include "emulator/ReplyFraming.h"
@@ -38,6 +39,10 @@ public:
     virtual void SetObdEnabled(bool on) = 0;
     // Whether the current type answers OBD-II requests.
     virtual bool ObdEnabled() const = 0;
+
+    // Reply timing, from the next reply on.
+    virtual void SetReplyTiming(ReplyTiming timing) = 0;
+    virtual ReplyTiming Timing() const = 0;
 
     // Reply framing: one for all six types (as --framing does), read back per type.
     virtual void SetFraming(ReplyFraming framing) = 0;

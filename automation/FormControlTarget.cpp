@@ -12,6 +12,7 @@
 #include "console/EcuVariantSelector.h"
 #include "console/LinkMonitor.h"
 #include "console/ObdSupport.h"
+#include "console/ReplyLine.h"
 #include "console/TForm1.h"
 #include "console/TripCheckPanel.h"
 #include "widgets/TUiAnalogCControl.h"
@@ -78,6 +79,14 @@ void FormControlTarget::SetObdEnabled(bool on) {
 
 bool FormControlTarget::ObdEnabled() const {
     return form_.Obd().CurrentAnswers();
+}
+
+void FormControlTarget::SetReplyTiming(ReplyTiming timing) {
+    form_.Replies().SetTiming(timing);
+}
+
+ReplyTiming FormControlTarget::Timing() const {
+    return form_.Replies().Timing();
 }
 
 void FormControlTarget::SetFraming(ReplyFraming framing) {

@@ -27,6 +27,8 @@ public:
     bool LampOn(Lamp lamp) const override;
     void SetObdEnabled(bool on) override;
     bool ObdEnabled() const override;
+    void SetReplyTiming(ReplyTiming timing) override;
+    ReplyTiming Timing() const override;
     void SetFraming(ReplyFraming framing) override;
     ReplyFraming Framing(EcuVariant variant) const override;
     QStringList TripTexts() const override;

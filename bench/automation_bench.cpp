@@ -37,6 +37,8 @@ public:
     bool LampOn(Lamp) const override { return false; }
     void SetObdEnabled(bool) override {}
     bool ObdEnabled() const override { return false; }
+    void SetReplyTiming(ReplyTiming t) override { timing_ = t; }
+    ReplyTiming Timing() const override { return timing_; }
     void SetFraming(ReplyFraming f) override { framing_ = f; }
     ReplyFraming Framing(EcuVariant) const override { return framing_; }
     QStringList TripTexts() const override { return {}; }
@@ -50,6 +52,7 @@ private:
     std::vector<bool> ticks_ = std::vector<bool>(113, false);
     std::map<IdentField, QString> idents_;
     ReplyFraming framing_ = ReplyFraming::Compact;
+    ReplyTiming timing_;
 };
 
 void BM_ControlLine(benchmark::State& state) {

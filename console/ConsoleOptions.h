@@ -18,6 +18,9 @@ struct ConsoleOptions {
     std::function<void(const QString&)> messageSink;
     // Optional listener on the link (not owned).
     LinkTap* linkTap = nullptr;
+    // Reply times instead of the stored ones.
+    std::optional<int> p2Ms;
+    std::optional<int> p1Ms;
     // Framing for all six controller types instead of the stored choice.
     std::optional<ReplyFraming> framing;
     // Monotonic milliseconds for the trip check; empty means the steady clock.

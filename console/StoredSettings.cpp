@@ -20,12 +20,34 @@ QString RealFramingKey(EcuVariant variant) {
 
 }  // namespace StoredSettings
 
+namespace {
+
+// A stored reply time, or 0 with a message for the operator.
+int ReadReplyTime(const SettingsStore& store, const QString& key, int max, QStringList& errors) {
+    using namespace StoredSettings;
+    const QString text = store.ReadString(kSection, key, kDefaultReplyTime);
+    const auto ms = ParseInteger(text);
+    if (!ms) {
+        errors << QStringLiteral("'%1' is not a valid integer value for %2; 0 ms is used.").arg(text, key);
+        return 0;
+    }
+    if (*ms < 0 || *ms > max) {
+        errors << QStringLiteral("%2 = %1 is outside 0 to %3 ms; 0 ms is used.").arg(text.trimmed(), key).arg(max);
+        return 0;
+    }
+    return *ms;
+}
+
+}  // namespace
+
 StartupSettings StartupSettings::Read(const SettingsStore& store) {
     using namespace StoredSettings;
     StartupSettings s;
     s.portName = store.ReadString(kSection, kPortName, kDefaultPortName);
     s.fluctuationEnabled =
         FluctuationEnabledFromText(store.ReadString(kSection, kFluctuationEnabled, kDefaultFluctuationEnabled));
+    s.timing.p2Ms = ReadReplyTime(store, kReplyP2, ReplyTiming::kMaxP2Ms, s.timingErrors);
+    s.timing.p1Ms = ReadReplyTime(store, kReplyP1, ReplyTiming::kMaxP1Ms, s.timingErrors);
     for (const EcuVariantInfo& type : EcuVariants()) {
         if (RealFramingFromText(store.ReadString(kSection, RealFramingKey(type.variant), kDefaultRealFraming))) {
             s.framing.Set(type.variant, ReplyFraming::Real);

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <optional>
 
 #include "console/FramingByType.h"
+#include "console/ReplyTiming.h"
 #include "emulator/EcuVariant.h"
 
 class SettingsStore;
@@ -20,6 +22,12 @@ inline const QString kFluctuationPercent = QStringLiteral("Pogr");
 inline const QString kDefaultPortName = QStringLiteral("COM1");
 inline const QString kDefaultFluctuationEnabled = QStringLiteral("0");
 inline const QString kDefaultFluctuationPercent = QStringLiteral("5");
+
+// Reply timing in whole milliseconds: "P2" 0–5000 and "P1" 0–20; absent means 0, as soon as
+// possible.
+inline const QString kReplyP2 = QStringLiteral("P2");
+inline const QString kReplyP1 = QStringLiteral("P1");
+inline const QString kDefaultReplyTime = QStringLiteral("0");
 
 // Per controller type: "1" frames its live-data replies as the real controllers do
 // ("RealFraming-Ja5" … "RealFraming-b17", named after the toolbar buttons). Absent means off.
@@ -45,8 +53,12 @@ struct StartupSettings {
     bool fluctuationEnabled = false;
     std::uint8_t fluctuationPercent = 5;
     FramingByType framing;
+    ReplyTiming timing;
     // Set when "Pogr" is not a number: the message for the operator; the percentage is then 5.
     QString error;
+    // One message for each stored reply time that is no whole number in its range; that time
+    // is then 0.
+    QStringList timingErrors;
 
     static StartupSettings Read(const SettingsStore& store);
 };

@@ -608,6 +608,10 @@ void TForm1::FormCreate(const ConsoleOptions& options) {
         if (options.framing) {
             framing_.SetAll(*options.framing);
         }
+        ReplyTiming timing = settings.timing;
+        timing.p2Ms = options.p2Ms.value_or(timing.p2Ms);
+        timing.p1Ms = options.p1Ms.value_or(timing.p1Ms);
+        replyLine_->SetTiming(timing);
         const QString port = options.portOverride.isEmpty() ? settings.portName : options.portOverride;
         serComm1_->SetDeviceName(port.toStdString());
         monitor_->Report().SetResolution(StampResolution::ForDevice(
@@ -622,6 +626,10 @@ void TForm1::FormCreate(const ConsoleOptions& options) {
         // A bad stored percentage is reported, and start-up goes on with 5.
         if (!settings.error.isEmpty()) {
             reporter_.Report(this, settings.error);
+        }
+        // So is a bad stored reply time, and start-up goes on with 0 for it.
+        for (const QString& error : settings.timingErrors) {
+            reporter_.Report(this, error);
         }
         emulator_->GetFluctuation().Configure(settings.fluctuationEnabled, settings.fluctuationPercent);
         LoadObdSettings();

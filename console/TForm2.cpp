@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 #include <utility>
 
@@ -94,6 +95,7 @@ TForm2::TForm2(SettingsStore& store, MessageReporter reporter, QWidget* parent, 
     column->addWidget(ObdLabel_);
     column->addLayout(obdGrid);
     column->addSpacing(4);
+    column->addLayout(BuildTimingGroup());
     column->addLayout(BuildFramingGroup());
     column->addStretch();
     column->addLayout(buttons);
@@ -103,6 +105,39 @@ TForm2::TForm2(SettingsStore& store, MessageReporter reporter, QWidget* parent, 
 
     connect(BitBtn1_, &QPushButton::clicked, this, &TForm2::BitBtn1Click);
     connect(BitBtn2_, &QPushButton::clicked, this, &TForm2::BitBtn2Click);
+}
+
+QLayout* TForm2::BuildTimingGroup() {
+    auto* group = Named(new QGroupBox(QStringLiteral("Время ответа контроллера"), this), "GroupBoxTiming");
+    auto* grid = new QGridLayout(group);
+    auto spin = [group](const char* name, int max) {
+        auto* box = Named(new QSpinBox(group), name);
+        box->setRange(0, max);
+        box->setSuffix(QStringLiteral(" мс"));
+        return box;
+    };
+    SpinBoxP2_ = spin("SpinBoxP2", ReplyTiming::kMaxP2Ms);
+    SpinBoxP1_ = spin("SpinBoxP1", ReplyTiming::kMaxP1Ms);
+    grid->addWidget(Named(new QLabel(QStringLiteral("P2, до ответа (0–%1):").arg(ReplyTiming::kMaxP2Ms), group),
+                          "LabelP2"),
+                    0, 0);
+    grid->addWidget(SpinBoxP2_, 0, 1);
+    grid->addWidget(Named(new QLabel(QStringLiteral("P1, между байтами (0–%1):").arg(ReplyTiming::kMaxP1Ms), group),
+                          "LabelP1"),
+                    1, 0);
+    grid->addWidget(SpinBoxP1_, 1, 1);
+    ButtonIso14230_ = Named(new QPushButton(QStringLiteral("ISO 14230"), group), "ButtonIso14230");
+    ButtonIso14230_->setAutoDefault(false);
+    grid->addWidget(ButtonIso14230_, 0, 2, 2, 1);
+    connect(ButtonIso14230_, &QPushButton::clicked, this, &TForm2::ButtonIso14230Click);
+    auto* row = new QHBoxLayout;
+    row->addWidget(group);
+    return row;
+}
+
+void TForm2::ButtonIso14230Click() {
+    SpinBoxP2_->setValue(ReplyTiming::kIsoP2Ms);
+    SpinBoxP1_->setValue(ReplyTiming::kIsoP1Ms);
 }
 
 QLayout* TForm2::BuildFramingGroup() {
@@ -154,6 +189,13 @@ void TForm2::Load() {
     for (std::size_t i = 0; i < obdBoxes_.size(); ++i) {
         obdBoxes_[i]->setChecked(obd.enabled[i]);
     }
+    // A stored time that is no whole number in range shows as 0, as start-up takes it.
+    auto time = [this](const QString& key, int max) {
+        const auto ms = ParseInteger(store_.ReadString(kSection, key, kDefaultReplyTime));
+        return ms && *ms >= 0 && *ms <= max ? *ms : 0;
+    };
+    SpinBoxP2_->setValue(time(kReplyP2, ReplyTiming::kMaxP2Ms));
+    SpinBoxP1_->setValue(time(kReplyP1, ReplyTiming::kMaxP1Ms));
     for (const auto& [variant, box] : realFraming_) {
         box->setChecked(RealFramingFromText(store_.ReadString(kSection, RealFramingKey(variant), kDefaultRealFraming)));
     }
@@ -185,6 +227,8 @@ void TForm2::BitBtn1Click() {
             obd[i] = obdBoxes_[i]->isChecked();
         }
         ObdSettings::Write(store_, obd);
+        store_.WriteString(kSection, kReplyP2, QString::number(SpinBoxP2_->value()));
+        store_.WriteString(kSection, kReplyP1, QString::number(SpinBoxP1_->value()));
         for (const auto& [variant, box] : realFraming_) {
             store_.WriteString(kSection, RealFramingKey(variant),
                                box->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));

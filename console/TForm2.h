@@ -14,6 +14,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 class SettingsStore;
 
 // The settings dialog "Настройка": port, fluctuation switch and percentage, which controller
@@ -37,6 +38,8 @@ public:
     void BitBtn1Click();
     // Cancel: hide without storing.
     void BitBtn2Click();
+    // "ISO 14230": P2 25 ms, P1 0 ms.
+    void ButtonIso14230Click();
 
 signals:
     // OK stored the dialog's state.
@@ -45,6 +48,7 @@ signals:
 private:
     void FillPortList(const QString& storedName);
     QLayout* BuildFramingGroup();
+    QLayout* BuildTimingGroup();
 
     SettingsStore& store_;
     MessageReporter reporter_;
@@ -57,6 +61,10 @@ private:
     QCheckBox* CheckBox1_;
     QLabel* Label4_;
     QLineEdit* Edit1_;
+    // Reply timing: P2 and P1 in ms, and the preset of the standard's default timing.
+    QSpinBox* SpinBoxP2_ = nullptr;
+    QSpinBox* SpinBoxP1_ = nullptr;
+    QPushButton* ButtonIso14230_ = nullptr;
     // Per controller type: live-data replies framed as the real controllers do.
     std::map<EcuVariant, QCheckBox*> realFraming_;
     QPushButton* BitBtn1_;

@@ -32,6 +32,12 @@ TEST(CommandLineOptionsTest, DefaultsEchoOffAndHelp) {
     ASSERT_EQ(real.action, CommandLineOptions::Action::Run) << real.text.toStdString();
     EXPECT_EQ(real.options.framing, ReplyFraming::Real);
     EXPECT_EQ(Parse({"--framing=compact"}).options.framing, ReplyFraming::Compact);
+    EXPECT_FALSE(none.options.p2Ms.has_value());  // the stored times stand
+    const auto timed = Parse({"--p2", "5000", "--p1=20"});
+    ASSERT_EQ(timed.action, CommandLineOptions::Action::Run) << timed.text.toStdString();
+    EXPECT_EQ(timed.options.p2Ms, 5000);
+    EXPECT_EQ(timed.options.p1Ms, 20);
+    EXPECT_EQ(Parse({"--p1", "0"}).options.p1Ms, 0);
     const auto help = Parse({"--help"});
     EXPECT_EQ(help.action, CommandLineOptions::Action::ShowHelp);
     EXPECT_TRUE(help.text.contains(QLatin1String("--pty-link")));
@@ -56,6 +62,12 @@ TEST(CommandLineOptionsTest, RefusesWhatCannotWork) {
         {"--framing", "long"},
         {"--framing", ""},
         {"--framing", "real", "--framing", "compact"},
+        {"--p2", "5001"},
+        {"--p2", "-1"},
+        {"--p2", "25ms"},
+        {"--p1", "21"},
+        {"--p1", ""},
+        {"--p2", "25", "--p2", "30"},
     };
     for (const auto& row : rows) {
         const auto parsed = Parse(row);

@@ -52,6 +52,45 @@ TEST(LineBehaviour, RealFramingAsTheTesterSeesIt) {
 
 namespace {
 
+// Reply times from the command line and the control interface, as kline-tester measures them.
+TEST(LineBehaviour, ReplyTimingAsTheTesterSeesIt) {
+    BenchRun bench(true, [](CommandLineOptions& o) { o.p2Ms = 300; });
+    ASSERT_TRUE(bench.Started());
+    EXPECT_EQ(bench.Ask("get timing"), "OK 300 0");
+    bench.Do({"click ignition"});
+    auto latencies = [&](const QStringList& args) {
+        const auto run = bench.Tester(args);
+        EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
+        QList<double> ms;
+        auto it = QRegularExpression(R"(latency (\d+\.\d+) ms)").globalMatch(run.out);
+        while (it.hasNext()) ms << it.next().captured(1).toDouble();
+        return ms;
+    };
+    for (const double ms : latencies(Ask({"--to", "10", "81", "--to", "10", "3E"}))) {
+        EXPECT_GE(ms, 300.0);
+    }
+    bench.Do({"timing 0 20"});
+    EXPECT_EQ(bench.Ask("get timing"), "OK 0 20");
+    // 21 01 of the Январь 5.1: 38 bytes, 20 ms apart, whole (the tester allows for a loaded machine).
+    const auto run = bench.Tester(Ask({"--to", "10", "21", "01", "--p1max", "1000"}));
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("<- A2 F1 10 61 01")) << run.out.toStdString();
+    bench.Do({"timing 0 0"});
+    EXPECT_EQ(bench.Ask("get timing"), "OK 0 0");
+    const std::pair<const char*, const char*> refused[] = {
+        {"timing", "usage: timing P2 P1"},          {"timing 25", "usage: timing P2 P1"},
+        {"timing 25 0 1", "usage: timing P2 P1"},   {"timing 5001 0", "bad P2 '5001', 0 to 5000 ms"},
+        {"timing 25 21", "bad P1 '21', 0 to 20 ms"}, {"timing -1 0", "bad P2"},
+        {"timing 25 x", "bad P1"},                  {"get timing now", "usage"},
+    };
+    for (const auto& [line, reason] : refused) {
+        const QString answer = bench.Ask(line);
+        EXPECT_TRUE(answer.startsWith("ERR ") && answer.contains(QLatin1String(reason)))
+            << line << " gave: " << answer.toStdString();
+    }
+    EXPECT_EQ(bench.Ask("get timing"), "OK 0 0");
+}
+
 // A hidden bench on a virtual port, communication started.
 class FaultModeTest : public ::testing::Test {
 protected:

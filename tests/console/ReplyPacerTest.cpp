@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+#include "console/ReplyLine.h"
+#include "console/ReplyPacer.h"
+
+namespace {
+
+using Clock = ReplyPacer::Clock;
+using Bytes = std::vector<std::uint8_t>;
+using Ms = std::chrono::milliseconds;
+
+// What reached the port: each write's bytes, when and on which thread; writes may be made to fail.
+struct PortRecord {
+    struct Write {
+        Bytes bytes;
+        Clock::time_point at;
+        std::thread::id thread;
+    };
+    std::mutex lock;
+    std::vector<Write> writes;
+    std::atomic<int> started{0};
+    std::atomic<int> gone{0};
+    std::vector<std::string> failures;
+    Bytes refuse;  // a write of exactly these bytes throws
+
+    ReplyPacer::Writer Writer() {
+        return [this](const std::uint8_t* b, int n) {
+            std::lock_guard<std::mutex> guard(lock);
+            if (Bytes(b, b + n) == refuse) throw std::runtime_error("Write error (5), I/O error");
+            writes.push_back({Bytes(b, b + n), Clock::now(), std::this_thread::get_id()});
+            return n;
+        };
+    }
+    ReplyPacer::Events Events() {
+        ReplyPacer::Events e;
+        e.started = [this] { ++started; };
+        e.gone = [this] { ++gone; };
+        e.failed = [this](const std::string& m) {
+            std::lock_guard<std::mutex> guard(lock);
+            failures.push_back(m);
+        };
+        return e;
+    }
+    bool WaitForGone(int count) {
+        const auto until = Clock::now() + std::chrono::seconds(10);
+        while (gone < count && Clock::now() < until) std::this_thread::sleep_for(Ms(1));
+        return gone >= count;
+    }
+};
+
+// Replies leave in their order, every byte no earlier than its moment: the first at the reply's
+// moment, the next ones a byte gap apart, a piece after its pause.
+TEST(ReplyPacer, RepliesLeaveInOrderNoEarlierThanTheirMoments) {
+    PortRecord port;
+    ReplyPacer pacer(port.Writer(), port.Events());
+    const Clock::time_point queued = Clock::now();
+    pacer.Queue({{{{0x11, 0x12, 0x13}, 0}}, queued + Ms(60), Ms(0)});
+    pacer.Queue({{{{0x21, 0x22, 0x23, 0x24}, 0}}, queued, Ms(3)});  // due already: after the first
+    pacer.Queue({{{{0x31, 0x32}, 0}, {{0x33}, 40}}, queued, Ms(0)});
+    EXPECT_TRUE(pacer.Busy());
+    ASSERT_TRUE(port.WaitForGone(3));
+    EXPECT_FALSE(pacer.Busy());
+    EXPECT_EQ(port.started, 3);
+
+    std::lock_guard<std::mutex> guard(port.lock);
+    const std::vector<Bytes> order = {{0x11, 0x12, 0x13}, {0x21}, {0x22}, {0x23}, {0x24}, {0x31, 0x32}, {0x33}};
+    ASSERT_EQ(port.writes.size(), order.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        EXPECT_EQ(port.writes[i].bytes, order[i]) << "write " << i;
+        EXPECT_NE(port.writes[i].thread, std::this_thread::get_id()) << "write " << i;
+    }
+    EXPECT_GE(port.writes[0].at, queued + Ms(60));
+    for (std::size_t k = 1; k <= 3; ++k) {
+        // Each byte of the second reply no earlier than its place after the first reply has gone.
+        EXPECT_GE(port.writes[1 + k].at, port.writes[0].at + Ms(3 * k)) << "byte " << k;
+    }
+    EXPECT_GE(port.writes[6].at, port.writes[4].at + Ms(40));
+    EXPECT_GE(pacer.LastGone(), port.writes[6].at);
+}
+
+TEST(ReplyPacer, StopDropsWhatWaitsAndAPortErrorAbandonsOnlyItsReply) {
+    PortRecord port;
+    port.refuse = {0x41, 0x42};
+    {
+        ReplyPacer pacer(port.Writer(), port.Events());
+        pacer.Queue({{{{0x41, 0x42}, 0}, {{0x43}, 0}}, Clock::now(), Ms(0)});  // refused, its rest dropped
+        pacer.Queue({{{{0x51}, 0}}, Clock::now(), Ms(0)});
+        ASSERT_TRUE(port.WaitForGone(2));
+        pacer.Queue({{{{0x61}, 0}}, Clock::now() + std::chrono::seconds(30), Ms(0)});
+        EXPECT_TRUE(pacer.Busy());
+        const Clock::time_point stopping = Clock::now();
+        pacer.Stop();  // does not wait for the reply's moment
+        EXPECT_LT(Clock::now() - stopping, std::chrono::seconds(10));
+        EXPECT_FALSE(pacer.Busy());
+        pacer.Queue({{{{0x71}, 0}}, Clock::now(), Ms(0)});  // refused after Stop
+        EXPECT_FALSE(pacer.Busy());
+    }
+    std::lock_guard<std::mutex> guard(port.lock);
+    ASSERT_EQ(port.writes.size(), 1u);
+    EXPECT_EQ(port.writes[0].bytes, Bytes{0x51});
+    EXPECT_EQ(port.failures, std::vector<std::string>{"Write error (5), I/O error"});
+}
+
+// Without a timing a reply goes to the port on the caller's thread, as it always has; with one,
+// its first byte leaves no earlier than P2 after the request's last byte, or after the reply
+// before it, whichever is later.
+TEST(ReplyLine, ImmediateWithoutTimingPacedWithIt) {
+    PortRecord port;
+    ReplyLine line(port.Writer(), port.Events());
+    const Bytes frame = {0x81, 0xF1, 0x10, 0x7E, 0x00};
+    EXPECT_EQ(line.Send(frame.data(), 5), 5);
+    line.Send(ReplyPieces{{frame, 0}});  // one piece without a pause: a whole frame
+    {
+        std::lock_guard<std::mutex> guard(port.lock);
+        ASSERT_EQ(port.writes.size(), 2u);  // written before Send returned
+        EXPECT_EQ(port.writes[1].thread, std::this_thread::get_id());
+    }
+    EXPECT_FALSE(line.Waiting());
+    EXPECT_EQ(port.started, 0);
+
+    line.SetTiming({80, 2});
+    const Clock::time_point requestEnd = Clock::now();
+    line.AnsweringRequest(requestEnd);
+    EXPECT_EQ(line.Send(frame.data(), 5), 5);
+    EXPECT_TRUE(line.Waiting());
+    ASSERT_TRUE(port.WaitForGone(1));
+    line.SetTiming({30, 0});
+    line.AnsweringRequest(requestEnd);  // a request that came while the first reply waited
+    line.Send(frame.data(), 5);
+    ASSERT_TRUE(port.WaitForGone(2));
+
+    std::lock_guard<std::mutex> guard(port.lock);
+    ASSERT_EQ(port.writes.size(), 2u + 5u + 1u);
+    EXPECT_GE(port.writes[2].at, requestEnd + Ms(80));
+    for (std::size_t k = 1; k < 5; ++k) {
+        EXPECT_GE(port.writes[2 + k].at, requestEnd + Ms(80 + 2 * k)) << "byte " << k;  // P1 2 ms apart
+    }
+    EXPECT_EQ(port.writes[7].bytes, frame);
+    EXPECT_GE(port.writes[7].at, port.writes[6].at + Ms(30));  // P2 from the first reply's end
+}
+
+}  // namespace
