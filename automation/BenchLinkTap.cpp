@@ -45,34 +45,36 @@ void BenchLinkTap::ChunkRead(const std::uint8_t* bytes, int count, std::chrono::
 }
 
 bool BenchLinkTap::FrameOut(const std::uint8_t* bytes, int count) {
-    const bool withheld = faults_.Mode() == ReplyFaultMode::Silent;
     if (faults_.FrameOut(bytes, count)) {
-        if (withheld && monitor_ != nullptr) {
+        if (faults_.LastWithheld() && monitor_ != nullptr) {
             monitor_->ReplyWithheld(std::chrono::steady_clock::now());
         }
         return true;
     }
-    // Unchanged and on time: the console writes it, with its own error handling.
-    if (trace_) {
-        trace_->Record(TraceLog::Direction::Sent, bytes, count);
-    }
+    // Unchanged: the console writes it, with its own error handling, and tells FrameLeft.
     return false;
 }
 
-void BenchLinkTap::WriteReply(const ReplyPieces& reply) {
-    for (const ReplyPiece& piece : reply) {
-        if (trace_ && !piece.bytes.empty()) {
-            trace_->Record(TraceLog::Direction::Sent, piece.bytes.data(), static_cast<int>(piece.bytes.size()));
-        }
-        if (monitor_ != nullptr && !piece.bytes.empty()) {
-            monitor_->FrameSent(piece.bytes.data(), piece.bytes.size(), std::chrono::steady_clock::now());
-        }
+void BenchLinkTap::FrameLeft(const std::uint8_t* bytes, int count, std::chrono::steady_clock::time_point firstByte) {
+    // At the moment its first byte left, also for a reply that waited for its moment.
+    if (trace_) {
+        trace_->Record(TraceLog::Direction::Sent, bytes, count, firstByte);
     }
+}
+
+void BenchLinkTap::WriteReply(const ReplyPieces& reply) {
     if (replyWriter_) {
-        replyWriter_(reply);
+        replyWriter_(reply);  // the line tells FrameLeft as each frame leaves
         return;
     }
     for (const ReplyPiece& piece : reply) {
+        if (piece.bytes.empty()) continue;
+        if (trace_) {
+            trace_->Record(TraceLog::Direction::Sent, piece.bytes.data(), static_cast<int>(piece.bytes.size()));
+        }
+        if (monitor_ != nullptr) {
+            monitor_->FrameSent(piece.bytes.data(), piece.bytes.size(), std::chrono::steady_clock::now());
+        }
         writer_(piece.bytes.data(), static_cast<int>(piece.bytes.size()));
     }
 }

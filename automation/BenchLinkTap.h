@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -41,6 +42,7 @@ public:
 
     void ChunkRead(const std::uint8_t* bytes, int count, std::chrono::steady_clock::time_point arrival) override;
     bool FrameOut(const std::uint8_t* bytes, int count) override;
+    void FrameLeft(const std::uint8_t* bytes, int count, std::chrono::steady_clock::time_point firstByte) override;
 
 private:
     void WriteReply(const ReplyPieces& reply);

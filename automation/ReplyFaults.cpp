@@ -56,10 +56,13 @@ void ReplyFaults::SetFault(ReplyFaultMode mode, int value) {
 }
 
 bool ReplyFaults::FrameOut(const std::uint8_t* bytes, int count) {
+    lastWithheld_ = false;
     if (count <= 0) {
         return false;
     }
     Bytes frame(bytes, bytes + count);
+    lastWithheld_ = mode_ == ReplyFaultMode::Silent ||
+                    (mode_ == ReplyFaultMode::Drop && (answered_ + 1) % value_ == 0);
     switch (mode_) {
     case ReplyFaultMode::None:
         break;
@@ -87,7 +90,7 @@ bool ReplyFaults::FrameOut(const std::uint8_t* bytes, int count) {
         const auto middle = frame.begin() + static_cast<std::ptrdiff_t>(frame.size() / 2);
         Bytes rest(middle, frame.end());
         frame.erase(middle, frame.end());
-        return Emit({{std::move(frame), 0}, {std::move(rest), value_}});
+        return Emit({{std::move(frame), 0}, {std::move(rest), value_, true}});
     }
     case ReplyFaultMode::Drop:
         if (++answered_ % value_ == 0) return true;

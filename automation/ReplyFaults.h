@@ -33,6 +33,8 @@ public:
     bool FrameOut(const std::uint8_t* bytes, int count);
 
     int PendingFrames() const { return static_cast<int>(pending_.size()); }
+    // Whether the last FrameOut kept its reply off the line (silent, or a dropped one).
+    bool LastWithheld() const { return lastWithheld_; }
 
 private:
     struct PendingReply {
@@ -49,6 +51,7 @@ private:
     ReplyFaultMode mode_ = ReplyFaultMode::None;
     int value_ = 0;
     int answered_ = 0;  // replies seen since Drop was set
+    bool lastWithheld_ = false;
     std::deque<PendingReply> pending_;
     QTimer timer_;
 };

@@ -28,10 +28,13 @@ int ConsoleEnvironment::WriteBuf(const std::uint8_t* buffer, int count) {
     if (b_.linkTap != nullptr && b_.linkTap->FrameOut(buffer, count)) {
         return count;  // the tap took the frame over
     }
+    if (b_.replies != nullptr) {
+        return b_.replies->Send(buffer, count);  // it tells the monitor as the frame leaves
+    }
     if (b_.monitor != nullptr) {
         b_.monitor->FrameSent(buffer, static_cast<std::size_t>(count), std::chrono::steady_clock::now());
     }
-    return b_.replies != nullptr ? b_.replies->Send(buffer, count) : b_.port->WriteBuf(buffer, count);
+    return b_.port->WriteBuf(buffer, count);
 }
 
 void ConsoleEnvironment::AnsweringRequest(std::chrono::steady_clock::time_point lastByteRead) {

@@ -106,7 +106,9 @@ void DeviceReport::Add(const MonitorRow& row) {
     }
     if (row.kind == MonitorRowKind::Reply) {
         ++counts_.replies;
-        replyEndUs_ = row.atUs + static_cast<std::int64_t>(resolution_.lineUsPerByte * row.bytes.size());
+        // Bytes back to back take their line time; bytes that left one by one end with the last.
+        replyEndUs_ = row.spanUs > 0 ? row.atUs + row.spanUs + static_cast<std::int64_t>(resolution_.lineUsPerByte)
+                                     : row.atUs + static_cast<std::int64_t>(resolution_.lineUsPerByte * row.bytes.size());
         if (header.valid && header.length > 0) {
             const std::uint8_t sid = row.bytes[header.dataOffset];
             if (sid == 0xC1) lastActivityUs_ = *replyEndUs_;  // communication active from here

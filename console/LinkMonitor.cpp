@@ -95,8 +95,12 @@ void LinkMonitor::BytesIgnored(IgnoredBytes why, const std::uint8_t* bytes, std:
     }
 }
 
-void LinkMonitor::FrameSent(const std::uint8_t* bytes, std::size_t n, TimePoint at) {
-    Add(Row(MonitorRowKind::Reply, bytes, n, at));
+void LinkMonitor::FrameSent(const std::uint8_t* bytes, std::size_t n, TimePoint at, std::optional<TimePoint> lastByte) {
+    MonitorRow row = Row(MonitorRowKind::Reply, bytes, n, at);
+    if (lastByte && *lastByte > at) {
+        row.spanUs = static_cast<std::int32_t>(Micros(*lastByte) - row.atUs);
+    }
+    Add(std::move(row));
     CheckSum(ring_.At(ring_.NextNumber() - 1));
 }
 

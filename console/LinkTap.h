@@ -16,4 +16,9 @@ public:
     // A reply frame on its way to the port. Returns true when the tap takes over the frame
     // (drops, alters or delays it); false lets the console write it unchanged.
     virtual bool FrameOut(const std::uint8_t* bytes, int count) = 0;
+    // A reply frame has gone onto the line, its first byte at `firstByte`: at once for a frame
+    // written as it came, later for one that waited for its moment.
+    virtual void FrameLeft(const std::uint8_t* bytes, int count, std::chrono::steady_clock::time_point firstByte) {
+        (void)bytes, (void)count, (void)firstByte;
+    }
 };

@@ -9,6 +9,10 @@ ReplyLine::ReplyLine(ReplyPacer::Writer writer, ReplyPacer::Events events)
 int ReplyLine::Send(const std::uint8_t* bytes, int count) {
     // Nothing to wait for and nothing waiting ahead of it: straight to the port.
     if (!timing_.Paced() && !pacer_.Busy()) {
+        if (frameLeft_) {
+            const Clock::time_point now = Clock::now();
+            frameLeft_(bytes, static_cast<std::size_t>(count), now, now);
+        }
         return writer_(bytes, count);
     }
     Pace({ReplyPiece{std::vector<std::uint8_t>(bytes, bytes + count), 0}});

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 
 #include "console/ReplyPacer.h"
 #include "console/ReplyPieces.h"
@@ -15,7 +16,13 @@ class ReplyLine {
 public:
     using Clock = ReplyPacer::Clock;
 
+    // Told of every frame as it leaves, on the main thread: the bytes, the first and the last
+    // byte's moments. The pacer's frames reach it through the pacer's own frameLeft event.
+    using FrameLeft = std::function<void(const std::uint8_t*, std::size_t, Clock::time_point, Clock::time_point)>;
+
     ReplyLine(ReplyPacer::Writer writer, ReplyPacer::Events events);
+    // For the frames written at once.
+    void SetOnFrameLeft(FrameLeft handler) { frameLeft_ = std::move(handler); }
 
     // Takes effect for the replies sent from now on.
     void SetTiming(ReplyTiming timing) { timing_ = timing; }
@@ -40,6 +47,7 @@ private:
     void Pace(ReplyPieces pieces);
 
     ReplyPacer::Writer writer_;
+    FrameLeft frameLeft_;
     ReplyPacer pacer_;
     ReplyTiming timing_;
     Clock::time_point requestEnd_{};

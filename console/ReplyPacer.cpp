@@ -86,6 +86,7 @@ void ReplyPacer::Write(const Reply& reply) {
             started = true;
             if (events_.started) events_.started();
         }
+        if (!piece.sameFrame) FrameDone();
         const int count = static_cast<int>(piece.bytes.size());
         if (reply.byteGap.count() == 0) {
             if (!WriteAt(moment, piece.bytes.data(), count)) return;
@@ -97,18 +98,29 @@ void ReplyPacer::Write(const Reply& reply) {
         }
         last = moment;
     }
+    FrameDone();
+}
+
+void ReplyPacer::FrameDone() {
+    if (!frame_.empty() && events_.frameLeft) events_.frameLeft(frame_, frameFirst_, frameLast_);
+    frame_.clear();
 }
 
 bool ReplyPacer::WriteAt(Clock::time_point moment, const std::uint8_t* bytes, int count) {
     if (!SleepUntil(moment)) return false;
     try {
+        const Clock::time_point now = Clock::now();
         writer_(bytes, count);
+        if (frame_.empty()) frameFirst_ = now;
+        frameLast_ = now;
+        frame_.insert(frame_.end(), bytes, bytes + count);
         return true;
     } catch (const std::exception& e) {
         if (events_.failed) events_.failed(e.what());
     } catch (...) {
         if (events_.failed) events_.failed("the port refused a reply");
     }
+    frame_.clear();  // what went of a refused frame is no frame
     return false;
 }
 

@@ -27,6 +27,8 @@ public:
         std::function<void()> started;                   // a reply's first byte is about to leave
         std::function<void()> gone;                      // a reply's last byte has left
         std::function<void(const std::string&)> failed;  // the port refused; the reply is abandoned
+        // A whole frame has left: its bytes, its first and its last byte's moments.
+        std::function<void(const std::vector<std::uint8_t>&, Clock::time_point, Clock::time_point)> frameLeft;
     };
     struct Reply {
         ReplyPieces pieces;
@@ -53,6 +55,12 @@ private:
     bool Take(Reply& reply);
     void Write(const Reply& reply);
     bool WriteAt(Clock::time_point moment, const std::uint8_t* bytes, int count);
+    void FrameDone();
+
+    // The frame being written, for frameLeft.
+    std::vector<std::uint8_t> frame_;
+    Clock::time_point frameFirst_{};
+    Clock::time_point frameLast_{};
     bool SleepUntil(Clock::time_point moment) const;
 
     Writer writer_;

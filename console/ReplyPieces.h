@@ -8,5 +8,6 @@
 struct ReplyPiece {
     std::vector<std::uint8_t> bytes;
     int pauseBeforeMs = 0;
+    bool sameFrame = false;  // the rest of the frame before it, cut off by the pause
 };
 using ReplyPieces = std::vector<ReplyPiece>;

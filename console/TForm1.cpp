@@ -31,6 +31,7 @@
 #include "console/FontFit.h"
 #include "console/InstrumentFactory.h"
 #include "console/LinkMonitor.h"
+#include "console/LinkTap.h"
 #include "console/MonitorGeometry.h"
 #include "console/MonitorWindow.h"
 #include "console/ObdSettings.h"
@@ -534,9 +535,26 @@ void TForm1::BuildReplyLine() {
         const QString text = QString::fromStdString(message);
         QMetaObject::invokeMethod(this, [this, text] { reporter_.Report(this, text); }, Qt::QueuedConnection);
     };
+    events.frameLeft = [this](const std::vector<std::uint8_t>& frame, ReplyPacer::Clock::time_point first,
+                              ReplyPacer::Clock::time_point last) {
+        QMetaObject::invokeMethod(
+            this, [this, frame, first, last] { ReplyFrameLeft(frame.data(), frame.size(), first, last); },
+            Qt::QueuedConnection);
+    };
     // The port's queued write takes its own lock, so the pacer may hand it bytes from its thread.
     replyLine_ = std::make_unique<ReplyLine>(
         [this](const std::uint8_t* bytes, int count) { return serComm1_->WriteBuf(bytes, count); }, std::move(events));
+    replyLine_->SetOnFrameLeft(
+        [this](const std::uint8_t* bytes, std::size_t n, ReplyLine::Clock::time_point first,
+               ReplyLine::Clock::time_point last) { ReplyFrameLeft(bytes, n, first, last); });
+}
+
+void TForm1::ReplyFrameLeft(const std::uint8_t* bytes, std::size_t n, std::chrono::steady_clock::time_point first,
+                            std::chrono::steady_clock::time_point last) {
+    monitor_->FrameSent(bytes, n, first, last);
+    if (linkTap_ != nullptr) {
+        linkTap_->FrameLeft(bytes, static_cast<int>(n), first);
+    }
 }
 
 void TForm1::Bind(const ConsoleOptions& options) {
@@ -546,6 +564,7 @@ void TForm1::Bind(const ConsoleOptions& options) {
     ConsoleEnvironment::Bindings b;
     b.port = serComm1_.get();
     b.linkTap = options.linkTap;
+    linkTap_ = options.linkTap;
     b.monitor = monitor_.get();
     b.ignitionButton = controls_.Button(ControlButton::Ignition);
     b.replies = replyLine_.get();

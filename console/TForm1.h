@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QWidget>
+#include <chrono>
+#include <cstdint>
 #include <memory>
 
 #include "console/ConsoleOptions.h"
@@ -28,6 +30,7 @@ class QListWidget;
 class QTabWidget;
 class QTimer;
 class QToolBar;
+class LinkTap;
 class ReplyLine;
 class TForm2;
 
@@ -95,6 +98,9 @@ private:
     void BuildObdMark();
     void LoadObdSettings();
     void BuildReplyLine();
+    // A reply frame has left: the monitor's row and the link tap's trace.
+    void ReplyFrameLeft(const std::uint8_t* bytes, std::size_t n, std::chrono::steady_clock::time_point first,
+                        std::chrono::steady_clock::time_point last);
     void Bind(const ConsoleOptions& options);
     void FormCreate(const ConsoleOptions& options);
 
@@ -108,6 +114,7 @@ private:
     std::unique_ptr<LinkMonitor> monitor_;
     MonitorWindow* monitorWindow_ = nullptr;
     std::unique_ptr<ReplyLine> replyLine_;
+    LinkTap* linkTap_ = nullptr;
     std::unique_ptr<ConsoleEnvironment> environment_;
     std::unique_ptr<EcuEmulator> emulator_;
     ParameterControls* parameters_ = nullptr;

@@ -56,10 +56,13 @@ TEST_F(BenchLinkTapTest, TraceIsAppendedAndShowsWhatReallyLeaves) {
     earlier.close();
     OpenTrace();
     const Bytes request = {0x82, 0x10, 0xF1, 0x21, 0x01, 0xA5};  // read live data block
-    // A chunk is traced at its arrival, however long the main thread took to get to it.
+    // A chunk is traced at its arrival, however long the main thread took to get to it, and a
+    // reply when it left, however long it waited for its moment.
     const auto arrival = std::chrono::steady_clock::time_point(std::chrono::microseconds(950));
     tap.ChunkRead(request.data(), static_cast<int>(request.size()), arrival);
-    EXPECT_FALSE(Out(presentReply));  // no fault: the console writes it
+    EXPECT_FALSE(Out(presentReply));  // no fault: the console writes it and says when it left
+    tap.FrameLeft(presentReply.data(), static_cast<int>(presentReply.size()),
+                  std::chrono::steady_clock::time_point(std::chrono::microseconds(980)));
     tap.Faults().SetFault(ReplyFaultMode::Silent);
     EXPECT_TRUE(Out(presentReply));
     tap.Faults().SetFault(ReplyFaultMode::BadChecksum);
@@ -67,8 +70,8 @@ TEST_F(BenchLinkTapTest, TraceIsAppendedAndShowsWhatReallyLeaves) {
     EXPECT_TRUE(Out({0x81, 0xF1, 0x10, 0x7E, 0xFF}));
     // 83 … 40: checksum 3F + 1; 81 F1 10 7E 00: a checksum of FF wraps to 00
     EXPECT_EQ(port, (std::vector<Bytes>{{0x83, 0xF1, 0x10, 0xC1, 0x6B, 0x8F, 0x40}, presentReply}));
-    EXPECT_EQ(TraceLines(), (QStringList{"17 RX 00", "950 RX 82 10 F1 21 01 A5", "1001 TX 81 F1 10 7E 00",
-                                         "1002 TX 83 F1 10 C1 6B 8F 40", "1003 TX 81 F1 10 7E 00"}));
+    EXPECT_EQ(TraceLines(), (QStringList{"17 RX 00", "950 RX 82 10 F1 21 01 A5", "980 TX 81 F1 10 7E 00",
+                                         "1001 TX 83 F1 10 C1 6B 8F 40", "1002 TX 81 F1 10 7E 00"}));
 }
 
 TEST_F(BenchLinkTapTest, DelayedRepliesKeepTheirOrderWithoutBlocking) {

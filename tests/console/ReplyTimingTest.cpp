@@ -16,6 +16,7 @@
 
 #include "QtPrinters.h"
 #include "console/IniSettingsStore.h"
+#include "console/LinkMonitor.h"
 #include "console/ReplyLine.h"
 #include "console/TForm1.h"
 #include "widgets/TUiColBitBtn.h"
@@ -123,6 +124,15 @@ protected:
         form_->findChild<TUiLED*>(QStringLiteral("UiLED2"))->SetChecked(false);
     }
 
+    // The monitor's last row of that kind.
+    const MonitorRow* LastRow(MonitorRowKind kind) {
+        const MonitorRing& ring = form_->Monitor().Ring();
+        for (std::uint64_t n = ring.NextNumber(); n > ring.FirstNumber(); --n) {
+            if (ring.At(n - 1).kind == kind) return &ring.At(n - 1);
+        }
+        return nullptr;
+    }
+
     QTemporaryDir dir_;
     StampingTester tester_;
     QStringList messages_;
@@ -152,6 +162,10 @@ TEST_F(ReplyTimingTest, RepliesWaitP2WithoutHoldingTheWindow) {
     EXPECT_GE(tester_.At(7).second, sent + Ms(1000));
     EXPECT_GE(tester_.At(12).second, second + Ms(1000));
     EXPECT_GE(tester_.At(12).second, sent + Ms(2000));  // P2 counted from the first reply's end
+    // The monitor shows each reply when it left, not when it was composed.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return LastRow(MonitorRowKind::Reply) && LastRow(MonitorRowKind::Reply)->bytes == kStopReply; }, 10000));
+    EXPECT_GE(LastRow(MonitorRowKind::Reply)->atUs, LastRow(MonitorRowKind::Request)->atUs + 1'000'000);
     EXPECT_TRUE(messages_.isEmpty()) << messages_.join("; ").toStdString();
 }
 
@@ -168,6 +182,11 @@ TEST_F(ReplyTimingTest, BytesLeaveP1Apart) {
     for (std::size_t i = 1; i < 7; ++i) {
         EXPECT_GE(tester_.At(i).second, sent + Ms(8 * i)) << "byte " << i;
     }
+    // The monitor's row spans the reply from its first to its last byte.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return LastRow(MonitorRowKind::Reply) != nullptr; }, 10000));
+    const MonitorRow& reply = *LastRow(MonitorRowKind::Reply);
+    EXPECT_EQ(reply.bytes.size(), 7u);
+    EXPECT_GE(reply.atUs + reply.spanUs, LastRow(MonitorRowKind::Request)->atUs + 48'000);
 }
 
 // A bad stored time is reported, as a bad percentage is, and 0 is used in its place.
