@@ -663,6 +663,9 @@ void TForm1::FormCreate(const ConsoleOptions& options) {
         trip_->ResetCurve();
         Timer1_->start();
         serComm1_->Open();
+        // Opening may have lowered the adapter's latency timer: the stamps are finer now.
+        monitor_->Report().SetResolution(StampResolution::ForDevice(
+            port.toStdString(), StampResolution::LatencyTimerMs(port.toStdString())));
         // An adapter that will hold every reply back is worth one word, in the log and to the operator.
         if (const std::string notice = serComm1_->OpenNotice(); !notice.empty()) {
             environment_->AppendLog(notice);
