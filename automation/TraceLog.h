@@ -24,7 +24,8 @@ public:
     bool IsOpen() const { return file_.isOpen(); }
 
     void Record(Direction direction, const std::uint8_t* bytes, int count);
-    // A received chunk at the moment the port read it, not when the line is written.
+    // At a given moment, not when the line is written: a chunk when the port read it, a reply
+    // when it left.
     void Record(Direction direction, const std::uint8_t* bytes, int count,
                 std::chrono::steady_clock::time_point at);
 
