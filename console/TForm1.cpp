@@ -690,8 +690,14 @@ void TForm1::SetSettingsDialog(TForm2* dialog) {
     if (dialog == nullptr) {
         return;
     }
-    // The OBD-II choice of the dialog holds at once; the other settings wait for the next start.
-    connect(dialog, &TForm2::Stored, this, [this] { obd_->Apply(ObdSettings::Read(*store_).enabled); });
+    // The OBD-II choice, the reply timing and the framing of the dialog hold at once; the port
+    // and the fluctuation wait for the next start.
+    connect(dialog, &TForm2::Stored, this, [this] {
+        obd_->Apply(ObdSettings::Read(*store_).enabled);
+        const StartupSettings stored = StartupSettings::Read(*store_);
+        replyLine_->SetTiming(stored.timing);
+        framing_ = stored.framing;
+    });
 }
 
 void TForm1::Timer1Timer() {

@@ -1,6 +1,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -19,6 +22,7 @@
 #include "console/LinkMonitor.h"
 #include "console/ReplyLine.h"
 #include "console/TForm1.h"
+#include "console/TForm2.h"
 #include "widgets/TUiColBitBtn.h"
 #include "widgets/TUiLED.h"
 
@@ -197,6 +201,27 @@ TEST_F(ReplyTimingTest, BadStoredTimesAreReportedAndZeroIsUsed) {
                                       "P1 = 21 is outside 0 to 20 ms; 0 ms is used."}));
     tester_.Send(kStart);
     ASSERT_TRUE(tester_.WaitForBytes(7));  // and the replies go out as soon as possible
+}
+
+// The dialog's reply timing and framing hold as soon as OK is pressed, also over a run's own.
+TEST_F(ReplyTimingTest, TheDialogAppliesTimingAndFramingAtOnce) {
+    ConsoleOptions options;
+    options.p2Ms = 100;
+    Start("P2=0\nP1=0\n", options);
+    TForm2 dialog(form_->Store(), MessageReporter([this](const QString& m) { messages_ << m; }), nullptr,
+                  dir_.filePath(QStringLiteral("dev")));
+    form_->SetSettingsDialog(&dialog);
+    dialog.LoadAndShow();
+    dialog.findChild<QSpinBox*>("SpinBoxP2")->setValue(40);
+    dialog.findChild<QSpinBox*>("SpinBoxP1")->setValue(3);
+    dialog.findChild<QCheckBox*>("CheckBoxRealFramingJa7")->setChecked(true);
+    EXPECT_EQ(form_->Replies().Timing(), (ReplyTiming{100, 0}));  // nothing before OK
+    QTest::mouseClick(dialog.findChild<QPushButton*>("BitBtn1"), Qt::LeftButton);
+    EXPECT_EQ(form_->Replies().Timing(), (ReplyTiming{40, 3}));
+    EXPECT_EQ(form_->Framing().For(EcuVariant::Ja7), ReplyFraming::Real);
+    EXPECT_EQ(form_->Framing().For(EcuVariant::Ja5), ReplyFraming::Compact);
+    form_->SetSettingsDialog(nullptr);
+    EXPECT_TRUE(messages_.isEmpty()) << messages_.join("; ").toStdString();
 }
 
 }  // namespace
