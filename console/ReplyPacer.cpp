@@ -12,6 +12,8 @@ namespace {
 
 // A wait is cut into slices this long, so that Stop never waits for a long reply time.
 constexpr std::chrono::milliseconds kSlice{20};
+// The last stretch before a byte's moment, watched on the clock rather than slept.
+constexpr std::chrono::microseconds kWatchedApproach{150};
 
 timespec MonotonicMoment(ReplyPacer::Clock::time_point moment) {
     // The steady clock is CLOCK_MONOTONIC: its epoch and its ticks are the kernel's.
@@ -125,11 +127,16 @@ bool ReplyPacer::WriteAt(Clock::time_point moment, const std::uint8_t* bytes, in
 }
 
 bool ReplyPacer::SleepUntil(Clock::time_point moment) const {
+    // Sleep to just short of the moment, then watch the clock for the rest: a thread woken
+    // from sleep runs some tens of microseconds late, which a reply's P2 would carry.
+    const Clock::time_point wake = moment - kWatchedApproach;
     while (!stopping_) {
         const Clock::time_point now = Clock::now();
-        if (now >= moment) return true;
-        const timespec until = MonotonicMoment(std::min(moment, now + kSlice));
+        if (now >= wake) break;
+        const timespec until = MonotonicMoment(std::min(wake, now + kSlice));
         ::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr);
     }
-    return false;
+    while (!stopping_ && Clock::now() < moment) {
+    }
+    return !stopping_;
 }
