@@ -23,7 +23,7 @@ const Named<EcuVariant> kVariants[] = {
 };
 
 // The reply faults: those with a value take it as the line's third word, within its range.
-struct FaultSpec {
+struct FaultWord {
     const char* name;
     ReplyFaultMode mode;
     const char* argument;  // nullptr: the mode takes no value
@@ -32,7 +32,7 @@ struct FaultSpec {
     int max;
 };
 
-const FaultSpec kFaults[] = {
+const FaultWord kFaults[] = {
     {"none", ReplyFaultMode::None, nullptr, nullptr, 0, 0},
     {"silent", ReplyFaultMode::Silent, nullptr, nullptr, 0, 0},
     {"bad-checksum", ReplyFaultMode::BadChecksum, nullptr, nullptr, 0, 0},
@@ -43,9 +43,9 @@ const FaultSpec kFaults[] = {
     {"drop", ReplyFaultMode::Drop, "N", "", kMinDropEvery, kMaxDropEvery},
 };
 
-const FaultSpec* FindFault(const QString& name) {
-    for (const FaultSpec& spec : kFaults) {
-        if (name == QLatin1String(spec.name)) return &spec;
+const FaultWord* FindFault(const QString& name) {
+    for (const FaultWord& fault : kFaults) {
+        if (name == QLatin1String(fault.name)) return &fault;
     }
     return nullptr;
 }
@@ -53,9 +53,9 @@ const FaultSpec* FindFault(const QString& name) {
 // "none|silent|bad-checksum|delay MS|…"
 QString FaultChoices() {
     QStringList choices;
-    for (const FaultSpec& spec : kFaults) {
-        choices << (spec.argument ? QStringLiteral("%1 %2").arg(QLatin1String(spec.name), QLatin1String(spec.argument))
-                                  : QString::fromLatin1(spec.name));
+    for (const FaultWord& fault : kFaults) {
+        choices << (fault.argument ? QStringLiteral("%1 %2").arg(QLatin1String(fault.name), QLatin1String(fault.argument))
+                                  : QString::fromLatin1(fault.name));
     }
     return choices.join(QLatin1Char('|'));
 }
@@ -315,27 +315,27 @@ private:
         if (words_.size() < 2) {
             return Fail(QStringLiteral("usage: ") + kUsage);
         }
-        const FaultSpec* spec = FindFault(words_[1]);
-        if (spec == nullptr) {
+        const FaultWord* fault = FindFault(words_[1]);
+        if (fault == nullptr) {
             return Fail(QStringLiteral("unknown fault '%1'").arg(words_[1].left(64)));
         }
         ControlCommand command;
         command.kind = ControlCommand::Kind::Fault;
-        command.faultMode = spec->mode;
-        if (spec->unit == nullptr) {
+        command.faultMode = fault->mode;
+        if (fault->unit == nullptr) {
             if (!Arity(2, kUsage)) return std::nullopt;
             return command;
         }
-        if (!Arity(3, QStringLiteral("fault %1 %2").arg(QLatin1String(spec->name), QLatin1String(spec->argument)))) {
+        if (!Arity(3, QStringLiteral("fault %1 %2").arg(QLatin1String(fault->name), QLatin1String(fault->argument)))) {
             return std::nullopt;
         }
-        const auto value = ParseCount(words_[2], spec->max);
-        if (!value || *value < spec->min) {
+        const auto value = ParseCount(words_[2], fault->max);
+        if (!value || *value < fault->min) {
             return Fail(QStringLiteral("bad %1 '%2', %3 to %4%5")
-                            .arg(QLatin1String(spec->name), words_[2].left(64))
-                            .arg(spec->min)
-                            .arg(spec->max)
-                            .arg(QLatin1String(spec->unit)));
+                            .arg(QLatin1String(fault->name), words_[2].left(64))
+                            .arg(fault->min)
+                            .arg(fault->max)
+                            .arg(QLatin1String(fault->unit)));
         }
         command.faultValue = *value;
         return command;
@@ -439,10 +439,10 @@ QString FramingName(ReplyFraming framing) {
 }
 
 QString ReplyFaultName(ReplyFaultMode mode, int value) {
-    for (const FaultSpec& spec : kFaults) {
-        if (spec.mode == mode) {
-            return spec.argument ? QStringLiteral("%1 %2").arg(QLatin1String(spec.name)).arg(value)
-                                 : QString::fromLatin1(spec.name);
+    for (const FaultWord& fault : kFaults) {
+        if (fault.mode == mode) {
+            return fault.argument ? QStringLiteral("%1 %2").arg(QLatin1String(fault.name)).arg(value)
+                                 : QString::fromLatin1(fault.name);
         }
     }
     return {};
