@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/HexDigit.h"
 #include "console/MonitorText.h"
 #include "emulator/LiveBlockDecoder.h"
 
@@ -29,15 +30,10 @@ std::string CsvField(const std::string& text) {
 
 bool ParseHexByte(const std::string& word, std::uint8_t* byte) {
     if (word.size() != 2) return false;
-    unsigned value = 0;
-    for (const char c : word) {
-        value <<= 4;
-        if (c >= '0' && c <= '9') value |= static_cast<unsigned>(c - '0');
-        else if (c >= 'A' && c <= 'F') value |= static_cast<unsigned>(c - 'A' + 10);
-        else if (c >= 'a' && c <= 'f') value |= static_cast<unsigned>(c - 'a' + 10);
-        else return false;
-    }
-    *byte = static_cast<std::uint8_t>(value);
+    const int high = HexDigitValue(word[0]);
+    const int low = HexDigitValue(word[1]);
+    if (high < 0 || low < 0) return false;
+    *byte = static_cast<std::uint8_t>(high * 16 + low);
     return true;
 }
 
