@@ -3,7 +3,7 @@
 #include <chrono>
 #include <exception>
 
-#include "console/LinkMonitor.h"
+#include "monitor/LinkMonitor.h"
 #include <utility>
 
 BenchLinkTap::BenchLinkTap(PortWriter writer, ErrorSink errors)

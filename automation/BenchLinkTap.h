@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 
-#include "console/LinkTap.h"
+#include "line/LinkTap.h"
 
 class LinkMonitor;
 #include "automation/ReplyFaults.h"

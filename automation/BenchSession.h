@@ -6,7 +6,7 @@
 
 #include "automation/CommandLineOptions.h"
 #include "serial/PseudoTerminalHold.h"
-#include "console/SettingsStore.h"
+#include "settings/SettingsStore.h"
 
 class BenchLinkTap;
 class ControlCommandExecutor;

@@ -4,7 +4,7 @@
 #include <QCoreApplication>
 #include <QRegularExpression>
 
-#include "console/ReplyTiming.h"
+#include "protocol/ReplyTiming.h"
 #include <QFileInfo>
 
 CommandLineOptions::Parsed CommandLineOptions::Parse(const QStringList& args) {

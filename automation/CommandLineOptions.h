@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <optional>
 
-#include "emulator/ReplyFraming.h"
+#include "protocol/ReplyFraming.h"
 
 // The program's command line. Nothing here is stored as a setting.
 struct CommandLineOptions {

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "console/ControlTable.h"
-#include "console/ReplyTiming.h"
+#include "protocol/ReplyTiming.h"
 
 namespace {
 
@@ -18,8 +18,12 @@ struct Named {
 };
 
 const Named<EcuVariant> kVariants[] = {
-    {"Ja5", EcuVariant::Ja5}, {"B1", EcuVariant::B1},   {"Ja7", EcuVariant::Ja7},
-    {"B7", EcuVariant::B7},   {"BMP", EcuVariant::BMP}, {"b17", EcuVariant::b17},
+    {ShortName(EcuVariant::Ja5), EcuVariant::Ja5},
+    {ShortName(EcuVariant::B1), EcuVariant::B1},
+    {ShortName(EcuVariant::Ja7), EcuVariant::Ja7},
+    {ShortName(EcuVariant::B7), EcuVariant::B7},
+    {ShortName(EcuVariant::BMP), EcuVariant::BMP},
+    {ShortName(EcuVariant::b17), EcuVariant::b17},
 };
 
 // The reply faults: those with a value take it as the line's third word, within its range.
@@ -421,12 +425,7 @@ std::optional<ControlCommand> ControlCommand::Parse(const QString& line, QString
 }
 
 QString VariantName(EcuVariant variant) {
-    for (const auto& entry : kVariants) {
-        if (entry.value == variant) {
-            return QLatin1String(entry.name);
-        }
-    }
-    return {};
+    return QLatin1String(ShortName(variant));
 }
 
 QString FramingName(ReplyFraming framing) {

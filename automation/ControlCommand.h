@@ -6,8 +6,8 @@
 #include "console/ControlButton.h"
 #include "automation/ReplyFaultMode.h"
 #include "emulator/EcuEnvironment.h"
-#include "emulator/EcuVariant.h"
-#include "emulator/ReplyFraming.h"
+#include "protocol/EcuVariant.h"
+#include "protocol/ReplyFraming.h"
 
 // What a "get" asks for.
 enum class ControlQuery { Mirror, Variant, Dtc, Ident, Lamp, Trip, Fault, Report, Obd, Framing, Timing };

@@ -4,10 +4,10 @@
 #include <QStringList>
 
 #include "console/ControlButton.h"
-#include "console/ReplyTiming.h"
+#include "protocol/ReplyTiming.h"
 #include "emulator/EcuEnvironment.h"
-#include "emulator/EcuVariant.h"
-#include "emulator/ReplyFraming.h"
+#include "protocol/EcuVariant.h"
+#include "protocol/ReplyFraming.h"
 
 // What the control interface acts on: the console as the operator sees it. Every call runs on
 // the main thread and goes through the same handlers as the operator's mouse and keyboard.

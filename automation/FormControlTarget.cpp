@@ -10,9 +10,9 @@
 
 #include "console/ControlTable.h"
 #include "console/EcuVariantSelector.h"
-#include "console/LinkMonitor.h"
+#include "monitor/LinkMonitor.h"
 #include "console/ObdSupport.h"
-#include "console/ReplyLine.h"
+#include "line/ReplyLine.h"
 #include "console/TForm1.h"
 #include "console/TripCheckPanel.h"
 #include "widgets/TUiAnalogCControl.h"

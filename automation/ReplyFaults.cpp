@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "common/MonotonicClock.h"
-#include "emulator/KwpFrame.h"
+#include "protocol/KwpFrame.h"
 
 namespace {
 

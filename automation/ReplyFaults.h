@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "automation/ReplyFaultMode.h"
-#include "console/ReplyPieces.h"
+#include "line/ReplyPieces.h"
 
 // Applies the chosen fault to reply frames. Delayed frames wait on a timer, never blocking the
 // main thread or the link, and leave in the order they were handed over, also when the delay

@@ -25,7 +25,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "console/IniSettingsStore.h"
+#include "settings/IniSettingsStore.h"
 #include "console/TForm1.h"
 #include "widgets/TUiColBitBtn.h"
 

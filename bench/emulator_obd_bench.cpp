@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "emulator/EcuEmulator.h"
-#include "emulator/KwpFrame.h"
+#include "protocol/KwpFrame.h"
 
 namespace {
 

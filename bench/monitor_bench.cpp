@@ -22,11 +22,11 @@
 #include <unistd.h>
 #include <vector>
 
-#include "console/IniSettingsStore.h"
-#include "console/LinkMonitor.h"
+#include "settings/IniSettingsStore.h"
+#include "monitor/LinkMonitor.h"
 #include "console/MonitorWindow.h"
 #include "console/TForm1.h"
-#include "emulator/KwpFrame.h"
+#include "protocol/KwpFrame.h"
 #include "widgets/TUiColBitBtn.h"
 
 namespace {

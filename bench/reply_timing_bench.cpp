@@ -21,8 +21,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "console/IniSettingsStore.h"
-#include "console/ReplyLine.h"
+#include "settings/IniSettingsStore.h"
+#include "line/ReplyLine.h"
 #include "console/TForm1.h"
 #include "widgets/TUiColBitBtn.h"
 

@@ -6,9 +6,9 @@
 #include <utility>
 
 #include "console/DeferredLogView.h"
-#include "console/LinkMonitor.h"
-#include "console/LinkTap.h"
-#include "console/ReplyLine.h"
+#include "monitor/LinkMonitor.h"
+#include "line/LinkTap.h"
+#include "line/ReplyLine.h"
 #include "serial/TSerCustomComm.h"
 #include "widgets/TUiColBitBtn.h"
 #include "widgets/TUiLED.h"

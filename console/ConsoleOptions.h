@@ -5,7 +5,7 @@
 #include <functional>
 #include <optional>
 
-#include "emulator/ReplyFraming.h"
+#include "protocol/ReplyFraming.h"
 
 class LinkTap;
 

@@ -38,7 +38,7 @@ EcuVariantSelector::EcuVariantSelector(QToolBar* toolBar, QLineEdit* romVersion,
     for (const EcuVariantInfo& info : EcuVariants()) {
         auto* button = new QToolButton(toolBar);
         button->setFont(font);
-        button->setObjectName(QString::fromLatin1(info.buttonName));
+        button->setObjectName(QString::fromLatin1(ShortName(info.variant)));
         button->setText(info.caption);
         button->setToolButtonStyle(Qt::ToolButtonTextOnly);
         button->setAutoRaise(true);

@@ -3,7 +3,7 @@
 #include <QObject>
 #include <array>
 
-#include "emulator/EcuVariant.h"
+#include "protocol/EcuVariant.h"
 
 class QLineEdit;
 class QToolBar;

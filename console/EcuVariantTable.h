@@ -3,12 +3,12 @@
 #include <QString>
 #include <array>
 
-#include "emulator/EcuVariant.h"
+#include "protocol/EcuVariant.h"
 
-// What the toolbar shows and writes for each controller type, in toolbar order.
+// What the toolbar shows and writes for each controller type, in toolbar order (the
+// button's object name is the type's short name).
 struct EcuVariantInfo {
     EcuVariant variant;
-    const char* buttonName;  // object name of the toolbar button
     QString caption;
     QString romVersion;      // default text of Edit2
 };

@@ -3,8 +3,8 @@
 #include <QBrush>
 #include <QColor>
 
-#include "console/MonitorText.h"
-#include "emulator/FrameMeaning.h"
+#include "monitor/MonitorText.h"
+#include "protocol/FrameMeaning.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "console/MonitorRing.h"
+#include "monitor/MonitorRing.h"
 
 // The monitor's rows as a table: time since the start, gap since the row before, direction,
 // bytes, meaning. It reads the ring only when told to catch up, so a batch of new rows costs

@@ -17,8 +17,8 @@
 #include <QVBoxLayout>
 
 #include "console/MonitorModel.h"
-#include "console/MonitorTraceFile.h"
-#include "emulator/FrameMeaning.h"
+#include "monitor/MonitorTraceFile.h"
+#include "protocol/FrameMeaning.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <functional>
 #include <memory>
 
-#include "console/LinkMonitor.h"
+#include "monitor/LinkMonitor.h"
 
 class MonitorFilter;
 class MonitorModel;

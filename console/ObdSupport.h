@@ -2,8 +2,8 @@
 
 #include <QObject>
 
-#include "console/ObdSettings.h"
-#include "emulator/EcuVariant.h"
+#include "settings/ObdSettings.h"
+#include "protocol/EcuVariant.h"
 
 class EcuVariantSelector;
 class ObdOption;

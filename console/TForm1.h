@@ -6,11 +6,11 @@
 #include <memory>
 
 #include "console/ConsoleOptions.h"
-#include "console/FramingByType.h"
+#include "settings/FramingByType.h"
 #include "console/MessageReporter.h"
 #include "console/MirrorFormat.h"
 #include "console/OperatorControls.h"
-#include "console/SettingsStore.h"
+#include "settings/SettingsStore.h"
 #include "console/TripCheckPanel.h"
 #include "emulator/EcuEnvironment.h"
 #include "serial/TSerComm.h"

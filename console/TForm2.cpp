@@ -13,10 +13,10 @@
 #include <utility>
 
 #include "console/EcuVariantTable.h"
-#include "console/ObdSettings.h"
+#include "settings/ObdSettings.h"
 #include "console/SerialPortNames.h"
-#include "console/SettingsStore.h"
-#include "console/StoredSettings.h"
+#include "settings/SettingsStore.h"
+#include "settings/StoredSettings.h"
 
 namespace {
 
@@ -71,7 +71,7 @@ TForm2::TForm2(SettingsStore& store, MessageReporter reporter, QWidget* parent, 
     for (const EcuVariantInfo& info : EcuVariants()) {
         const auto index = static_cast<int>(info.variant);
         auto* box = new QCheckBox(info.caption, this);
-        box->setObjectName(QStringLiteral("CheckBoxObd") + QLatin1String(info.buttonName));
+        box->setObjectName(QStringLiteral("CheckBoxObd") + QLatin1String(ShortName(info.variant)));
         obdBoxes_[static_cast<std::size_t>(index)] = box;
         obdGrid->addWidget(box, index / 2, index % 2);
     }
@@ -147,7 +147,7 @@ QLayout* TForm2::BuildFramingGroup() {
     int index = 0;
     for (const EcuVariantInfo& type : EcuVariants()) {
         auto* box = new QCheckBox(type.caption, group);
-        box->setObjectName(QStringLiteral("CheckBoxRealFraming") + QLatin1String(type.buttonName));
+        box->setObjectName(QStringLiteral("CheckBoxRealFraming") + QLatin1String(ShortName(type.variant)));
         grid->addWidget(box, index % 3, index / 3);
         realFraming_[type.variant] = box;
         ++index;

@@ -5,7 +5,7 @@
 #include <array>
 #include <map>
 
-#include "emulator/EcuVariant.h"
+#include "protocol/EcuVariant.h"
 
 #include "console/MessageReporter.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "emulator/EcuVariant.h"
+#include "protocol/EcuVariant.h"
 
 // The physical addresses the emulated engine controller answers at.
 constexpr std::uint8_t kEngineAddress = 0x10;

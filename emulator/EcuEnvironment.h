@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "emulator/EcuVariant.h"
-#include "emulator/ReplyFraming.h"
+#include "protocol/EcuVariant.h"
+#include "protocol/ReplyFraming.h"
 
 // The hidden mirror fields that hold the engine values as text. The console's control table
 // says which field and control stand for each.

@@ -3,7 +3,8 @@
 #include <cstdint>
 
 #include "emulator/LiveValues.h"
-#include "emulator/ObdPids.h"
+#include "emulator/ObdPidFilling.h"
+#include "protocol/ObdPids.h"
 #include "emulator/ObdServices.h"
 
 // OBD mode 01: current data, 41 PID and the PID's bytes, from the console's values now.
@@ -29,7 +30,7 @@ void ObdCurrentData(const ObdRequest& request) {
         std::copy(map.begin(), map.end(), reply.begin() + 2);
     } else {
         const LiveValues values(request.env, request.fluctuation);
-        const std::uint32_t raw = pid->fill(ObdInputs{values, request.env});
+        const std::uint32_t raw = FillObdPid(pid->pid, ObdInputs{values, request.env}).value_or(0);
         for (int i = 0; i < pid->size; ++i) {
             reply[static_cast<std::size_t>(2 + i)] = static_cast<std::uint8_t>(raw >> (8 * (pid->size - 1 - i)));
         }

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstddef>
 
-#include "emulator/EcuVariant.h"
+#include "protocol/EcuVariant.h"
 
 // Which controller types answer the generic OBD-II services (and functional requests to
 // 0x33) besides their own. Off for every type until the console says otherwise.

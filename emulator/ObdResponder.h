@@ -6,7 +6,7 @@
 #include "emulator/Dispatcher.h"
 #include "emulator/EcuEnvironment.h"
 #include "emulator/Fluctuation.h"
-#include "emulator/KwpFrame.h"
+#include "protocol/KwpFrame.h"
 #include "emulator/ObdOption.h"
 #include "emulator/ResponseFramer.h"
 #include "emulator/ServiceContext.h"

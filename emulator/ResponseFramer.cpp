@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "emulator/HexConversionError.h"
-#include "emulator/KwpFrame.h"
+#include "protocol/KwpFrame.h"
 
 namespace {
 

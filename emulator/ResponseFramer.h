@@ -6,7 +6,7 @@
 #include <string>
 
 #include "emulator/EcuEnvironment.h"
-#include "emulator/FrameForm.h"
+#include "protocol/FrameForm.h"
 #include "emulator/ServiceContext.h"
 
 // Frames replies back to the sender of the current request and writes them to the port.

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "emulator/EcuEnvironment.h"
-#include "emulator/FrameForm.h"
+#include "protocol/FrameForm.h"
 #include "emulator/Fluctuation.h"
 
 // Request data buffer: position 0 is the service identifier. Never cleared, so positions

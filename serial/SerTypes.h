@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "common/ThreadPriority.h"
+
 // Property types of the serial port component.
 
 enum TSerBaudrate {
@@ -58,4 +60,3 @@ enum TSerDtrControl { dtrDisabled, dtrEnabled, dtrHandshake };
 
 enum TSerRtsControl { rtsDisabled, rtsEnabled, rtsHandshake, rtsToggle };
 
-enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };

@@ -2,7 +2,7 @@
 
 #include "serial/TSerCustomComm.h"
 #include "serial/TSerHandOver.h"
-#include "serial/ThreadPriority.h"
+#include "common/ThreadPriority.h"
 
 #include <chrono>
 #include <cstring>

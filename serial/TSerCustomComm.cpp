@@ -1,6 +1,6 @@
 #include "serial/TSerCustomComm.h"
 
-#include "serial/ErrorReport.h"
+#include "common/ErrorReport.h"
 #include "serial/TSerCommEventThread.h"
 #include "serial/TSerCommWriteThread.h"
 #include "serial/TSerHandOver.h"

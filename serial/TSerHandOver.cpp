@@ -1,6 +1,6 @@
 #include "serial/TSerHandOver.h"
 
-#include "serial/ErrorReport.h"
+#include "common/ErrorReport.h"
 
 #include <QMetaMethod>
 #include <QObject>

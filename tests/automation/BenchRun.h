@@ -10,7 +10,7 @@
 
 #include "automation/BenchLinkTap.h"
 #include "automation/BenchSession.h"
-#include "console/IniSettingsStore.h"
+#include "settings/IniSettingsStore.h"
 #include "automation/LineClient.h"
 
 // The console running in this process as an unattended bench would start it: hidden, on a

@@ -3,8 +3,8 @@
 #include <map>
 
 #include "BenchRun.h"
-#include "emulator/LiveBlockDecoder.h"
-#include "emulator/KwpFrame.h"
+#include "protocol/LiveBlockDecoder.h"
+#include "protocol/KwpFrame.h"
 
 namespace {
 
@@ -42,7 +42,7 @@ TEST(DecodeRoundTripTest, EveryControllerTypeGivesBackWhatWasSet) {
         for (auto it = reply.globalMatch(run.out); it.hasNext();) frame = QByteArray::fromHex(it.next().captured(1).toLatin1());
         ASSERT_GT(frame.size(), 5) << run.out.toStdString();
         const FrameView view = DecodeFrame(reinterpret_cast<const std::uint8_t*>(frame.constData()));
-        const auto fields = LiveBlockDecoder::Decode(*LiveBlockDecoder::VariantByName(variant), view.data, view.length);
+        const auto fields = LiveBlockDecoder::Decode(*VariantByShortName(variant), view.data, view.length);
         ASSERT_FALSE(fields.values.empty()) << variant;
         for (const auto& field : fields.values) {
             ASSERT_TRUE(decoded.count(field.name)) << variant << " printed no " << field.name;

@@ -10,10 +10,10 @@
 
 #include "BenchRun.h"
 #include "LatencyStats.h"
-#include "emulator/LiveBlockDecoder.h"
+#include "protocol/LiveBlockDecoder.h"
 #include "SerialDevice.h"
 #include "common/HexText.h"
-#include "emulator/KwpFrame.h"
+#include "protocol/KwpFrame.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "PtyTester.h"
-#include "console/IniSettingsStore.h"
-#include "console/LinkTap.h"
+#include "settings/IniSettingsStore.h"
+#include "line/LinkTap.h"
 #include "console/TForm1.h"
 #include "widgets/TUiColBitBtn.h"
 

@@ -13,7 +13,7 @@
 
 #include "PtyTester.h"
 #include "QtPrinters.h"
-#include "console/IniSettingsStore.h"
+#include "settings/IniSettingsStore.h"
 #include "console/ObdSupport.h"
 #include "console/ParameterControls.h"
 #include "console/TForm1.h"

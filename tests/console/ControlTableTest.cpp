@@ -9,7 +9,7 @@
 #include "PtyTester.h"
 #include "QtPrinters.h"
 #include "console/ControlTable.h"
-#include "console/IniSettingsStore.h"
+#include "settings/IniSettingsStore.h"
 #include "console/OperatorControls.h"
 #include "console/TForm1.h"
 #include "widgets/TUiColBitBtn.h"

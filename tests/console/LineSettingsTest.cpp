@@ -9,8 +9,8 @@
 #include "QtPrinters.h"
 #include <ostream>
 
-#include "console/IniSettingsStore.h"
-#include "console/StoredSettings.h"
+#include "settings/IniSettingsStore.h"
+#include "settings/StoredSettings.h"
 #include "console/TForm2.h"
 
 void PrintTo(const ReplyTiming& t, std::ostream* os) {

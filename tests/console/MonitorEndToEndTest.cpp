@@ -14,8 +14,8 @@
 
 #include "PtyTester.h"
 #include "QtPrinters.h"
-#include "console/IniSettingsStore.h"
-#include "console/LinkMonitor.h"
+#include "settings/IniSettingsStore.h"
+#include "monitor/LinkMonitor.h"
 #include "console/MonitorModel.h"
 #include "console/MonitorWindow.h"
 #include "console/TForm1.h"

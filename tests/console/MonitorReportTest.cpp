@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "console/DeviceReport.h"
-#include "console/IniSettingsStore.h"
-#include "console/LinkMonitor.h"
-#include "console/MonitorGeometry.h"
-#include "console/MonitorTraceFile.h"
+#include "monitor/DeviceReport.h"
+#include "settings/IniSettingsStore.h"
+#include "monitor/LinkMonitor.h"
+#include "settings/MonitorGeometry.h"
+#include "monitor/MonitorTraceFile.h"
 #include "emulator/EmulatorHarness.h"
-#include "emulator/KwpFrame.h"
+#include "protocol/KwpFrame.h"
 
 namespace {
 

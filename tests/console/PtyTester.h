@@ -11,7 +11,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "emulator/KwpFrame.h"
+#include "protocol/KwpFrame.h"
 
 // The tester's end of a pseudo-terminal: the program opens DevicePath() as its port, the
 // test writes requests to the master side (raw mode) and reads the replies, running the Qt

@@ -7,8 +7,8 @@
 #include <thread>
 #include <vector>
 
-#include "console/ReplyLine.h"
-#include "console/ReplyPacer.h"
+#include "line/ReplyLine.h"
+#include "line/ReplyPacer.h"
 
 namespace {
 

@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "QtPrinters.h"
-#include "console/IniSettingsStore.h"
-#include "console/LinkMonitor.h"
-#include "console/ReplyLine.h"
+#include "settings/IniSettingsStore.h"
+#include "monitor/LinkMonitor.h"
+#include "line/ReplyLine.h"
 #include "console/TForm1.h"
 #include "console/TForm2.h"
 #include "widgets/TUiColBitBtn.h"

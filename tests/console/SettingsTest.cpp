@@ -10,9 +10,9 @@
 
 #include "QtPrinters.h"
 
-#include "console/IniSettingsStore.h"
-#include "console/ObdSettings.h"
-#include "console/StoredSettings.h"
+#include "settings/IniSettingsStore.h"
+#include "settings/ObdSettings.h"
+#include "settings/StoredSettings.h"
 #include "console/TForm2.h"
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include "emulator/EcuEmulator.h"
 #include "emulator/FakeEnvironment.h"
-#include "emulator/KwpFrame.h"
+#include "protocol/KwpFrame.h"
 
 using Bytes = std::vector<std::uint8_t>;
 

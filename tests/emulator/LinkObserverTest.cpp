@@ -5,7 +5,7 @@
 
 #include "common/HexText.h"
 #include "emulator/EmulatorHarness.h"
-#include "emulator/LinkObserver.h"
+#include "protocol/LinkObserver.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "emulator/LiveBlockDecoder.h"
+#include "protocol/LiveBlockDecoder.h"
 
 #include <gtest/gtest.h>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "emulator/KwpFrame.h"
+#include "protocol/KwpFrame.h"
 
 namespace {
 
@@ -85,10 +85,10 @@ TEST(LiveBlockDecoderTest, HighFirstFieldsOfB7AndB17) {
 }
 
 TEST(LiveBlockDecoderTest, KnowsTheToolbarNames) {
-    EXPECT_EQ(LiveBlockDecoder::VariantByName("b17"), EcuVariant::b17);
-    EXPECT_EQ(LiveBlockDecoder::VariantByName("BMP"), EcuVariant::BMP);
-    EXPECT_FALSE(LiveBlockDecoder::VariantByName("B17").has_value());
-    EXPECT_FALSE(LiveBlockDecoder::VariantByName("").has_value());
+    EXPECT_EQ(VariantByShortName("b17"), EcuVariant::b17);
+    EXPECT_EQ(VariantByShortName("BMP"), EcuVariant::BMP);
+    EXPECT_FALSE(VariantByShortName("B17").has_value());
+    EXPECT_FALSE(VariantByShortName("").has_value());
 }
 
 }  // namespace

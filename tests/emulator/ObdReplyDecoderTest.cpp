@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "emulator/EmulatorHarness.h"
-#include "emulator/FrameMeaning.h"
-#include "emulator/ObdReplyDecoder.h"
+#include "protocol/FrameMeaning.h"
+#include "protocol/ObdReplyDecoder.h"
 
 namespace {
 

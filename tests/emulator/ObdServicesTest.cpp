@@ -6,7 +6,7 @@
 
 #include "emulator/ConversionError.h"
 #include "emulator/EmulatorHarness.h"
-#include "emulator/ObdPids.h"
+#include "protocol/ObdPids.h"
 #include "emulator/TroubleCodeList.h"
 
 namespace {

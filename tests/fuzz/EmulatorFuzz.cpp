@@ -12,7 +12,7 @@
 
 #include "emulator/EcuEmulator.h"
 #include "emulator/FakeEnvironment.h"
-#include "emulator/KwpFrame.h"
+#include "protocol/KwpFrame.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 #include "serial/CommErrorMessage.h"
-#include "serial/ErrorReport.h"
+#include "common/ErrorReport.h"
 #include "serial/LinuxTermios.h"
 #include "serial/PseudoTerminal.h"
 #include "serial/TSerComm.h"

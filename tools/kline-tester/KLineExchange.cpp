@@ -3,7 +3,7 @@
 #include <chrono>
 
 #include "SerialDevice.h"
-#include "emulator/KwpFrame.h"
+#include "protocol/KwpFrame.h"
 
 namespace {
 

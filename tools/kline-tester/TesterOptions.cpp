@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "emulator/LiveBlockDecoder.h"
-#include "emulator/KwpFrame.h"
+#include "protocol/LiveBlockDecoder.h"
+#include "protocol/KwpFrame.h"
 
 namespace {
 
@@ -131,7 +131,7 @@ std::optional<TesterOptions> TesterOptions::Parse(const std::vector<std::string>
                 options.decodeObd = true;
                 continue;
             }
-            options.decode = value ? LiveBlockDecoder::VariantByName(*value) : std::nullopt;
+            options.decode = value ? VariantByShortName(*value) : std::nullopt;
             if (!options.decode) return fail("--decode needs a controller type (Ja5 B1 Ja7 B7 BMP b17) or obd");
         } else if (arg == "--functional") {
             options.functional = true;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "KLineExchange.h"
-#include "emulator/EcuVariant.h"
+#include "protocol/EcuVariant.h"
 
 // One request given on the command line: "--to 10 21 01" is data 21 01 to address 10.
 struct TesterRequest {

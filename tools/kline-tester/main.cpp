@@ -6,12 +6,12 @@
 
 #include "KLineExchange.h"
 #include "LatencyStats.h"
-#include "emulator/LiveBlockDecoder.h"
+#include "protocol/LiveBlockDecoder.h"
 #include "SerialDevice.h"
 #include "TesterOptions.h"
 #include "common/HexText.h"
-#include "emulator/KwpFrame.h"
-#include "emulator/ObdReplyDecoder.h"
+#include "protocol/KwpFrame.h"
+#include "protocol/ObdReplyDecoder.h"
 
 namespace {
 

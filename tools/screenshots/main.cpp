@@ -18,11 +18,11 @@
 #include <unistd.h>
 #include <vector>
 
-#include "console/IniSettingsStore.h"
+#include "settings/IniSettingsStore.h"
 #include "console/TForm1.h"
 #include "console/MonitorWindow.h"
 #include "console/TForm2.h"
-#include "emulator/KwpFrame.h"
+#include "protocol/KwpFrame.h"
 #include "widgets/TUiColBitBtn.h"
 
 namespace {

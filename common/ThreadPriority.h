@@ -1,0 +1,12 @@
+#pragma once
+
+// How urgently a worker thread of ours runs, from idle to time-critical.
+enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
+
+// The kernel's id of the calling thread.
+int CurrentThreadId();
+// Gives a thread the nice value that stands for the priority. Best effort: raising a
+// priority needs privileges the program may not have, and the port works without it.
+void ApplyThreadPriority(int threadId, TThreadPriority priority);
+// The nice value a priority stands for.
+int NiceValueOf(TThreadPriority priority);

@@ -1,7 +1,0 @@
-#include "console/SettingsStore.h"
-
-#include "console/IniSettingsStore.h"
-
-std::unique_ptr<SettingsStore> SettingsStore::OpenDefault() {
-    return std::make_unique<IniSettingsStore>(IniSettingsStore::DefaultPath());
-}

@@ -1,0 +1,35 @@
+#include "line/ReplyLine.h"
+
+#include <algorithm>
+#include <utility>
+
+ReplyLine::ReplyLine(ReplyPacer::Writer writer, ReplyPacer::Events events)
+    : writer_(writer), pacer_(std::move(writer), std::move(events)) {}
+
+int ReplyLine::Send(const std::uint8_t* bytes, int count) {
+    // Nothing to wait for and nothing waiting ahead of it: straight to the port.
+    if (!timing_.Paced() && !pacer_.Busy()) {
+        if (frameLeft_) {
+            const Clock::time_point now = Clock::now();
+            frameLeft_(bytes, static_cast<std::size_t>(count), now, now);
+        }
+        return writer_(bytes, count);
+    }
+    Pace({ReplyPiece{std::vector<std::uint8_t>(bytes, bytes + count), 0}});
+    return count;
+}
+
+void ReplyLine::Send(const ReplyPieces& pieces) {
+    if (pieces.size() == 1 && pieces.front().pauseBeforeMs == 0) {
+        Send(pieces.front().bytes.data(), static_cast<int>(pieces.front().bytes.size()));
+        return;
+    }
+    Pace(pieces);
+}
+
+void ReplyLine::Pace(ReplyPieces pieces) {
+    // A controller busy with one answer starts timing the next request when it is done.
+    const Clock::time_point from = std::max(requestEnd_, pacer_.LastGone());
+    pacer_.Queue({std::move(pieces), from + std::chrono::milliseconds(timing_.p2Ms),
+                  std::chrono::milliseconds(timing_.p1Ms)});
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+#include "monitor/DeviceReport.h"
+#include "monitor/MonitorRing.h"
+#include "protocol/FrameAssembler.h"
+#include "protocol/LinkObserver.h"
+
+// Everything that crosses the K-line, as rows in a bounded ring, and the report on the
+// tester drawn from the same rows. Each frame costs one row and a few counts; the window
+// reads the ring only while it is open. Main thread only.
+class LinkMonitor : public LinkObserver {
+public:
+    using TimePoint = std::chrono::steady_clock::time_point;
+
+    explicit LinkMonitor(std::size_t capacity = MonitorRing::kDefaultCapacity);
+
+    // The controller type selected now; rows keep it so that live blocks decode as sent.
+    void SetVariantSource(std::function<EcuVariant()> variant) { variant_ = std::move(variant); }
+
+    void RequestReceived(const std::uint8_t* frame, std::size_t n, const FrameArrival& arrival) override;
+    void RequestUnanswered(UnansweredReason reason) override;
+    void BytesIgnored(IgnoredBytes why, const std::uint8_t* bytes, std::size_t n, TimePoint arrival) override;
+
+    // A reply frame handed to the port, its first byte at `at`; a frame whose bytes left one by
+    // one (a reply timing's P1) gives its last byte's moment too.
+    void FrameSent(const std::uint8_t* bytes, std::size_t n, TimePoint at, std::optional<TimePoint> lastByte = {});
+    // The tester's bytes sent back on a virtual port.
+    void EchoSent(const std::uint8_t* bytes, std::size_t n, TimePoint at);
+    // An injected fault kept the reply to the last request off the line.
+    void ReplyWithheld(TimePoint at);
+
+    // Appends a row as it stands (a saved trace read back).
+    void Add(MonitorRow row);
+    // Forgets the rows; times count from now.
+    void ClearRows();
+    // Where the monitor's time starts: its creation or the last clear.
+    std::int64_t StartUs() const { return startUs_; }
+    void SetStartUs(std::int64_t us) { startUs_ = us; }
+    void ClearReport() { report_.Clear(); }
+
+    const MonitorRing& Ring() const { return ring_; }
+    DeviceReport& Report() { return report_; }
+    const DeviceReport& Report() const { return report_; }
+
+    static std::int64_t Micros(TimePoint at);
+
+private:
+    MonitorRow Row(MonitorRowKind kind, const std::uint8_t* bytes, std::size_t n, TimePoint at) const;
+    void Event(LinkEvent event, const std::uint8_t* bytes, std::size_t n, TimePoint at,
+               UnansweredReason reason = UnansweredReason::NoService);
+    void CheckSum(const MonitorRow& frame);
+
+    MonitorRing ring_;
+    DeviceReport report_;
+    std::function<EcuVariant()> variant_;
+    // Ignition-off chunks are still read as frames here, so the row says which request went unanswered.
+    FrameAssembler ignitionOff_;
+    TimePoint lastRequestAt_{};
+    std::int64_t startUs_;
+};

@@ -1,0 +1,88 @@
+#include "monitor/MonitorText.h"
+
+#include <cstdio>
+
+#include "common/HexText.h"
+#include "monitor/DeviceReport.h"
+#include "protocol/FrameMeaning.h"
+
+namespace MonitorText {
+
+std::string Hex(const std::vector<std::uint8_t>& bytes) {
+    return HexText(bytes);
+}
+
+std::string Direction(const MonitorRow& row) {
+    switch (row.kind) {
+    case MonitorRowKind::Request: return "тестер → ЭБУ";
+    case MonitorRowKind::Reply: return "ЭБУ → тестер";
+    case MonitorRowKind::Event: break;
+    }
+    return row.event == LinkEvent::Echo ? "эхо → тестер" : "событие";
+}
+
+std::string Meaning(const MonitorRow& row) {
+    if (row.kind != MonitorRowKind::Event) {
+        std::string text = FrameMeaning::Describe(row.bytes.data(), row.bytes.size(), row.variant);
+        if (row.kind == MonitorRowKind::Request && row.spanUs > 0) {
+            text += " [bytes over " + Millis(row.spanUs) + " ms, gaps " + Millis(row.minGapUs) + "–" +
+                    Millis(row.maxGapUs) + " ms]";
+        }
+        return text;
+    }
+    switch (row.event) {
+    case LinkEvent::WakeUp: return "fast-init wake-up (zero byte)";
+    case LinkEvent::Echo: return "echo of the tester's bytes on the virtual port";
+    case LinkEvent::IgnitionOff: return "bytes read with the ignition off";
+    case LinkEvent::NotAFrameStart: return "bytes ignored at a frame start: no format byte";
+    case LinkEvent::StalePartialFrame: return "partial frame dropped: no continuation within 40 ms";
+    case LinkEvent::BadChecksum:
+        return row.bytes.size() == 2 ? "bad checksum: " + Hex({row.bytes[0]}) + ", the bytes sum to " +
+                                           Hex({row.bytes[1]})
+                                     : "bad checksum";
+    case LinkEvent::Unanswered:
+        return std::string("request unanswered: ") + DeviceReport::ReasonName(row.reason);
+    case LinkEvent::None: break;
+    }
+    return {};
+}
+
+std::string Seconds(std::int64_t us) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%lld.%03lld", static_cast<long long>(us / 1000000),
+                  static_cast<long long>((us % 1000000) / 1000));
+    return text;
+}
+
+std::string Millis(std::int64_t us) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", us / 1000.0);
+    return text;
+}
+
+const char* EventToken(LinkEvent event) {
+    switch (event) {
+    case LinkEvent::WakeUp: return "wake-up";
+    case LinkEvent::Echo: return "echo";
+    case LinkEvent::IgnitionOff: return "ignition-off";
+    case LinkEvent::NotAFrameStart: return "ignored";
+    case LinkEvent::StalePartialFrame: return "partial-dropped";
+    case LinkEvent::BadChecksum: return "bad-checksum";
+    case LinkEvent::Unanswered: return "unanswered";
+    case LinkEvent::None: break;
+    }
+    return "none";
+}
+
+const char* ReasonToken(UnansweredReason reason) {
+    switch (reason) {
+    case UnansweredReason::IgnitionOff: return "ignition-off";
+    case UnansweredReason::OtherAddress: return "other-address";
+    case UnansweredReason::NotStarted: return "not-started";
+    case UnansweredReason::NoService: return "no-service";
+    case UnansweredReason::FaultMode: return "fault-mode";
+    }
+    return "";
+}
+
+}  // namespace MonitorText

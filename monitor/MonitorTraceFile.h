@@ -1,0 +1,36 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "monitor/MonitorRing.h"
+#include "monitor/StampResolution.h"
+
+// The monitor's rows on disk. Text is the trace line format, one frame a line with its
+// meaning after " # ":
+//   <µs> RX|TX <bytes in hex> [@ <span µs> <min gap µs> <max gap µs>] # <meaning>
+//   <µs> EV <event> [<reason>] [<bytes in hex>] # <meaning>
+// with "# variant NAME" before the rows of each controller type and "# resolution KIND" at
+// the top. A plain trace of chunks reads back too, each RX line taken as one frame. CSV is
+// for spreadsheets: time since the first row, gap, direction, bytes, meaning.
+namespace MonitorTraceFile {
+
+enum class Format { Text, Csv };
+
+bool Save(const std::string& path, const MonitorRing& rows, const StampResolution& resolution, Format format,
+          std::string* error);
+
+struct Loaded {
+    std::vector<MonitorRow> rows;
+    StampResolution resolution;
+    int skippedLines = 0;  // lines that were no row
+};
+
+std::optional<Loaded> Load(const std::string& path, std::string* error);
+
+// One row as a text line, without the line end, and back.
+std::string TextLine(const MonitorRow& row);
+std::optional<MonitorRow> ParseTextLine(const std::string& line, EcuVariant variant);
+
+}  // namespace MonitorTraceFile

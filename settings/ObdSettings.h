@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <array>
+
+#include "protocol/EcuVariant.h"
+
+class SettingsStore;
+
+// Whether each controller type answers OBD-II requests, kept in the store's section with
+// one value per type ("1" or "0"). The Euro-3 and Euro-4 controllers (M7.9.7 and
+// ME17.9.7) carry OBD-II by default, the Euro-2 ones do not.
+namespace ObdSettings {
+
+using PerVariant = std::array<bool, 6>;  // in toolbar order
+
+QString Key(EcuVariant variant);  // "OBD-B7", …
+bool DefaultFor(EcuVariant variant);
+PerVariant Defaults();
+
+struct Stored {
+    PerVariant enabled{};
+    // One message per value that is neither "0" nor "1"; its type keeps the default.
+    QStringList errors;
+};
+
+Stored Read(const SettingsStore& store);
+// Raises SettingsStoreError as the store does.
+void Write(SettingsStore& store, const PerVariant& enabled);
+
+}  // namespace ObdSettings
