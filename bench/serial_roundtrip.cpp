@@ -2,7 +2,7 @@
 // OnRxChar on the main thread, and from WriteBuf to the bytes at the far side. A bare
 // pseudo-terminal round trip (a thread echoing on the other side) is the baseline; the two
 // kinds of round trip alternate, so that both see the same load of a shared machine.
-#include "serial/PseudoTerminal.h"
+#include "support/PseudoTerminal.h"
 #include "serial/TSerComm.h"
 
 #include <QCoreApplication>

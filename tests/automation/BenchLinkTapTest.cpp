@@ -12,7 +12,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "console/QtPrinters.h"
+#include "support/QtPrinters.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "console/QtPrinters.h"
+#include "support/QtPrinters.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <QLocale>
 #include <gtest/gtest.h>
 
-#include "BenchRun.h"
+#include "support/BenchRun.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "console/QtPrinters.h"
-#include "automation/LineClient.h"
+#include "support/QtPrinters.h"
+#include "support/LineClient.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "automation/ControlCommand.h"
 #include "console/ControlTable.h"
-#include "console/QtPrinters.h"
+#include "support/QtPrinters.h"
 
 namespace {
 
@@ -73,20 +73,74 @@ TEST(ControlWords, OtherQueriesAreNotShadowedByAValue) {
     }
 }
 
-// The lists of choices that refusals show, word for word, in table order.
-TEST(ControlWords, RefusalsListTheChoicesInTableOrder) {
+// What the parser refuses, and why: the lists of choices word for word in table order, the
+// usage, the ranges of the numbers. A refused line changes nothing, as nothing was carried out.
+TEST(ControlWords, RefusalsSayWhy) {
     const std::pair<const char*, const char*> rows[] = {
         {"set consumption 3",
          "unknown parameter 'consumption', one of: speed coolant rpm throttle idle-valve fuel-flow air-flow voltage "
-         "idle-rpm injection"},
+         "idle-rpm injection"},  // derived, not settable
         {"click horn", "unknown button 'horn', one of: ignition engine ignition-2 engine-2 trip curve clear-dtc"},
         {"get ident 93", "unknown identification option '93', one of: 90 91 92 94 97 99 9A"},
         {"ident 9B text", "unknown identification option '9B', one of: 90 91 92 94 97 99 9A"},
         {"variant ja5", "unknown controller type 'ja5', one of: Ja5 B1 Ja7 B7 BMP b17"},
         {"get lamp ESUDCONTROL3ON", "unknown lamp 'ESUDCONTROL3ON'"},
+        {"get lamp UiLED6", "unknown lamp"},
+        {"", "empty"},
+        {"launch", "unknown command"},
+        {"SET speed 3", "unknown command"},
+        {"set speed", "usage"},
+        {"set speed 1 2", "usage"},
+        {"set warp 3", "unknown parameter"},
+        {"set speed 6,5", "bad number"},
+        {"set speed 0x10", "bad number"},
+        {"set speed nan", "bad number"},
+        {"set speed inf", "bad number"},
+        {"set speed 1e999", "bad number"},
+        {"get", "usage"},
+        {"get warp", "nothing to get"},
+        {"get speed now", "usage"},
+        {"get ident", "usage"},
+        {"variant", "usage"},
+        {"dtc 0 on", "bad trouble-code index"},
+        {"dtc x on", "bad trouble-code index"},
+        {"dtc 5 yes", "usage"},
+        {"quit now", "usage"},
+        {"clear", "usage"},
+        {"clear dtc", "nothing to clear"},
+        {"get report now", "usage"},
+        {"obd", "usage: obd on|off"},
+        {"obd yes", "usage: obd on|off"},
+        {"obd on off", "usage: obd on|off"},
+        {"get obd now", "usage"},
+        {"framing", "usage"},
+        {"framing long", "unknown framing 'long'"},
+        {"framing real now", "usage"},
+        {"timing", "usage: timing P2 P1"},
+        {"timing 25", "usage: timing P2 P1"},
+        {"timing 25 0 1", "usage: timing P2 P1"},
+        {"timing 5001 0", "bad P2 '5001', 0 to 5000 ms"},
+        {"timing 25 21", "bad P1 '21', 0 to 20 ms"},
+        {"timing -1 0", "bad P2"},
+        {"timing 25 x", "bad P1"},
+        {"get timing now", "usage"},
+        {"fault", "usage"},
+        {"fault loud", "unknown fault 'loud'"},
+        {"fault delay", "usage"},
+        {"fault delay 5001", "bad delay"},
+        {"fault delay 1.5", "bad delay"},
+        {"fault pending", "usage: fault pending MS"},
+        {"fault pending 5001", "bad pending '5001', 0 to 5000 ms"},
+        {"fault gap 1001", "bad gap"},
+        {"fault gap 5 5", "usage: fault gap MS"},
+        {"fault busy 0", "bad busy '0', 1 to 1000 replies"},
+        {"fault busy -1", "bad busy"},
+        {"fault drop 1", "bad drop '1', 2 to 1000"},
+        {"fault drop 1001", "bad drop"},
     };
-    for (const auto& [line, refusal] : rows) {
-        EXPECT_EQ(Refusal(line), refusal) << line;
+    for (const auto& [line, reason] : rows) {
+        const QString refusal = Refusal(line);
+        EXPECT_TRUE(refusal.contains(QLatin1String(reason))) << '"' << line << "\" gave: " << refusal.toStdString();
     }
 }
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <map>
 
-#include "BenchRun.h"
+#include "support/BenchRun.h"
 #include "protocol/LiveBlockDecoder.h"
 #include "protocol/KwpFrame.h"
 

@@ -1,7 +1,7 @@
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
-#include "BenchRun.h"
+#include "support/BenchRun.h"
 
 namespace {
 

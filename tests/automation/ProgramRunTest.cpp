@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include "automation/LineClient.h"
+#include "support/LineClient.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <set>
 #include <thread>
 
-#include "BenchRun.h"
+#include "support/BenchRun.h"
 #include "LatencyStats.h"
 #include "protocol/LiveBlockDecoder.h"
 #include "SerialDevice.h"

@@ -10,7 +10,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include "console/QtPrinters.h"
+#include "support/QtPrinters.h"
 
 namespace {
 

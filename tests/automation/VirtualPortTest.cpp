@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
-#include "BenchRun.h"
+#include "support/BenchRun.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "PtyTester.h"
+#include "support/PtyTester.h"
 #include "settings/IniSettingsStore.h"
 #include "line/LinkTap.h"
 #include "console/TForm1.h"

@@ -11,8 +11,8 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
-#include "PtyTester.h"
-#include "QtPrinters.h"
+#include "support/PtyTester.h"
+#include "support/QtPrinters.h"
 #include "settings/IniSettingsStore.h"
 #include "console/ObdSupport.h"
 #include "console/ParameterControls.h"

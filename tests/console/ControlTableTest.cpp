@@ -6,8 +6,8 @@
 #include <stdexcept>
 #include <type_traits>
 
-#include "PtyTester.h"
-#include "QtPrinters.h"
+#include "support/PtyTester.h"
+#include "support/QtPrinters.h"
 #include "console/ControlTable.h"
 #include "settings/IniSettingsStore.h"
 #include "console/OperatorControls.h"

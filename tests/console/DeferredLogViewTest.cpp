@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "QtPrinters.h"
+#include "support/QtPrinters.h"
 #include "console/DeferredLogView.h"
 
 namespace {

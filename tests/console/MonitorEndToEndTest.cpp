@@ -12,8 +12,8 @@
 #include <thread>
 #include <unistd.h>
 
-#include "PtyTester.h"
-#include "QtPrinters.h"
+#include "support/PtyTester.h"
+#include "support/QtPrinters.h"
 #include "settings/IniSettingsStore.h"
 #include "monitor/LinkMonitor.h"
 #include "console/MonitorModel.h"

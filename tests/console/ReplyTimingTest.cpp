@@ -17,7 +17,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "QtPrinters.h"
+#include "support/QtPrinters.h"
 #include "settings/IniSettingsStore.h"
 #include "monitor/LinkMonitor.h"
 #include "line/ReplyLine.h"

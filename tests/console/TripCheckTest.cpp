@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "QtPrinters.h"
+#include "support/QtPrinters.h"
 
 #include "console/SpeedCurve.h"
 #include "console/TripCheck.h"

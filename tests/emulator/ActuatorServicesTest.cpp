@@ -3,7 +3,7 @@
 #include <map>
 #include <tuple>
 
-#include "emulator/EmulatorHarness.h"
+#include "support/EmulatorHarness.h"
 
 namespace {
 

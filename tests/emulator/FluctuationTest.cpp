@@ -4,7 +4,7 @@
 #include <limits>
 #include <vector>
 
-#include "emulator/EmulatorHarness.h"
+#include "support/EmulatorHarness.h"
 #include "emulator/Fluctuation.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <numeric>
 #include <string>
 
-#include "emulator/EmulatorHarness.h"
+#include "support/EmulatorHarness.h"
 #include "emulator/HexConversionError.h"
 #include "emulator/ResponseFramer.h"
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "emulator/EmulatorHarness.h"
+#include "support/EmulatorHarness.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "common/HexText.h"
-#include "emulator/EmulatorHarness.h"
+#include "support/EmulatorHarness.h"
 #include "protocol/LinkObserver.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <array>
 
 #include "emulator/ConversionError.h"
-#include "emulator/EmulatorHarness.h"
+#include "support/EmulatorHarness.h"
 
 namespace {
 

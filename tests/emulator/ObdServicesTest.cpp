@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "emulator/ConversionError.h"
-#include "emulator/EmulatorHarness.h"
+#include "support/EmulatorHarness.h"
 #include "protocol/ObdPids.h"
 #include "emulator/TroubleCodeList.h"
 

@@ -2,7 +2,7 @@
 
 #include <numeric>
 
-#include "emulator/EmulatorHarness.h"
+#include "support/EmulatorHarness.h"
 
 namespace {
 

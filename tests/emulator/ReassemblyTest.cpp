@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "emulator/EmulatorHarness.h"
+#include "support/EmulatorHarness.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "emulator/EmulatorHarness.h"
+#include "support/EmulatorHarness.h"
 
 namespace {
 

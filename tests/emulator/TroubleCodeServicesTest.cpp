@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "emulator/ConversionError.h"
-#include "emulator/EmulatorHarness.h"
+#include "support/EmulatorHarness.h"
 #include "emulator/TroubleCodeList.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "emulator/EcuEmulator.h"
-#include "emulator/FakeEnvironment.h"
+#include "support/FakeEnvironment.h"
 #include "protocol/KwpFrame.h"
 
 namespace {

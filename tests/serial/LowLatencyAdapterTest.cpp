@@ -1,5 +1,5 @@
 #include "serial/LowLatencyAdapter.h"
-#include "serial/PseudoTerminal.h"
+#include "support/PseudoTerminal.h"
 #include "serial/TSerComm.h"
 #include "serial/TSerPosixDevice.h"
 

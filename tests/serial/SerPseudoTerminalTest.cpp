@@ -1,7 +1,7 @@
 #include "serial/CommErrorMessage.h"
 #include "common/ErrorReport.h"
 #include "serial/LinuxTermios.h"
-#include "serial/PseudoTerminal.h"
+#include "support/PseudoTerminal.h"
 #include "serial/TSerComm.h"
 
 #include <QCoreApplication>

@@ -1,5 +1,5 @@
 #include "serial/LinuxTermios.h"
-#include "serial/PseudoTerminal.h"
+#include "support/PseudoTerminal.h"
 #include "serial/TSerPosixDevice.h"
 
 #include <gtest/gtest.h>

@@ -3,12 +3,12 @@
 #include <string>
 #include <vector>
 
-#include "emulator/EmulatorHarness.h"
 #include "protocol/FrameMeaning.h"
 #include "protocol/ObdReplyDecoder.h"
 
 namespace {
 
+using Bytes = std::vector<std::uint8_t>;
 using Frames = std::vector<Bytes>;
 
 std::string Lines(const ObdReplyDecoder::Result& result) {

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "emulator/EcuEmulator.h"
-#include "emulator/FakeEnvironment.h"
+#include "support/FakeEnvironment.h"
 #include "protocol/KwpFrame.h"
 
 using Bytes = std::vector<std::uint8_t>;

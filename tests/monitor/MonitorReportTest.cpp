@@ -1,16 +1,15 @@
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
 #include <chrono>
+#include <filesystem>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
 #include "monitor/DeviceReport.h"
-#include "settings/IniSettingsStore.h"
 #include "monitor/LinkMonitor.h"
-#include "settings/MonitorGeometry.h"
 #include "monitor/MonitorTraceFile.h"
-#include "emulator/EmulatorHarness.h"
+#include "support/EmulatorHarness.h"
 #include "protocol/KwpFrame.h"
 
 namespace {
@@ -116,14 +115,16 @@ TEST(MonitorReportTest, UnansweredRequestsByReason) {
     const Bytes tp10 = Frame(0x10, {0x3E});
     Bytes badSum = tp10;
     badSum.back() ^= 0x55;
+    Bytes badNoService = Frame(0x10, {0x22});
+    badNoService.back() ^= 0x55;
     const Case cases[] = {
         {"ignition off", EcuVariant::Ja5, true, false, tp10, UnansweredReason::IgnitionOff, 0, 0},
         {"another address", EcuVariant::Ja5, true, true, Frame(0x11, {0x3E}), UnansweredReason::OtherAddress, 1, 0},
         {"BMP at 0x10", EcuVariant::BMP, false, true, Frame(0x10, {0x81}), UnansweredReason::OtherAddress, 1, 0},
         {"not started", EcuVariant::Ja5, false, true, tp10, UnansweredReason::NotStarted, 0, 0},
         {"no service", EcuVariant::Ja5, true, true, Frame(0x10, {0x21, 0x09}), UnansweredReason::NoService, 0, 0},
-        {"no service, bad checksum as well", EcuVariant::Ja5, true, true, Frame(0x10, {0x22}), UnansweredReason::NoService,
-         0, 0},
+        {"no service, bad checksum as well", EcuVariant::Ja5, true, true, badNoService, UnansweredReason::NoService,
+         0, 1},
     };
     for (const Case& c : cases) {
         ScriptedTester t(c.variant);
@@ -135,6 +136,7 @@ TEST(MonitorReportTest, UnansweredRequestsByReason) {
         EXPECT_EQ(f.unanswered.begin()->first, c.reason) << c.what;
         EXPECT_EQ(f.unanswered.begin()->second, 1) << c.what;
         EXPECT_EQ(f.otherAddresses, c.otherAddresses) << c.what;
+        EXPECT_EQ(f.badChecksums, c.badChecksums) << c.what;
         const MonitorRing& ring = t.monitor.Ring();
         const MonitorRow& last = ring.At(ring.NextNumber() - 1);
         EXPECT_EQ(last.event, LinkEvent::Unanswered) << c.what;
@@ -213,8 +215,9 @@ TEST(MonitorReportTest, TraceLinesReadBackAsTheSameRows) {
                                "12 RX 81 @ 1"};
     for (const std::string& line : bad) EXPECT_FALSE(MonitorTraceFile::ParseTextLine(line, EcuVariant::Ja5)) << line;
 
-    QTemporaryDir dir;
-    const std::string path = dir.filePath(QStringLiteral("t.trace")).toStdString();
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("monitor-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string path = (dir / "t.trace").string();
     std::string error;
     ASSERT_TRUE(MonitorTraceFile::Save(path, ring, t.monitor.Report().Resolution(), MonitorTraceFile::Format::Text,
                                        &error))
@@ -228,22 +231,8 @@ TEST(MonitorReportTest, TraceLinesReadBackAsTheSameRows) {
     // Same rows, same report; the live block decodes for B7 again.
     EXPECT_EQ(offline.Report().Json(), t.monitor.Report().Json());
     EXPECT_EQ(loaded->rows[3].variant, EcuVariant::B7);
-    EXPECT_FALSE(MonitorTraceFile::Load(dir.filePath(QStringLiteral("none")).toStdString(), &error));
-}
-
-TEST(MonitorReportTest, WindowPlaceInTheSettings) {
-    QTemporaryDir dir;
-    IniSettingsStore store(dir.filePath(QStringLiteral("s.ini")));
-    EXPECT_FALSE(MonitorGeometry::Read(store));
-    MonitorGeometry::Write(store, QRect(-20, 40, 900, 500));
-    EXPECT_EQ(MonitorGeometry::Read(store), QRect(-20, 40, 900, 500));
-    const char* bad[] = {"1,2,3", "a,b,c,d", "0,0,50,50", "0,0,900,"};
-    for (const char* text : bad) {
-        store.WriteString(QStringLiteral("MK-Vorta-Tester"), QStringLiteral("MonitorGeometry"), QString::fromLatin1(text));
-        EXPECT_FALSE(MonitorGeometry::Read(store)) << text;
-    }
-    EXPECT_EQ(store.ReadString(QStringLiteral("MK-Vorta-Tester"), QStringLiteral("COM-Port"), QStringLiteral("none")),
-              QStringLiteral("none"));
+    EXPECT_FALSE(MonitorTraceFile::Load((dir / "none").string(), &error));
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 #include "automation/BenchLinkTap.h"
 #include "automation/BenchSession.h"
 #include "settings/IniSettingsStore.h"
-#include "automation/LineClient.h"
+#include "support/LineClient.h"
 
 // The console running in this process as an unattended bench would start it: hidden, on a
 // virtual port, with a control socket and a trace file, and settings of its own.

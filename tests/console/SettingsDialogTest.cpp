@@ -1,0 +1,187 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <functional>
+#include <gtest/gtest.h>
+
+#include "support/QtPrinters.h"
+
+#include "settings/IniSettingsStore.h"
+#include "console/TForm2.h"
+
+namespace {
+
+QString ReadFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+void WriteFile(const QString& path, const QByteArray& text) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+}
+
+// A settings dialog on a store and a device folder in a temporary directory.
+struct DialogBench {
+    QTemporaryDir dir;
+    QString iniPath = dir.filePath(QStringLiteral("cfg/MK-Vorta-Tester_Registrids.ini"));
+    IniSettingsStore store{iniPath};
+    QStringList messages;
+    TForm2 form{store, MessageReporter([this](const QString& m) { messages << m; }), nullptr,
+                dir.filePath(QStringLiteral("dev"))};
+
+    DialogBench() {
+        QDir(dir.path()).mkpath(QStringLiteral("dev/serial/by-id"));
+        for (const char* name : {"dev/ttyUSB10", "dev/ttyUSB2", "dev/ttyACM0", "dev/ttyS0",
+                                 "dev/serial/by-id/usb-KL_Adapter_A1-if00-port0"}) {
+            WriteFile(dir.filePath(QString::fromLatin1(name)), "");
+        }
+    }
+    QComboBox* Ports() { return form.findChild<QComboBox*>("ComboBox1"); }
+    QCheckBox* Fluctuation() { return form.findChild<QCheckBox*>("CheckBox1"); }
+    QLineEdit* Percent() { return form.findChild<QLineEdit*>("Edit1"); }
+    QSpinBox* Spin(const char* time) { return form.findChild<QSpinBox*>(QStringLiteral("SpinBox") + time); }
+    QCheckBox* Obd(const char* type) { return form.findChild<QCheckBox*>(QStringLiteral("CheckBoxObd") + type); }
+    QCheckBox* Real(const char* type) {
+        return form.findChild<QCheckBox*>(QStringLiteral("CheckBoxRealFraming") + type);
+    }
+    void Press(const char* button) { QTest::mouseClick(form.findChild<QPushButton*>(button), Qt::LeftButton); }
+    QString Stored(const QString& name) { return store.ReadString("MK-Vorta-Tester", name, "-"); }
+
+    // What the dialog shows, on one line: port, fluctuation, percentage, reply times, the types
+    // ticked for OBD-II and for real framing.
+    QString Shown() {
+        QStringList obd, real;
+        for (const EcuVariant v : kEcuVariants) {
+            if (Obd(ShortName(v))->isChecked()) obd << ShortName(v);
+            if (Real(ShortName(v))->isChecked()) real << ShortName(v);
+        }
+        return QStringLiteral("%1 EN%2 %3 P2=%4 P1=%5 obd:%6 real:%7")
+            .arg(Ports()->currentText().replace(dir.filePath("dev/"), "dev/"))
+            .arg(Fluctuation()->isChecked())
+            .arg(Percent()->text())
+            .arg(Spin("P2")->value())
+            .arg(Spin("P1")->value())
+            .arg(obd.join(','), real.join(','));
+    }
+    // The same from the store ("-": not stored).
+    QString StoredLine() {
+        QStringList obd, real;
+        for (const EcuVariant v : kEcuVariants) {
+            obd << Stored(QStringLiteral("OBD-") + ShortName(v));
+            real << Stored(QStringLiteral("RealFraming-") + ShortName(v));
+        }
+        return QStringLiteral("%1 EN%2 %3 P2=%4 P1=%5 obd:%6 real:%7")
+            .arg(Stored("COM-Port").replace(dir.filePath("dev/"), "dev/"), Stored("EN"), Stored("Pogr"),
+                 Stored("P2"), Stored("P1"), obd.join(""), real.join(""));
+    }
+};
+
+TEST(TForm2, FirstRunShowsDefaultsAndOkWritesTheIniFile) {
+    DialogBench b;
+    b.form.LoadAndShow();
+    const QString dev = b.dir.filePath(QStringLiteral("dev/"));
+    QStringList items;
+    for (int i = 0; i < b.Ports()->count(); ++i) items << b.Ports()->itemText(i);
+    EXPECT_EQ(items, QStringList({"COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7", "COM8", dev + "ttyUSB2",
+                                  dev + "ttyUSB10", dev + "ttyACM0",
+                                  dev + "serial/by-id/usb-KL_Adapter_A1-if00-port0"}));
+    // The OBD-II boxes show their whole captions and stand below the percentage.
+    EXPECT_EQ(b.Obd("B1")->text(), "Bosch M1.5.4N(Euro-2)");
+    for (const EcuVariant v : kEcuVariants) {
+        EXPECT_GE(b.Obd(ShortName(v))->width(), b.Obd(ShortName(v))->sizeHint().width()) << ShortName(v);
+        EXPECT_LE(b.Obd(ShortName(v))->geometry().right(), b.form.width()) << ShortName(v);
+    }
+    EXPECT_GT(b.Obd("Ja5")->geometry().top(), b.Percent()->geometry().bottom());
+    EXPECT_EQ(b.Spin("P2")->maximum(), 5000);
+    EXPECT_EQ(b.Spin("P1")->maximum(), 20);
+    b.Ports()->setCurrentIndex(9);
+    QTest::mouseClick(b.Fluctuation(), Qt::LeftButton);
+    b.Press("BitBtn1");
+    // the configuration folder is made on the first write
+    EXPECT_EQ(ReadFile(b.iniPath), "[MK-Vorta-Tester]\nCOM-Port=" + dev + "ttyUSB10\nEN=1\nPogr=5\n"
+                                   "OBD-Ja5=0\nOBD-B1=0\nOBD-Ja7=0\nOBD-B7=1\nOBD-BMP=0\nOBD-b17=1\nP2=0\nP1=0\n"
+                                   "RealFraming-Ja5=0\nRealFraming-B1=0\nRealFraming-Ja7=0\nRealFraming-B7=0\n"
+                                   "RealFraming-BMP=0\nRealFraming-b17=0\n");
+    EXPECT_FALSE(b.form.isVisible());
+    EXPECT_TRUE(b.messages.isEmpty());
+}
+
+// The stored settings, what the dialog shows of them, what the operator does, and what is stored
+// after OK (or Cancel). A refused OK stores nothing, says why and keeps the dialog open.
+TEST(TForm2, DialogShowsTheStoreAndOkWritesItBack) {
+    using Act = std::function<void(DialogBench&)>;
+    auto click = [](std::vector<const char*> boxes, bool obd) {
+        return Act([=](DialogBench& b) {
+            for (const char* type : boxes) QTest::mouseClick(obd ? b.Obd(type) : b.Real(type), Qt::LeftButton);
+        });
+    };
+    auto percent = [](const char* text) { return Act([=](DialogBench& b) { b.Percent()->setText(text); }); };
+    const Act fluctuation = [](DialogBench& b) { QTest::mouseClick(b.Fluctuation(), Qt::LeftButton); };
+    const QString kFirstRun = "COM1 EN0 5 P2=0 P1=0 obd:B7,b17 real:";
+    const QString kNothing = "- EN- - P2=- P1=- obd:------ real:------";
+    struct Row {
+        QByteArray ini;
+        QString shown;
+        Act act;
+        const char* button;
+        QString stored;
+        const char* message = "";
+    };
+    const Row rows[] = {
+        {"OBD-B7=maybe\nOBD-Ja7=1\n", "COM1 EN0 5 P2=0 P1=0 obd:Ja7,B7,b17 real:", click({"b17", "BMP"}, true),
+         "BitBtn1", "COM1 EN0 5 P2=0 P1=0 obd:001110 real:000000"},
+        {"", kFirstRun, click({"b17", "BMP"}, true), "BitBtn2", kNothing},  // Cancel stores nothing
+        // A stored port outside the list is kept, and an empty one stays empty.
+        {"COM-Port=COM9\n", "COM9 EN0 5 P2=0 P1=0 obd:B7,b17 real:", fluctuation, "BitBtn1",
+         "COM9 EN1 5 P2=0 P1=0 obd:000101 real:000000"},
+        {"COM-Port=\n", " EN0 5 P2=0 P1=0 obd:B7,b17 real:", fluctuation, "BitBtn1",
+         " EN1 5 P2=0 P1=0 obd:000101 real:000000"},
+        // Reply times: a bad stored one shows as 0; the preset fills in the standard's timing.
+        {"P2=40\nP1=7\n", "COM1 EN0 5 P2=40 P1=7 obd:B7,b17 real:", {}, "BitBtn1",
+         "COM1 EN0 5 P2=40 P1=7 obd:000101 real:000000"},
+        {"P2=40\nP1=7\n", "COM1 EN0 5 P2=40 P1=7 obd:B7,b17 real:", [](DialogBench& b) { b.Press("ButtonIso14230"); },
+         "BitBtn1", "COM1 EN0 5 P2=25 P1=0 obd:000101 real:000000"},
+        {"P2=9000\nP1=x\n", "COM1 EN0 5 P2=0 P1=0 obd:B7,b17 real:", {}, "BitBtn1",
+         "COM1 EN0 5 P2=0 P1=0 obd:000101 real:000000"},
+        {"RealFraming-Ja7=1\n", "COM1 EN0 5 P2=0 P1=0 obd:B7,b17 real:Ja7", click({"Ja7", "b17"}, false), "BitBtn1",
+         "COM1 EN0 5 P2=0 P1=0 obd:000101 real:000001"},
+        {"", kFirstRun, percent("abc"), "BitBtn1", kNothing, "от 0 до 100"},
+        {"", kFirstRun, percent("101"), "BitBtn1", kNothing, "от 0 до 100"},
+        {"", kFirstRun, percent("-1"), "BitBtn1", kNothing, "от 0 до 100"},
+        {"", kFirstRun, percent("5.5"), "BitBtn1", kNothing, "от 0 до 100"},
+        {"", kFirstRun, percent(""), "BitBtn1", kNothing, "от 0 до 100"},
+        // A plain file where the configuration folder goes.
+        {"", kFirstRun, [](DialogBench& b) { WriteFile(b.dir.filePath(QStringLiteral("cfg")), ""); }, "BitBtn1",
+         kNothing, "Failed to create key MK-Vorta-Tester"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.ini.constData() + std::string(" ") + row.message);
+        DialogBench b;
+        if (!row.ini.isEmpty()) {
+            QDir(b.dir.path()).mkpath(QStringLiteral("cfg"));
+            WriteFile(b.iniPath, "[MK-Vorta-Tester]\n" + row.ini);
+        }
+        int stored = 0;
+        QObject::connect(&b.form, &TForm2::Stored, [&stored] { ++stored; });
+        b.form.LoadAndShow();
+        EXPECT_EQ(b.Shown(), row.shown);
+        if (row.act) row.act(b);
+        b.Press(row.button);
+        const bool refused = *row.message != '\0';
+        EXPECT_EQ(stored, !refused && row.button == std::string("BitBtn1"));
+        EXPECT_EQ(b.form.isVisible(), refused);
+        EXPECT_EQ(b.messages, refused ? QStringList{b.messages.value(0)} : QStringList{});
+        EXPECT_TRUE(b.messages.value(0).contains(QString::fromUtf8(row.message))) << b.messages.value(0).toStdString();
+        EXPECT_EQ(b.StoredLine(), row.stored);
+    }
+}
+
+}  // namespace

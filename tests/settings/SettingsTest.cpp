@@ -1,0 +1,124 @@
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "support/QtPrinters.h"
+
+#include "settings/IniSettingsStore.h"
+#include "settings/MonitorGeometry.h"
+#include "settings/ObdSettings.h"
+#include "settings/StoredSettings.h"
+
+namespace {
+
+QString ReadFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+void WriteFile(const QString& path, const QByteArray& text) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+}
+
+// Everything start-up reads from the stored settings, on one line: port, fluctuation, reply
+// times, the types framed for real and those answering OBD-II, then each message.
+QString StartupFrom(const QByteArray& ini) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("s.ini"));
+    if (!ini.isEmpty()) WriteFile(path, ini);
+    const IniSettingsStore store(path);
+    const StartupSettings s = StartupSettings::Read(store);
+    const ObdSettings::Stored obd = ObdSettings::Read(store);
+    QStringList real, withObd;
+    for (const EcuVariant v : kEcuVariants) {
+        if (s.framing.For(v) == ReplyFraming::Real) real << ShortName(v);
+        if (obd.enabled[static_cast<std::size_t>(v)]) withObd << ShortName(v);
+    }
+    QStringList line{s.portName, QStringLiteral("EN%1 Pogr%2").arg(s.fluctuationEnabled).arg(s.fluctuationPercent),
+                     QStringLiteral("P2=%1 P1=%2").arg(s.timing.p2Ms).arg(s.timing.p1Ms),
+                     "real:" + real.join(','), "obd:" + withObd.join(',')};
+    for (const QString& error : QStringList{s.error} + s.timingErrors + obd.errors) {
+        if (!error.isEmpty()) line << "| " + error;
+    }
+    return line.join(' ');
+}
+
+// The stored text and what start-up makes of it: absent keys take their defaults, a bad value
+// is reported and its default used, the other values kept.
+TEST(StoredSettings, IniTextBecomesTheStartupSettings) {
+    const QString kDefaults = "P2=0 P1=0 real: obd:B7,b17";  // Euro-3 and Euro-4 carry OBD-II
+    const std::pair<QByteArray, QString> rows[] = {
+        {"", "COM1 EN0 Pogr5 " + kDefaults},  // first run
+        {"[MK-Vorta-Tester]\nCOM-Port=/dev/ttyUSB0\nEN=1\nPogr=3\n", "/dev/ttyUSB0 EN1 Pogr3 " + kDefaults},
+        {"[MK-Vorta-Tester]\nEN=yes\n", "COM1 EN0 Pogr5 " + kDefaults},
+        {"[MK-Vorta-Tester]\nEN=2\nPogr=300\n", "COM1 EN0 Pogr44 " + kDefaults},  // low 8 bits
+        {"[MK-Vorta-Tester]\nPogr=-1\n", "COM1 EN0 Pogr255 " + kDefaults},
+        {"[MK-Vorta-Tester]\nCOM-Port=COM9\nPogr=5%\n",
+         "COM9 EN0 Pogr5 " + kDefaults + " | '5%' is not a valid integer value"},
+        // Framing: only "1" turns a type real, as "EN" does; names without case.
+        {"[MK-Vorta-Tester]\nRealFraming-Ja7=1\n", "COM1 EN0 Pogr5 P2=0 P1=0 real:Ja7 obd:B7,b17"},
+        {"[MK-Vorta-Tester]\nrealframing-b17=1\nRealFraming-B7=yes\nRealFraming-B1=0\n",
+         "COM1 EN0 Pogr5 P2=0 P1=0 real:b17 obd:B7,b17"},
+        {"[Other]\nRealFraming-Ja5=1\nOBD-B7=0\n[MK-Vorta-Tester]\nRealFraming-Ja5=2\nRealFraming-BMP=1\n",
+         "COM1 EN0 Pogr5 P2=0 P1=0 real:BMP obd:B7,b17"},
+        // Reply times with their ranges; a bad one is 0, the other kept.
+        {"[MK-Vorta-Tester]\np2= 5000 \nP1=20\n", "COM1 EN0 Pogr5 P2=5000 P1=20 real: obd:B7,b17"},
+        {"[MK-Vorta-Tester]\nP2=abc\nP1=5\n",
+         "COM1 EN0 Pogr5 P2=0 P1=5 real: obd:B7,b17 | 'abc' is not a valid integer value for P2; 0 ms is used."},
+        {"[MK-Vorta-Tester]\nP2=5001\nP1=21\n",
+         "COM1 EN0 Pogr5 " + kDefaults + " | P2 = 5001 is outside 0 to 5000 ms; 0 ms is used. | "
+                                        "P1 = 21 is outside 0 to 20 ms; 0 ms is used."},
+        {"[MK-Vorta-Tester]\nP2=-1\nP1=2.5\nPogr=x\n",
+         "COM1 EN0 Pogr5 " + kDefaults + " | 'x' is not a valid integer value | P2 = -1 is outside 0 to 5000 ms; "
+                                        "0 ms is used. | '2.5' is not a valid integer value for P1; 0 ms is used."},
+        // OBD-II one per type.
+        {"[MK-Vorta-Tester]\nOBD-Ja5=1\nOBD-B7=0\nobd-bmp= 1 \n", "COM1 EN0 Pogr5 P2=0 P1=0 real: obd:Ja5,BMP,b17"},
+        {"[MK-Vorta-Tester]\nOBD-B1=yes\nOBD-b17=\n",
+         "COM1 EN0 Pogr5 " + kDefaults + " | 'yes' is not a valid value of OBD-B1 (0 or 1); 0 is used | "
+                                        "'' is not a valid value of OBD-b17 (0 or 1); 1 is used"},
+    };
+    for (const auto& [ini, startup] : rows) {
+        EXPECT_EQ(StartupFrom(ini), startup) << ini.constData();
+    }
+}
+
+TEST(IniSettingsStore, WritesItsOwnSectionAndKeepsTheRest) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("s.ini"));
+    WriteFile(path, "; bench PC\n[Other]\nEN=1\n\n[MK-Vorta-Tester]\nPogr = 7\n\n[Last]\nx=y\n");
+    IniSettingsStore store(path);
+    EXPECT_EQ(store.ReadString("MK-Vorta-Tester", "EN", "0"), "0");  // not the other section's
+    EXPECT_EQ(store.ReadString("MK-Vorta-Tester", "pogr", "5"), "7");  // names without case
+    store.WriteString("MK-Vorta-Tester", "EN", "1");
+    store.WriteString("MK-Vorta-Tester", "EN", "0");  // replaced, not appended
+    EXPECT_EQ(ReadFile(path), "; bench PC\n[Other]\nEN=1\n\n[MK-Vorta-Tester]\nPogr = 7\nEN=0\n\n[Last]\nx=y\n");
+}
+
+TEST(IniSettingsStore, DefaultPathFollowsXdgConfigHome) {
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", "/tmp/vorta-cfg");
+    EXPECT_EQ(IniSettingsStore::DefaultPath(), "/tmp/vorta-cfg/MK-Vorta-Tester_Registrids.ini");
+    qputenv("XDG_CONFIG_HOME", "relative/ignored");
+    EXPECT_TRUE(IniSettingsStore::DefaultPath().endsWith("/.config/MK-Vorta-Tester_Registrids.ini"));
+    EXPECT_FALSE(IniSettingsStore::DefaultPath().startsWith("relative"));
+    qputenv("XDG_CONFIG_HOME", saved);
+}
+
+TEST(MonitorGeometry, WindowPlaceInTheSettings) {
+    QTemporaryDir dir;
+    IniSettingsStore store(dir.filePath(QStringLiteral("s.ini")));
+    EXPECT_FALSE(MonitorGeometry::Read(store));
+    MonitorGeometry::Write(store, QRect(-20, 40, 900, 500));
+    EXPECT_EQ(MonitorGeometry::Read(store), QRect(-20, 40, 900, 500));
+    const char* bad[] = {"1,2,3", "a,b,c,d", "0,0,50,50", "0,0,900,"};
+    for (const char* text : bad) {
+        store.WriteString(QStringLiteral("MK-Vorta-Tester"), QStringLiteral("MonitorGeometry"), QString::fromLatin1(text));
+        EXPECT_FALSE(MonitorGeometry::Read(store)) << text;
+    }
+    EXPECT_EQ(store.ReadString(QStringLiteral("MK-Vorta-Tester"), QStringLiteral("COM-Port"), QStringLiteral("none")),
+              QStringLiteral("none"));
+}
+
+}  // namespace
