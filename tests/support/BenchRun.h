@@ -1,14 +1,11 @@
 #pragma once
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
-#include <QTest>
 #include <gtest/gtest.h>
 #include <functional>
 #include <memory>
 
-#include "automation/BenchLinkTap.h"
 #include "automation/BenchSession.h"
 #include "settings/IniSettingsStore.h"
 #include "support/LineClient.h"
@@ -57,46 +54,6 @@ public:
             EXPECT_EQ(Ask(line), "OK") << line;
         }
     }
-
-    QStringList TraceLines() const {
-        QFile file(TracePath());
-        if (!file.open(QIODevice::ReadOnly)) return {};
-        return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    }
-
-    struct TesterRun {
-        int exitCode = -1;
-        QString out;
-    };
-
-    // How long kline-tester waits for a reply unless a test says otherwise: this process
-    // serves the link and the test at once, and a loaded machine may keep it from either.
-    static constexpr int kReplyDeadlineMs = 1000;
-
-    // Runs kline-tester against the virtual port while this process keeps serving the link.
-    TesterRun Tester(const QStringList& args) {
-        QProcess process;
-        process.setProcessChannelMode(QProcess::MergedChannels);
-        QStringList all{TesterPort()};
-        if (!args.contains(QStringLiteral("--p2max"))) {
-            all << QStringLiteral("--p2max") << QString::number(kReplyDeadlineMs);
-        }
-        process.start(QStringLiteral(KLINE_TESTER_PATH), all + args);
-        TesterRun run;
-        if (!process.waitForStarted(5000)) {
-            run.out = QStringLiteral("kline-tester did not start");
-            return run;
-        }
-        const bool finished = QTest::qWaitFor([&] { return process.state() == QProcess::NotRunning; }, 60000);
-        if (!finished) process.kill();
-        process.waitForFinished(1000);
-        run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-        run.out = QString::fromUtf8(process.readAll());
-        return run;
-    }
-
-    // Replies the reply-fault queue still holds back.
-    int PendingReplies() { return session_->Tap().Faults().PendingFrames(); }
 
     std::unique_ptr<LineClient> control;
     QStringList messages;
