@@ -18,9 +18,7 @@
 #include <memory>
 #include <poll.h>
 #include <pthread.h>
-#include <pty.h>
 #include <string>
-#include <termios.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -28,6 +26,8 @@
 #include "settings/IniSettingsStore.h"
 #include "console/TForm1.h"
 #include "widgets/TUiColBitBtn.h"
+
+#include "support/PseudoTerminal.h"
 
 namespace {
 
@@ -47,36 +47,22 @@ double CpuSeconds(clockid_t clock) {
 // A pseudo-terminal pair in raw mode; the tester holds the master side.
 class Line {
 public:
-    Line() {
-        char name[256] = {};
-        openpty(&master_, &slave_, name, nullptr, nullptr);
-        for (const int fd : {master_, slave_}) {
-            termios raw{};
-            tcgetattr(fd, &raw);
-            cfmakeraw(&raw);
-            tcsetattr(fd, TCSANOW, &raw);
-        }
-        path_ = name;
-    }
-    ~Line() {
-        close(slave_);
-        close(master_);
-    }
+    Line() = default;
     Line(const Line&) = delete;
     Line& operator=(const Line&) = delete;
-    const std::string& Path() const { return path_; }
-    int Slave() const { return slave_; }
+    const std::string& Path() const { return pty_.SlavePath(); }
+    int Slave() const { return pty_.Slave(); }
 
     // Writes the request and returns once `replySize` bytes came back (false on time-out).
     bool RoundTrip(const Bytes& request, std::size_t replySize, int timeoutMs = 2000) const {
-        if (write(master_, request.data(), request.size()) != static_cast<ssize_t>(request.size())) {
+        if (write(pty_.Master(), request.data(), request.size()) != static_cast<ssize_t>(request.size())) {
             return false;
         }
         std::size_t got = 0;
         std::uint8_t buffer[256];
-        pollfd p{master_, POLLIN, 0};
+        pollfd p{pty_.Master(), POLLIN, 0};
         while (got < replySize && poll(&p, 1, timeoutMs) > 0) {
-            const ssize_t n = read(master_, buffer, sizeof buffer);
+            const ssize_t n = read(pty_.Master(), buffer, sizeof buffer);
             if (n <= 0) {
                 return false;
             }
@@ -86,9 +72,7 @@ public:
     }
 
 private:
-    int master_ = -1;
-    int slave_ = -1;
-    std::string path_;
+    PseudoTerminal pty_;
 };
 
 // The baseline: a thread on the slave side writes back whatever comes, as soon as it comes.

@@ -12,58 +12,20 @@
 #include <vector>
 
 #include "emulator/EcuEmulator.h"
+#include "support/LoopEnvironment.h"
 #include "protocol/KwpFrame.h"
 
 namespace {
-
-// A port that hands over the same request on every read and counts what is written; an
-// M7.9.7 with its engine running, the values fixed, the log dropped.
-class LoopEnvironment : public EcuEnvironment {
-public:
-    void SetRequest(std::vector<std::uint8_t> request) { request_ = std::move(request); }
-    int Size() const { return static_cast<int>(request_.size()); }
-    std::size_t written = 0;
-
-    int ReadBuf(std::uint8_t* buffer, int count) override {
-        const int n = std::min(count, Size());
-        std::memcpy(buffer, request_.data(), static_cast<std::size_t>(n));
-        return n;
-    }
-    int WriteBuf(const std::uint8_t* buffer, int count) override {
-        benchmark::DoNotOptimize(buffer);
-        written += static_cast<std::size_t>(count);
-        return count;
-    }
-    bool IgnitionOn() const override { return true; }
-    EcuVariant Variant() const override { return EcuVariant::B7; }
-    std::string MirrorText(Mirror mirror) const override {
-        switch (mirror) {
-        case Mirror::EngineSpeed: return "2450";
-        case Mirror::Speed: return "87";
-        case Mirror::FuelFlow: return "3.7";
-        default: return "20";
-        }
-    }
-    NumberFormat MirrorNumberFormat() const override { return {}; }
-    std::string IdentificationText(IdentField) const override { return "XTA2110498765432109"; }
-    int TroubleCodeItemCount() const override { return 0; }
-    std::string TroubleCodeItemText(int) const override { return {}; }
-    bool TroubleCodeTicked(int) const override { return false; }
-    bool TripCheckRunning() const override { return false; }
-    std::optional<std::chrono::milliseconds> EngineRunTime() const override { return std::chrono::milliseconds(125400); }
-    void ClearTroubleCodes() override {}
-    void SetLamp(Lamp, bool) override {}
-    void AppendLog(const std::string& line) override { benchmark::DoNotOptimize(line.data()); }
-    void EnableResetTimer() override {}
-
-private:
-    std::vector<std::uint8_t> request_;
-};
 
 // Communication is started at 0x33 once; then each request arrives 100 ms after the
 // previous one, in one chunk.
 void RunRequest(benchmark::State& state, std::uint8_t target, std::vector<std::uint8_t> data, std::size_t replySize) {
     LoopEnvironment env;
+    env.variant = EcuVariant::B7;  // an M7.9.7 with its engine running
+    env.mirrors[Mirror::EngineSpeed] = "2450";
+    env.mirrors[Mirror::Speed] = "87";
+    env.mirrors[Mirror::FuelFlow] = "3.7";
+    env.engineRunTime = std::chrono::milliseconds(125400);
     auto now = std::chrono::steady_clock::time_point{};
     EcuEmulator emulator(env, [&now] { return now; });
     emulator.Obd().Set(EcuVariant::B7, true);

@@ -11,45 +11,9 @@
 #include <vector>
 
 #include "emulator/EcuEmulator.h"
+#include "support/LoopEnvironment.h"
 
 namespace {
-
-// A port that hands over the same request on every read and counts what is written; the
-// console values are fixed, the log is dropped.
-class LoopEnvironment : public EcuEnvironment {
-public:
-    void SetRequest(std::vector<std::uint8_t> request) { request_ = std::move(request); }
-    int Size() const { return static_cast<int>(request_.size()); }
-    std::size_t written = 0;
-
-    int ReadBuf(std::uint8_t* buffer, int count) override {
-        const int n = std::min(count, Size());
-        std::memcpy(buffer, request_.data(), static_cast<std::size_t>(n));
-        return n;
-    }
-    int WriteBuf(const std::uint8_t* buffer, int count) override {
-        benchmark::DoNotOptimize(buffer);
-        written += static_cast<std::size_t>(count);
-        return count;
-    }
-    bool IgnitionOn() const override { return true; }
-    EcuVariant Variant() const override { return EcuVariant::Ja5; }
-    std::string MirrorText(Mirror) const override { return "0"; }
-    NumberFormat MirrorNumberFormat() const override { return {}; }
-    std::string IdentificationText(IdentField) const override { return {}; }
-    int TroubleCodeItemCount() const override { return 0; }
-    std::string TroubleCodeItemText(int) const override { return {}; }
-    bool TroubleCodeTicked(int) const override { return false; }
-    bool TripCheckRunning() const override { return false; }
-    std::optional<std::chrono::milliseconds> EngineRunTime() const override { return std::nullopt; }
-    void ClearTroubleCodes() override {}
-    void SetLamp(Lamp, bool) override {}
-    void AppendLog(const std::string& line) override { benchmark::DoNotOptimize(line.data()); }
-    void EnableResetTimer() override {}
-
-private:
-    std::vector<std::uint8_t> request_;
-};
 
 // Communication is started once; then each request arrives 100 ms after the previous
 // one, as from a tester, in one chunk or cut into three.

@@ -16,9 +16,7 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
-#include <pty.h>
 #include <string>
-#include <termios.h>
 #include <unistd.h>
 #include <vector>
 
@@ -28,6 +26,8 @@
 #include "console/TForm1.h"
 #include "protocol/KwpFrame.h"
 #include "widgets/TUiColBitBtn.h"
+
+#include "support/PseudoTerminal.h"
 
 namespace {
 
@@ -51,29 +51,20 @@ double Median(std::vector<double> v) {
 class Tester {
 public:
     Tester() {
-        char name[256] = {};
-        openpty(&master_, &slave_, name, nullptr, nullptr);
-        termios raw{};
-        tcgetattr(master_, &raw);
-        cfmakeraw(&raw);
-        tcsetattr(master_, TCSANOW, &raw);
-        path_ = name;
-        notifier_ = std::make_unique<QSocketNotifier>(master_, QSocketNotifier::Read);
+        notifier_ = std::make_unique<QSocketNotifier>(pty_.Master(), QSocketNotifier::Read);
         timeout_.setSingleShot(true);
         QObject::connect(&timeout_, &QTimer::timeout, &loop_, &QEventLoop::quit);
         QObject::connect(notifier_.get(), &QSocketNotifier::activated, &loop_, [this] {
             std::uint8_t buffer[512];
-            const ssize_t n = read(master_, buffer, sizeof buffer);
+            const ssize_t n = read(pty_.Master(), buffer, sizeof buffer);
             got_ += n > 0 ? static_cast<std::size_t>(n) : 0;
             if (got_ >= want_) loop_.quit();
         });
     }
     ~Tester() {
         notifier_.reset();
-        close(slave_);
-        close(master_);
     }
-    const std::string& Path() const { return path_; }
+    const std::string& Path() const { return pty_.SlavePath(); }
 
     // Round trip in microseconds, or a negative value on time-out.
     double RoundTrip(const Bytes& request, std::size_t replySize) {
@@ -81,7 +72,7 @@ public:
         want_ = replySize;
         const auto start = Clock::now();
         timeout_.start(2000);
-        if (write(master_, request.data(), request.size()) != static_cast<ssize_t>(request.size())) return -1;
+        if (write(pty_.Master(), request.data(), request.size()) != static_cast<ssize_t>(request.size())) return -1;
         loop_.exec();
         timeout_.stop();
         if (got_ < want_) return -1;
@@ -89,8 +80,7 @@ public:
     }
 
 private:
-    int master_ = -1, slave_ = -1;
-    std::string path_;
+    PseudoTerminal pty_;
     std::unique_ptr<QSocketNotifier> notifier_;
     QEventLoop loop_;
     QTimer timeout_;

@@ -14,9 +14,7 @@
 #include <cstring>
 #include <memory>
 #include <poll.h>
-#include <pty.h>
 #include <string>
-#include <termios.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -25,6 +23,8 @@
 #include "line/ReplyLine.h"
 #include "console/TForm1.h"
 #include "widgets/TUiColBitBtn.h"
+
+#include "support/PseudoTerminal.h"
 
 namespace {
 
@@ -50,32 +50,19 @@ double Percentile(std::vector<double> samples, double p) {
 // The tester: writes a request, stamps every byte of the reply as it arrives.
 class Tester {
 public:
-    Tester() {
-        char name[256] = {};
-        openpty(&master_, &slave_, name, nullptr, nullptr);
-        termios raw{};
-        tcgetattr(master_, &raw);
-        cfmakeraw(&raw);
-        tcsetattr(master_, TCSANOW, &raw);
-        path_ = name;
-    }
-    ~Tester() {
-        close(slave_);
-        close(master_);
-    }
-    const std::string& Path() const { return path_; }
+    const std::string& Path() const { return pty_.SlavePath(); }
 
     // Arrival of each byte of a reply of `size` bytes, measured from the end of the request's
     // write; empty when it did not come within 10 s.
     std::vector<double> Exchange(const Bytes& request, std::size_t size) {
         std::vector<double> arrivals;
-        if (write(master_, request.data(), request.size()) != static_cast<ssize_t>(request.size())) return {};
+        if (write(pty_.Master(), request.data(), request.size()) != static_cast<ssize_t>(request.size())) return {};
         const Clock::time_point written = Clock::now();
         while (arrivals.size() < size) {
-            pollfd p{master_, POLLIN, 0};
+            pollfd p{pty_.Master(), POLLIN, 0};
             if (poll(&p, 1, 10000) <= 0) return {};
             std::uint8_t buffer[256];
-            const ssize_t n = read(master_, buffer, sizeof buffer);
+            const ssize_t n = read(pty_.Master(), buffer, sizeof buffer);
             const double at = Ms(Clock::now() - written);
             for (ssize_t i = 0; i < n; ++i) arrivals.push_back(at);
         }
@@ -83,9 +70,7 @@ public:
     }
 
 private:
-    int master_ = -1;
-    int slave_ = -1;
-    std::string path_;
+    PseudoTerminal pty_;
 };
 
 // Runs `work` on a thread of its own while the program's event loop runs here.

@@ -6,10 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
-#include <atomic>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <thread>
 #include <unistd.h>
 
 #include "support/PtyTester.h"
@@ -175,53 +172,6 @@ TEST_F(MonitorEndToEnd, ButtonOpensTheSameWindowWhichKeepsItsPlace) {
     Start();
     EXPECT_EQ(form_->MonitorWindowIfMade(), nullptr);  // nothing is built until it is opened
     EXPECT_EQ(OpenWithF12()->geometry(), place);
-}
-
-// A tester of its own on a thread: each byte written alone 4 ms after the last, each
-// request 30 ms after the reply to the one before. The window's thread keeps the program
-// running meanwhile. The stamps can only stretch on a busy machine, so the figures are
-// held to lower bounds here; their exact values are checked on a hand-driven clock.
-TEST_F(MonitorEndToEnd, ReportFromATesterWithKnownTiming) {
-    Start();
-    const int fd = tester_.MasterFd();
-    std::atomic<bool> done{false};
-    std::atomic<int> replies{0};
-    std::thread script([&] {
-        const Bytes requests[] = {kStart, kRead01, kTesterPresent, kRead01, kTesterPresent};
-        for (const Bytes& request : requests) {
-            for (const std::uint8_t byte : request) {
-                if (write(fd, &byte, 1) != 1) return;
-                std::this_thread::sleep_for(std::chrono::milliseconds(4));
-            }
-            // The reply, whole, then the pause before the next request.
-            Bytes got;
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-            while (std::chrono::steady_clock::now() < deadline) {
-                pollfd p{fd, POLLIN, 0};
-                if (poll(&p, 1, 10) > 0) {
-                    std::uint8_t buffer[256];
-                    const ssize_t n = read(fd, buffer, sizeof buffer);
-                    if (n > 0) got.insert(got.end(), buffer, buffer + n);
-                }
-                const FrameSize size = ExpectedFrameSize(got.data(), got.size());
-                if (size.status == FrameSize::Status::Known && got.size() >= size.bytes) break;
-            }
-            if (!got.empty()) ++replies;
-            std::this_thread::sleep_for(std::chrono::milliseconds(30));
-        }
-        done = true;
-    });
-    QTRY_VERIFY_WITH_TIMEOUT(done.load(), 20000);
-    script.join();
-    ASSERT_EQ(replies.load(), 5);
-    const DeviceReport::Figures f = form_->Monitor().Report().Compute();
-    ASSERT_TRUE(f.p3Min.ms && f.p4Max.ms);
-    EXPECT_GE(*f.p3Min.ms, 29.0);
-    EXPECT_GE(*f.p3Median.ms, *f.p3Min.ms);
-    EXPECT_GE(*f.p4Max.ms, 3.5);
-    EXPECT_EQ(f.requests.at("21 01"), 2);
-    EXPECT_EQ(f.replies, 5);
-    EXPECT_EQ(f.resolution.kind, "pseudo-terminal");
 }
 
 }  // namespace

@@ -11,12 +11,11 @@
 #include <chrono>
 #include <mutex>
 #include <poll.h>
-#include <pty.h>
-#include <termios.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 
+#include "support/PseudoTerminal.h"
 #include "support/QtPrinters.h"
 #include "settings/IniSettingsStore.h"
 #include "monitor/LinkMonitor.h"
@@ -36,29 +35,18 @@ using Ms = std::chrono::milliseconds;
 // stamped when it arrives, while the test's thread runs the window's event loop.
 class StampingTester {
 public:
-    StampingTester() {
-        char name[256] = {};
-        openpty(&master_, &slave_, name, nullptr, nullptr);
-        termios raw{};
-        tcgetattr(master_, &raw);
-        cfmakeraw(&raw);
-        tcsetattr(master_, TCSANOW, &raw);
-        path_ = QString::fromLocal8Bit(name);
-        reader_ = std::thread([this] { Read(); });
-    }
+    StampingTester() : reader_([this] { Read(); }) {}
     ~StampingTester() {
         stop_ = true;
         reader_.join();
-        close(slave_);
-        close(master_);
     }
 
-    QString Path() const { return path_; }
+    QString Path() const { return QString::fromStdString(pty_.SlavePath()); }
 
     // Writes a request; returns the moment just before it was written.
     Clock::time_point Send(const Bytes& request) {
         const Clock::time_point before = Clock::now();
-        EXPECT_EQ(write(master_, request.data(), request.size()), static_cast<ssize_t>(request.size()));
+        pty_.Send(request);
         return before;
     }
     // Waits (running the event loop) until `count` bytes have come since the start.
@@ -82,23 +70,21 @@ public:
 private:
     void Read() {
         while (!stop_) {
-            pollfd p{master_, POLLIN, 0};
+            pollfd p{pty_.Master(), POLLIN, 0};
             if (poll(&p, 1, 20) <= 0) continue;
             std::uint8_t buffer[256];
-            const ssize_t n = read(master_, buffer, sizeof buffer);
+            const ssize_t n = read(pty_.Master(), buffer, sizeof buffer);
             const Clock::time_point now = Clock::now();
             std::lock_guard<std::mutex> guard(lock_);
             for (ssize_t i = 0; i < n; ++i) bytes_.emplace_back(buffer[i], now);
         }
     }
 
-    int master_ = -1;
-    int slave_ = -1;
-    QString path_;
+    PseudoTerminal pty_;
     std::atomic<bool> stop_{false};
     std::mutex lock_;
     std::vector<std::pair<std::uint8_t, Clock::time_point>> bytes_;
-    std::thread reader_;
+    std::thread reader_;  // last: it reads the terminal above
 };
 
 // 81 10 F1 81 03 → 83 F1 10 C1 6B 8F 3F; 82 10 F1 3E 01 C2 → 81 F1 10 7E 00; 81 10 F1 82 04 → 81 F1 10 C2 44

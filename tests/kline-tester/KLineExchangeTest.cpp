@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "SerialDevice.h"
+#include "support/PseudoTerminal.h"
 
 namespace {
 
@@ -26,16 +27,10 @@ Bytes Join(std::initializer_list<Bytes> parts) {
 // then writes a scripted answer.
 class ScriptedController {
 public:
-    ScriptedController() {
-        master_ = posix_openpt(O_RDWR | O_NOCTTY);
-        grantpt(master_);
-        unlockpt(master_);
-    }
     ~ScriptedController() {
         if (worker_.joinable()) worker_.join();
-        close(master_);
     }
-    std::string TesterSide() const { return ptsname(master_); }
+    std::string TesterSide() const { return pty_.SlavePath(); }
 
     void AnswerOnce(std::size_t requestSize, bool echo, Bytes answer) {
         AnswerInSteps(requestSize, echo, {{0, answer}});
@@ -44,25 +39,18 @@ public:
     // After the request (and its echo): each step's bytes after its pause in milliseconds.
     void AnswerInSteps(std::size_t requestSize, bool echo, std::vector<std::pair<int, Bytes>> steps) {
         worker_ = std::thread([this, requestSize, echo, steps] {
-            Bytes request;
-            while (request.size() < requestSize) {
-                pollfd pfd{master_, POLLIN, 0};
-                if (poll(&pfd, 1, 2000) <= 0) return;
-                std::uint8_t buffer[64];
-                const ssize_t n = read(master_, buffer, sizeof buffer);
-                if (n <= 0) return;
-                request.insert(request.end(), buffer, buffer + n);
-            }
-            if (echo) (void)!write(master_, request.data(), request.size());
+            const Bytes request = pty_.Receive(requestSize);
+            if (request.size() < requestSize) return;
+            if (echo) pty_.Send(request);
             for (const auto& [pauseMs, bytes] : steps) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
-                if (!bytes.empty()) (void)!write(master_, bytes.data(), bytes.size());
+                if (!bytes.empty()) pty_.Send(bytes);
             }
         });
     }
 
 private:
-    int master_ = -1;
+    PseudoTerminal pty_;
     std::thread worker_;
 };
 

@@ -9,12 +9,12 @@
 #include <string>
 #include <sys/ioctl.h>
 #include <termios.h>
-#include <time.h>
 #include <unistd.h>
 #include <vector>
 
 // The far side of a test link: the master of a pseudo-terminal pair whose other side the
 // port opens by its path. Both sides raw at once, or the line discipline echoes and rewrites.
+// The one opener of test links for the suites and the benchmarks.
 class PseudoTerminal {
 public:
     PseudoTerminal() {
@@ -37,6 +37,7 @@ public:
     }
 
     const std::string& SlavePath() const { return path_; }
+    int Master() const { return master_; }
     int Slave() const { return slave_; }
     void CloseMaster() { CloseFd(master_); }
     void CloseSlave() { CloseFd(slave_); }
@@ -89,10 +90,3 @@ private:
     int slave_ = -1;
     std::string path_;
 };
-
-// CPU time this process has used, in seconds.
-inline double ProcessCpuSeconds() {
-    timespec t{};
-    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + t.tv_nsec / 1e9;
-}

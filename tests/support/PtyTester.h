@@ -5,13 +5,11 @@
 #include <QString>
 #include <cstdint>
 #include <poll.h>
-#include <pty.h>
-#include <stdexcept>
-#include <termios.h>
 #include <unistd.h>
 #include <vector>
 
 #include "protocol/KwpFrame.h"
+#include "support/PseudoTerminal.h"
 
 // The tester's end of a pseudo-terminal: the program opens DevicePath() as its port, the
 // test writes requests to the master side (raw mode) and reads the replies, running the Qt
@@ -20,31 +18,11 @@ class PtyTester {
 public:
     using Bytes = std::vector<std::uint8_t>;
 
-    PtyTester() {
-        char name[256] = {};
-        if (openpty(&master_, &slave_, name, nullptr, nullptr) != 0) throw std::runtime_error("openpty failed");
-        termios raw{};
-        tcgetattr(master_, &raw);
-        cfmakeraw(&raw);
-        tcsetattr(master_, TCSANOW, &raw);
-        path_ = QString::fromLocal8Bit(name);
-    }
-    ~PtyTester() {
-        close(slave_);
-        close(master_);
-    }
-    PtyTester(const PtyTester&) = delete;
-    PtyTester& operator=(const PtyTester&) = delete;
-
-    QString DevicePath() const { return path_; }
+    QString DevicePath() const { return QString::fromStdString(pty_.SlavePath()); }
     // The tester's side, for a script that runs on a thread of its own.
-    int MasterFd() const { return master_; }
+    int MasterFd() const { return pty_.Master(); }
 
-    void Send(const Bytes& bytes) {
-        if (write(master_, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
-            throw std::runtime_error("write to pty failed");
-        }
-    }
+    void Send(const Bytes& bytes) { pty_.Send(bytes); }
     // Everything that arrives within ms (for "no answer").
     Bytes Collect(int ms) { return Read(ms, false); }
     // Sends a request and reads the one frame that answers it, or what came within 2 s.
@@ -70,9 +48,9 @@ private:
                 }
             }
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            pollfd p{master_, POLLIN, 0};
+            pollfd p{pty_.Master(), POLLIN, 0};
             std::uint8_t buffer[512];
-            const ssize_t n = poll(&p, 1, 2) > 0 ? read(master_, buffer, sizeof buffer) : 0;
+            const ssize_t n = poll(&p, 1, 2) > 0 ? read(pty_.Master(), buffer, sizeof buffer) : 0;
             if (n > 0) pending_.insert(pending_.end(), buffer, buffer + n);
         }
         Bytes all;
@@ -80,8 +58,6 @@ private:
         return all;
     }
 
-    int master_ = -1;
-    int slave_ = -1;
-    QString path_;
+    PseudoTerminal pty_;
     Bytes pending_;
 };
