@@ -146,14 +146,6 @@ TEST(ObdReceptionTest, FunctionalFramesAreTakenOnlyWithTheOption) {
     }
 }
 
-TEST(ObdCurrentDataTest, SupportedPidsWorkedCheck) {
-    ObdBench b(V::B7);
-    b.Functional({0x81});
-    b.h.env.Arrive({0xC2, 0x33, 0xF1, 0x01, 0x00, 0xE7});
-    b.h.emulator.SerComm1RxChar(b.h.env.Waiting());
-    EXPECT_EQ(b.h.Replies(), (Frames{{0x86, 0xF1, 0x10, 0x41, 0x00, 0xA8, 0x19, 0x80, 0x13, 0x1C}}));
-}
-
 // Two console states: the engine standing with the values at start, and the engine running.
 struct ConsoleState {
     std::map<Mirror, std::string> mirrors;
