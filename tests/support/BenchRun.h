@@ -1,9 +1,7 @@
 #pragma once
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <functional>
 #include <memory>
 
 #include "automation/BenchSession.h"
@@ -11,26 +9,18 @@
 #include "support/LineClient.h"
 
 // The console running in this process as an unattended bench would start it: hidden, on a
-// virtual port, with a control socket and a trace file, and settings of its own.
+// virtual port, with a control socket and a trace file, and settings of its own. The program
+// itself in a process of its own is ProgramRun's.
 class BenchRun {
 public:
-    // adjust changes the command line before the start; settingsIni is the stored settings.
-    explicit BenchRun(bool echo = true, const std::function<void(CommandLineOptions&)>& adjust = {},
-                      const QByteArray& settingsIni = {}) {
+    BenchRun() {
         EXPECT_TRUE(dir_.isValid());
-        if (!settingsIni.isEmpty()) {
-            QFile ini(dir_.filePath(QStringLiteral("settings.ini")));
-            EXPECT_TRUE(ini.open(QIODevice::WriteOnly));
-            ini.write(settingsIni);
-        }
         CommandLineOptions options;
         options.pty = true;
-        options.echo = echo;
         options.ptyLink = dir_.filePath(QStringLiteral("kline"));
         options.control = QStringLiteral("unix:") + ControlPath();
         options.hidden = true;
-        options.trace = TracePath();
-        if (adjust) adjust(options);
+        options.trace = dir_.filePath(QStringLiteral("trace.txt"));
         session_ = std::make_unique<BenchSession>(options, [this](const QString& line) { messages << line; });
         QString error;
         started_ = session_->Start(
@@ -44,7 +34,6 @@ public:
     bool Started() const { return started_; }
     QString ControlPath() const { return dir_.filePath(QStringLiteral("control.sock")); }
     QString TesterPort() const { return dir_.filePath(QStringLiteral("kline")); }
-    QString TracePath() const { return dir_.filePath(QStringLiteral("trace.txt")); }
 
     QString Ask(const char* line) { return control->Ask(QByteArray(line)); }
 
