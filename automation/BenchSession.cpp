@@ -8,13 +8,10 @@
 #include "automation/BenchLinkTap.h"
 #include "automation/ControlCommandExecutor.h"
 #include "automation/ControlServer.h"
-#include "automation/FormControlTarget.h"
+#include "console/OperatorPanel.h"
 #include "monitor/LinkMonitor.h"
 #include "line/ReplyLine.h"
 #include "settings/SettingsStore.h"
-#include "console/TForm1.h"
-#include "console/TForm2.h"
-#include "serial/TSerCustomComm.h"
 
 namespace {
 
@@ -27,7 +24,7 @@ BenchSession::BenchSession(CommandLineOptions options, MessageSink messages, std
     : options_(std::move(options)), messages_(std::move(messages)), quit_(std::move(quit)) {
     if (!quit_) {
         quit_ = [this] {
-            if (form1_) form1_->close();
+            if (panel_) panel_->Close();
             QCoreApplication::quit();
         };
     }
@@ -37,10 +34,8 @@ BenchSession::~BenchSession() {
     // The control interface goes first: no command may reach a window being torn down.
     server_.reset();
     executor_.reset();
-    target_.reset();
-    form2_.reset();
     if (tap_) tap_->SetMonitor(nullptr);
-    form1_.reset();
+    panel_.reset();
     if (!linkMade_.isEmpty() && QFileInfo(linkMade_).symLinkTarget() == QFileInfo(ptyPath_).absoluteFilePath()) {
         QFile::remove(linkMade_);
     }
@@ -57,8 +52,8 @@ bool BenchSession::Start(QString* error, std::unique_ptr<SettingsStore> store) {
         }
     }
     tap_ = std::make_unique<BenchLinkTap>(
-        [this](const std::uint8_t* bytes, int count) { form1_->SerComm1().WriteBuf(bytes, count); },
-        [this](const QString& message) { form1_->Reporter().Report(form1_.get(), message); });
+        [this](const std::uint8_t* bytes, int count) { panel_->WriteToPort(bytes, count); },
+        [this](const QString& message) { panel_->Report(message); });
     tap_->SetEcho(options_.pty && options_.echo);
     if (!options_.trace.isEmpty() && !tap_->OpenTrace(options_.trace, error)) {
         return false;
@@ -66,7 +61,6 @@ bool BenchSession::Start(QString* error, std::unique_ptr<SettingsStore> store) {
 
     ConsoleOptions console;
     console.portOverride = options_.pty ? kPtyMaster : options_.port;
-    console.hidden = options_.hidden;
     if (options_.hidden) {
         console.messageSink = messages_;
     }
@@ -75,16 +69,13 @@ bool BenchSession::Start(QString* error, std::unique_ptr<SettingsStore> store) {
     console.framing = options_.framing;
     console.p2Ms = options_.p2Ms;
     console.p1Ms = options_.p1Ms;
-    form1_ = std::make_unique<TForm1>(console, std::move(store));
-    tap_->SetMonitor(&form1_->Monitor());
-    tap_->SetReplyWriter([this](const ReplyPieces& reply) { form1_->Replies().Send(reply); });
-    form2_ = std::make_unique<TForm2>(form1_->Store(), form1_->Reporter());
-    form1_->SetSettingsDialog(form2_.get());
-    target_ = std::make_unique<FormControlTarget>(*form1_, quit_);
-    executor_ = std::make_unique<ControlCommandExecutor>(*target_, tap_->Faults());
+    panel_ = OperatorPanel::Open(console, std::move(store), quit_);
+    tap_->SetMonitor(&panel_->Monitor());
+    tap_->SetReplyWriter([this](const ReplyPieces& reply) { panel_->Replies().Send(reply); });
+    executor_ = std::make_unique<ControlCommandExecutor>(*panel_, tap_->Faults());
 
     if (options_.pty) {
-        ptyPath_ = QString::fromStdString(form1_->SerComm1().PseudoTerminalPath());
+        ptyPath_ = panel_->PseudoTerminalPath();
         if (ptyPath_.isEmpty()) {
             *error = QStringLiteral("the virtual port could not be made (%1 did not open)").arg(kPtyMaster);
             return false;
@@ -97,7 +88,7 @@ bool BenchSession::Start(QString* error, std::unique_ptr<SettingsStore> store) {
         }
     }
     if (!options_.hidden) {
-        form1_->show();
+        panel_->Show();
     }
     return true;
 }

@@ -11,9 +11,7 @@
 class BenchLinkTap;
 class ControlCommandExecutor;
 class ControlServer;
-class FormControlTarget;
-class TForm1;
-class TForm2;
+class OperatorPanel;
 
 // One run of the console as the command line asks for it: the main window and its settings
 // dialog, and around them the bench automation (virtual port, echo, trace, reply faults and
@@ -33,7 +31,6 @@ public:
     // be made). store replaces the user's settings store (tests).
     bool Start(QString* error, std::unique_ptr<SettingsStore> store = nullptr);
 
-    TForm1& Form() { return *form1_; }
     BenchLinkTap& Tap() { return *tap_; }
     // The tester's side of the virtual port; empty unless --port pty.
     QString PseudoTerminalPath() const { return ptyPath_; }
@@ -47,9 +44,7 @@ private:
     std::function<void()> quit_;
     std::unique_ptr<BenchLinkTap> tap_;
     std::unique_ptr<ControlServer> server_;
-    std::unique_ptr<TForm1> form1_;
-    std::unique_ptr<TForm2> form2_;
-    std::unique_ptr<FormControlTarget> target_;
+    std::unique_ptr<OperatorPanel> panel_;
     std::unique_ptr<ControlCommandExecutor> executor_;
     PseudoTerminalHold ptyHold_;
     QString ptyPath_;

@@ -2,10 +2,10 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QRegularExpression>
-
-#include "protocol/ReplyTiming.h"
 #include <QFileInfo>
+
+#include "automation/OptionWords.h"
+#include "protocol/ReplyTiming.h"
 
 CommandLineOptions::Parsed CommandLineOptions::Parse(const QStringList& args) {
     QCommandLineParser parser;
@@ -120,20 +120,15 @@ CommandLineOptions::Parsed CommandLineOptions::Parse(const QStringList& args) {
         return parsed;
     }
     if (parser.isSet(obd)) {
-        const QString value = parser.value(obd);
-        if (value != QLatin1String("on") && value != QLatin1String("off")) {
+        options.obd = OptionWords::ParseOnOff(parser.value(obd));
+        if (!options.obd) {
             parsed.text = QStringLiteral("Option '--obd' needs on or off.");
             return parsed;
         }
-        options.obd = value == QLatin1String("on");
     }
     if (parser.isSet(framing)) {
-        const QString value = parser.value(framing);
-        if (value == QLatin1String("compact")) {
-            options.framing = ReplyFraming::Compact;
-        } else if (value == QLatin1String("real")) {
-            options.framing = ReplyFraming::Real;
-        } else {
+        options.framing = OptionWords::ParseFraming(parser.value(framing));
+        if (!options.framing) {
             parsed.text = QStringLiteral("Option '--framing' takes 'compact' or 'real'.");
             return parsed;
         }
@@ -141,15 +136,13 @@ CommandLineOptions::Parsed CommandLineOptions::Parse(const QStringList& args) {
     // Whole milliseconds within the time's range.
     auto time = [&](const QCommandLineOption& option, int max, std::optional<int>* into) {
         if (!parser.isSet(option)) return true;
-        static const QRegularExpression kDigits(QStringLiteral(R"(^\d{1,9}$)"));
-        const QString value = parser.value(option);
-        if (!kDigits.match(value).hasMatch() || value.toInt() > max) {
+        *into = OptionWords::ParseCount(parser.value(option), max);
+        if (!*into) {
             parsed.text = QStringLiteral("Option '--%1' takes whole milliseconds from 0 to %2.")
                               .arg(option.names().first())
                               .arg(max);
             return false;
         }
-        *into = value.toInt();
         return true;
     };
     if (!time(p2, ReplyTiming::kMaxP2Ms, &options.p2Ms) || !time(p1, ReplyTiming::kMaxP1Ms, &options.p1Ms)) {

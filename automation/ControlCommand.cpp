@@ -6,8 +6,11 @@
 #include <cmath>
 #include <utility>
 
+#include "automation/OptionWords.h"
 #include "console/ControlTable.h"
 #include "protocol/ReplyTiming.h"
+
+using OptionWords::ParseCount;
 
 namespace {
 
@@ -63,11 +66,6 @@ QString FaultChoices() {
     }
     return choices.join(QLatin1Char('|'));
 }
-
-const Named<ReplyFraming> kFramings[] = {
-    {"compact", ReplyFraming::Compact},
-    {"real", ReplyFraming::Real},
-};
 
 template <typename T, std::size_t N>
 std::optional<T> Find(const Named<T> (&table)[N], const QString& name) {
@@ -127,18 +125,6 @@ std::optional<double> ParseDecimal(const QString& text) {
     bool ok = false;
     const double value = text.toLatin1().toDouble(&ok);  // always the C locale
     if (!ok || !std::isfinite(value)) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-std::optional<int> ParseCount(const QString& text, int max) {
-    static const QRegularExpression kDigits(QStringLiteral(R"(^\d{1,9}$)"));
-    if (!kDigits.match(text).hasMatch()) {
-        return std::nullopt;
-    }
-    const int value = text.toInt();
-    if (value > max) {
         return std::nullopt;
     }
     return value;
@@ -287,14 +273,14 @@ private:
         if (!index || *index < 1) {
             return Fail(QStringLiteral("bad trouble-code index '%1'").arg(words_[1].left(64)));
         }
-        const QString state = words_[2];
-        if (state != QLatin1String("on") && state != QLatin1String("off")) {
+        const auto on = OptionWords::ParseOnOff(words_[2]);
+        if (!on) {
             return Fail(QStringLiteral("usage: dtc INDEX on|off"));
         }
         ControlCommand command;
         command.kind = ControlCommand::Kind::Dtc;
         command.dtcIndex = *index;
-        command.dtcOn = state == QLatin1String("on");
+        command.dtcOn = *on;
         return command;
     }
 
@@ -357,21 +343,22 @@ private:
 
     std::optional<ControlCommand> Obd() {
         if (!Arity(2, QStringLiteral("obd on|off"))) return std::nullopt;
-        const QString state = words_[1];
-        if (state != QLatin1String("on") && state != QLatin1String("off")) {
+        const auto on = OptionWords::ParseOnOff(words_[1]);
+        if (!on) {
             return Fail(QStringLiteral("usage: obd on|off"));
         }
         ControlCommand command;
         command.kind = ControlCommand::Kind::Obd;
-        command.obdOn = state == QLatin1String("on");
+        command.obdOn = *on;
         return command;
     }
 
     std::optional<ControlCommand> Framing() {
         if (!Arity(2, QStringLiteral("framing compact|real"))) return std::nullopt;
-        const auto framing = Find(kFramings, words_[1]);
+        const auto framing = OptionWords::ParseFraming(words_[1]);
         if (!framing) {
-            return Fail(QStringLiteral("unknown framing '%1', one of: %2").arg(words_[1].left(64), Choices(kFramings)));
+            return Fail(QStringLiteral("unknown framing '%1', one of: %2")
+                            .arg(words_[1].left(64), OptionWords::FramingChoices()));
         }
         ControlCommand command;
         command.kind = ControlCommand::Kind::Framing;
@@ -426,15 +413,6 @@ std::optional<ControlCommand> ControlCommand::Parse(const QString& line, QString
 
 QString VariantName(EcuVariant variant) {
     return QLatin1String(ShortName(variant));
-}
-
-QString FramingName(ReplyFraming framing) {
-    for (const auto& entry : kFramings) {
-        if (entry.value == framing) {
-            return QLatin1String(entry.name);
-        }
-    }
-    return {};
 }
 
 QString ReplyFaultName(ReplyFaultMode mode, int value) {

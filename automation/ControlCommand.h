@@ -3,7 +3,7 @@
 #include <QString>
 #include <optional>
 
-#include "console/ControlButton.h"
+#include "console/ControlTable.h"
 #include "automation/ReplyFaultMode.h"
 #include "emulator/EcuEnvironment.h"
 #include "protocol/EcuVariant.h"
@@ -42,4 +42,3 @@ struct ControlCommand {
 // The names used on the control interface, shared by parser and answers.
 QString VariantName(EcuVariant variant);
 QString ReplyFaultName(ReplyFaultMode mode, int value);
-QString FramingName(ReplyFraming framing);

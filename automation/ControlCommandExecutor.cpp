@@ -1,7 +1,8 @@
 #include "automation/ControlCommandExecutor.h"
 
 #include "automation/ControlCommand.h"
-#include "automation/ControlTarget.h"
+#include "automation/OptionWords.h"
+#include "console/OperatorPanel.h"
 #include "automation/ReplyFaults.h"
 
 #include <exception>
@@ -14,7 +15,7 @@ QString Ok(const QString& value) {
 
 }  // namespace
 
-ControlCommandExecutor::ControlCommandExecutor(ControlTarget& target, ReplyFaults& faults)
+ControlCommandExecutor::ControlCommandExecutor(OperatorPanel& target, ReplyFaults& faults)
     : target_(target), faults_(faults) {}
 
 QString ControlCommandExecutor::Execute(const QString& line) {
@@ -86,9 +87,9 @@ QString ControlCommandExecutor::FramingText() const {
                                      EcuVariant::BMP, EcuVariant::b17}) {
         const ReplyFraming framing = target_.Framing(variant);
         same = same && framing == target_.Framing(EcuVariant::Ja5);
-        each << VariantName(variant) + QLatin1Char('=') + FramingName(framing);
+        each << VariantName(variant) + QLatin1Char('=') + OptionWords::FramingName(framing);
     }
-    return same ? FramingName(target_.Framing(EcuVariant::Ja5)) : each.join(QLatin1Char(' '));
+    return same ? OptionWords::FramingName(target_.Framing(EcuVariant::Ja5)) : each.join(QLatin1Char(' '));
 }
 
 QString ControlCommandExecutor::Answer(const ControlCommand& command) const {

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class ControlTarget;
+class OperatorPanel;
 class ReplyFaults;
 struct ControlCommand;
 
@@ -10,7 +10,7 @@ struct ControlCommand;
 // "ERR reason". A line that does not parse changes nothing.
 class ControlCommandExecutor {
 public:
-    ControlCommandExecutor(ControlTarget& target, ReplyFaults& faults);
+    ControlCommandExecutor(OperatorPanel& target, ReplyFaults& faults);
 
     QString Execute(const QString& line);
 
@@ -19,6 +19,6 @@ private:
     QString Answer(const ControlCommand& command) const;
     QString FramingText() const;
 
-    ControlTarget& target_;
+    OperatorPanel& target_;
     ReplyFaults& faults_;
 };

@@ -6,17 +6,18 @@
 #include <benchmark/benchmark.h>
 #include <cstdint>
 #include <map>
+#include <stdexcept>
 #include <vector>
 
 #include "automation/ControlCommandExecutor.h"
-#include "automation/ControlTarget.h"
 #include "automation/ReplyFaults.h"
 #include "automation/TraceLog.h"
+#include "console/OperatorPanel.h"
 
 namespace {
 
 // A console that only keeps what it is told, so the figure is the control interface's own cost.
-class StandInConsole : public ControlTarget {
+class StandInConsole : public OperatorPanel {
 public:
     void SetValue(Mirror mirror, double value) override { mirrors_[mirror] = QString::number(value); }
     QString MirrorText(Mirror mirror) const override {
@@ -45,6 +46,13 @@ public:
     QString ReportJson() const override { return QStringLiteral("{}"); }
     void ClearReport() override {}
     void Quit() override {}
+    void Show() override {}
+    void Close() override {}
+    void WriteToPort(const std::uint8_t*, int) override {}
+    void Report(const QString&) override {}
+    LinkMonitor& Monitor() override { throw std::logic_error("no monitor on the stand-in"); }
+    ReplyLine& Replies() override { throw std::logic_error("no reply line on the stand-in"); }
+    QString PseudoTerminalPath() const override { return {}; }
 
 private:
     std::map<Mirror, QString> mirrors_;

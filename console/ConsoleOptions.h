@@ -13,8 +13,7 @@ class LinkTap;
 struct ConsoleOptions {
     // Device to open instead of the stored "COM-Port" (empty: the stored name).
     QString portOverride;
-    // No window: every message a message box would show goes to this sink as one line.
-    bool hidden = false;
+    // Every message a message box would show goes to this sink as one line instead.
     std::function<void(const QString&)> messageSink;
     // Optional listener on the link (not owned).
     LinkTap* linkTap = nullptr;

@@ -38,9 +38,10 @@ class TForm2;
 // lamps and identification texts, the bottom strip, the port and the five timers. It lays
 // the controls out and wires them; what they do lives in the classes it binds together.
 // The controls with a meaning carry the object names of the control table; bench automation
-// reaches them through Controls() by meaning.
+// reaches them by meaning through the door the window's FormOperatorPanel opens.
 class TForm1 : public QWidget {
     Q_OBJECT
+    friend class FormOperatorPanel;
 
 public:
     // The address the web buttons and pictures open.
@@ -56,10 +57,7 @@ public:
     SettingsStore& Store() { return *store_; }
     const MessageReporter& Reporter() const { return reporter_; }
 
-    TSerComm& SerComm1() { return *serComm1_; }
-    EcuEmulator& Emulator() { return *emulator_; }
     ParameterControls& Parameters() { return *parameters_; }
-    EcuVariantSelector& VariantSelector() { return *variants_; }
     TripCheckPanel& TripCheckControls() { return *trip_; }
     // Every frame and event on the line, and the report on the tester.
     LinkMonitor& Monitor() { return *monitor_; }
@@ -67,9 +65,8 @@ public:
     MonitorWindow* ShowMonitor();
     // The monitor window, when it was ever opened.
     MonitorWindow* MonitorWindowIfMade() const { return monitorWindow_; }
-    const TripCheckPanel& TripCheckControls() const { return *trip_; }
+    // The controls by meaning, as the window registered them.
     const OperatorControls& Controls() const { return controls_; }
-    QListWidget* TroubleCodes() const { return CheckListBox1_; }
     ObdSupport& Obd() { return *obd_; }
     // How each controller type frames its replies; read at every reply.
     FramingByType& Framing() { return framing_; }

@@ -2,18 +2,34 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
+#include <functional>
+#include <memory>
 
+#include "console/ConsoleOptions.h"
 #include "console/ControlButton.h"
 #include "protocol/ReplyTiming.h"
 #include "emulator/EcuEnvironment.h"
 #include "protocol/EcuVariant.h"
 #include "protocol/ReplyFraming.h"
+#include "settings/SettingsStore.h"
 
-// What the control interface acts on: the console as the operator sees it. Every call runs on
-// the main thread and goes through the same handlers as the operator's mouse and keyboard.
-class ControlTarget {
+class LinkMonitor;
+class ReplyLine;
+
+// The one door from bench automation into the console: the console as the operator sees it,
+// reached by the control table's words. The console implements it and owns everything behind
+// it. Every call runs on the main thread and goes through the same handlers as the operator's
+// mouse and keyboard.
+class OperatorPanel {
 public:
-    virtual ~ControlTarget() = default;
+    // Opens the console for a run: the main window (not shown yet) and its settings dialog.
+    // Without a store, the user's own store is opened. quit runs after the answer to "quit"
+    // has been sent.
+    static std::unique_ptr<OperatorPanel> Open(const ConsoleOptions& options, std::unique_ptr<SettingsStore> store,
+                                               std::function<void()> quit);
+
+    virtual ~OperatorPanel() = default;
 
     // Sets a control as if dragged there: clamped and quantised by the control itself.
     virtual void SetValue(Mirror mirror, double value) = 0;
@@ -57,4 +73,15 @@ public:
 
     // Closes the program once the current answer is on its way.
     virtual void Quit() = 0;
+
+    // The run around the console: the window shown or closed, bytes echoed onto the port, a
+    // message as the console reports it, where frames are graded and replies leave, and the
+    // tester's side of a virtual port (empty for a real one).
+    virtual void Show() = 0;
+    virtual void Close() = 0;
+    virtual void WriteToPort(const std::uint8_t* bytes, int count) = 0;
+    virtual void Report(const QString& message) = 0;
+    virtual LinkMonitor& Monitor() = 0;
+    virtual ReplyLine& Replies() = 0;
+    virtual QString PseudoTerminalPath() const = 0;
 };

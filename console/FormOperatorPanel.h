@@ -1,18 +1,21 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
-#include "automation/ControlTarget.h"
+#include "console/OperatorPanel.h"
 
 class TForm1;
+class TForm2;
 
-// The control interface's hands on the main window: reaches its controls by meaning and acts
-// through them as the operator does (a dial set as if dragged, a button clicked, a code
-// ticked in the list, a text typed into its field).
-class FormControlTarget : public ControlTarget {
+// The door on the main window: owns the window and its settings dialog for the run, reaches
+// their controls by meaning and acts through them as the operator does (a dial set as if
+// dragged, a button clicked, a code ticked in the list, a text typed into its field).
+class FormOperatorPanel : public OperatorPanel {
 public:
-    // quit runs after the answer to "quit" has been sent.
-    FormControlTarget(TForm1& form, std::function<void()> quit);
+    FormOperatorPanel(const ConsoleOptions& options, std::unique_ptr<SettingsStore> store,
+                      std::function<void()> quit);
+    ~FormOperatorPanel() override;
 
     void SetValue(Mirror mirror, double value) override;
     QString MirrorText(Mirror mirror) const override;
@@ -36,7 +39,16 @@ public:
     void ClearReport() override;
     void Quit() override;
 
+    void Show() override;
+    void Close() override;
+    void WriteToPort(const std::uint8_t* bytes, int count) override;
+    void Report(const QString& message) override;
+    LinkMonitor& Monitor() override;
+    ReplyLine& Replies() override;
+    QString PseudoTerminalPath() const override;
+
 private:
-    TForm1& form_;
+    std::unique_ptr<TForm1> form_;
+    std::unique_ptr<TForm2> settings_;
     std::function<void()> quit_;
 };

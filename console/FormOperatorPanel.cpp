@@ -1,0 +1,163 @@
+#include "console/FormOperatorPanel.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+#include "console/ControlTable.h"
+#include "console/EcuVariantSelector.h"
+#include "monitor/LinkMonitor.h"
+#include "console/ObdSupport.h"
+#include "line/ReplyLine.h"
+#include "console/TForm1.h"
+#include "console/TForm2.h"
+#include "console/TripCheckPanel.h"
+#include "serial/TSerComm.h"
+#include "widgets/TUiAnalogCControl.h"
+#include "widgets/TUiColBitBtn.h"
+#include "widgets/TUiLED.h"
+#include "widgets/TUiValueInd.h"
+
+std::unique_ptr<OperatorPanel> OperatorPanel::Open(const ConsoleOptions& options, std::unique_ptr<SettingsStore> store,
+                                                   std::function<void()> quit) {
+    return std::make_unique<FormOperatorPanel>(options, std::move(store), std::move(quit));
+}
+
+FormOperatorPanel::FormOperatorPanel(const ConsoleOptions& options, std::unique_ptr<SettingsStore> store,
+                                     std::function<void()> quit)
+    : form_(std::make_unique<TForm1>(options, std::move(store))), quit_(std::move(quit)) {
+    settings_ = std::make_unique<TForm2>(form_->Store(), form_->Reporter());
+    form_->SetSettingsDialog(settings_.get());
+}
+
+// The dialog goes before the window it was made for.
+FormOperatorPanel::~FormOperatorPanel() {
+    settings_.reset();
+    form_.reset();
+}
+
+void FormOperatorPanel::SetValue(Mirror mirror, double value) {
+    const ControlTable::ValueRow& row = ControlTable::RowOf(mirror);
+    if (!row.settable) {
+        throw std::logic_error(std::string(row.word) + " follows from other values and is not set");
+    }
+    // The control clamps and snaps to its grid, then runs its change handler only when its
+    // grid position moved, exactly as after a drag.
+    form_->controls_.Instrument(mirror)->SetValue(static_cast<float>(value));
+}
+
+QString FormOperatorPanel::MirrorText(Mirror mirror) const {
+    return form_->controls_.MirrorEdit(mirror)->text();
+}
+
+void FormOperatorPanel::Click(ControlButton button) {
+    form_->controls_.Button(button)->Click();
+}
+
+void FormOperatorPanel::SelectVariant(EcuVariant variant) {
+    form_->variants_->Button(variant)->click();
+}
+
+EcuVariant FormOperatorPanel::Variant() const {
+    return form_->variants_->Current();
+}
+
+int FormOperatorPanel::TroubleCodeCount() const {
+    return form_->CheckListBox1_->count();
+}
+
+void FormOperatorPanel::SetTroubleCodeTicked(int index, bool ticked) {
+    form_->CheckListBox1_->item(index)->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
+}
+
+bool FormOperatorPanel::TroubleCodeTicked(int index) const {
+    return form_->CheckListBox1_->item(index)->checkState() == Qt::Checked;
+}
+
+void FormOperatorPanel::SetIdentText(IdentField field, const QString& text) {
+    form_->controls_.IdentEdit(field)->setText(text);
+}
+
+QString FormOperatorPanel::IdentText(IdentField field) const {
+    return form_->controls_.IdentEdit(field)->text();
+}
+
+bool FormOperatorPanel::LampOn(Lamp lamp) const {
+    return form_->controls_.LampLed(lamp)->Checked();
+}
+
+void FormOperatorPanel::SetObdEnabled(bool on) {
+    form_->obd_->SetAll(on);
+}
+
+bool FormOperatorPanel::ObdEnabled() const {
+    return form_->obd_->CurrentAnswers();
+}
+
+void FormOperatorPanel::SetReplyTiming(ReplyTiming timing) {
+    form_->replyLine_->SetTiming(timing);
+}
+
+ReplyTiming FormOperatorPanel::Timing() const {
+    return form_->replyLine_->Timing();
+}
+
+void FormOperatorPanel::SetFraming(ReplyFraming framing) {
+    form_->framing_.SetAll(framing);
+}
+
+ReplyFraming FormOperatorPanel::Framing(EcuVariant variant) const {
+    return form_->framing_.For(variant);
+}
+
+QStringList FormOperatorPanel::TripTexts() const {
+    const TripCheckPanel::Controls& shown = form_->trip_->Widgets();
+    return {shown.UiValueIndPut->ValueText().trimmed(), shown.UiValueIndRashod->ValueText().trimmed(),
+            shown.UiValueIndSredSkor->ValueText().trimmed(), shown.UiValueIndSredRash->ValueText().trimmed(),
+            shown.Vremy->text().trimmed()};
+}
+
+QString FormOperatorPanel::ReportJson() const {
+    return QString::fromStdString(form_->monitor_->Report().Json());
+}
+
+void FormOperatorPanel::ClearReport() {
+    form_->monitor_->ClearReport();
+}
+
+void FormOperatorPanel::Quit() {
+    // Later, from the event loop: the answer goes out first.
+    QTimer::singleShot(0, form_.get(), quit_);
+}
+
+void FormOperatorPanel::Show() {
+    form_->show();
+}
+
+void FormOperatorPanel::Close() {
+    form_->close();
+}
+
+void FormOperatorPanel::WriteToPort(const std::uint8_t* bytes, int count) {
+    form_->serComm1_->WriteBuf(bytes, count);
+}
+
+void FormOperatorPanel::Report(const QString& message) {
+    form_->reporter_.Report(form_.get(), message);
+}
+
+LinkMonitor& FormOperatorPanel::Monitor() {
+    return *form_->monitor_;
+}
+
+ReplyLine& FormOperatorPanel::Replies() {
+    return *form_->replyLine_;
+}
+
+QString FormOperatorPanel::PseudoTerminalPath() const {
+    return QString::fromStdString(form_->serComm1_->PseudoTerminalPath());
+}
