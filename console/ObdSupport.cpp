@@ -14,7 +14,7 @@ ObdSupport::ObdSupport(ObdOption& option, EcuVariantSelector& selector, QLabel* 
 
 void ObdSupport::Apply(const ObdSettings::PerVariant& enabled) {
     for (const EcuVariantInfo& info : EcuVariants()) {
-        option_.Set(info.variant, enabled[static_cast<std::size_t>(info.variant)]);
+        option_.Set(info.variant, enabled.For(info.variant));
     }
     Refresh();
 }
@@ -25,11 +25,11 @@ void ObdSupport::SetAll(bool on) {
 }
 
 bool ObdSupport::Enabled(EcuVariant variant) const {
-    return option_.Enabled(variant);
+    return option_.For(variant);
 }
 
 bool ObdSupport::CurrentAnswers() const {
-    return option_.Enabled(selector_.Current());
+    return option_.For(selector_.Current());
 }
 
 void ObdSupport::Refresh() {

@@ -2,11 +2,11 @@
 
 #include <QObject>
 
+#include "emulator/ObdOption.h"
 #include "settings/ObdSettings.h"
 #include "protocol/EcuVariant.h"
 
 class EcuVariantSelector;
-class ObdOption;
 class QLabel;
 
 // The console's hold on the OBD-II option: which controller types answer OBD-II requests

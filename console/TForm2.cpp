@@ -187,7 +187,7 @@ void TForm2::Load() {
     // A bad stored value shows as its type's default, which is what the program uses.
     const ObdSettings::Stored obd = ObdSettings::Read(store_);
     for (std::size_t i = 0; i < obdBoxes_.size(); ++i) {
-        obdBoxes_[i]->setChecked(obd.enabled[i]);
+        obdBoxes_[i]->setChecked(obd.enabled.byType[i]);
     }
     // A stored time that is no whole number in range shows as 0, as start-up takes it.
     auto time = [this](const QString& key, int max) {
@@ -224,7 +224,7 @@ void TForm2::BitBtn1Click() {
         store_.WriteString(kSection, kFluctuationPercent, QString::number(*percent));
         ObdSettings::PerVariant obd{};
         for (std::size_t i = 0; i < obdBoxes_.size(); ++i) {
-            obd[i] = obdBoxes_[i]->isChecked();
+            obd.byType[i] = obdBoxes_[i]->isChecked();
         }
         ObdSettings::Write(store_, obd);
         store_.WriteString(kSection, kReplyP2, QString::number(SpinBoxP2_->value()));

@@ -26,7 +26,7 @@ std::uint8_t ObdResponder::ReplyAddress(EcuVariant variant) {
 bool ObdResponder::Functional(const RequestBuffer& requestData, std::size_t length, std::uint8_t target,
                               std::uint8_t source) {
     const EcuVariant variant = env_.Variant();
-    if (target != kObdFunctionalAddress || !option_.Enabled(variant)) {
+    if (target != kObdFunctionalAddress || !option_.For(variant)) {
         return false;
     }
     if (length == 0) {
@@ -61,7 +61,7 @@ bool ObdResponder::Functional(const RequestBuffer& requestData, std::size_t leng
 void ObdResponder::Physical(const RequestBuffer& requestData, std::size_t length, std::uint8_t target,
                             std::uint8_t source) {
     const EcuVariant variant = env_.Variant();
-    if (length == 0 || !option_.Enabled(variant) || !dispatcher_.CommunicationActive() ||
+    if (length == 0 || !option_.For(variant) || !dispatcher_.CommunicationActive() ||
         BranchAt(target, variant) == ServiceBranch::None) {
         return;
     }

@@ -22,7 +22,7 @@ public:
 
     ObdOption& Option() { return option_; }
     // Whether the selected controller type answers OBD-II now.
-    bool Enabled() const { return option_.Enabled(env_.Variant()); }
+    bool Enabled() const { return option_.For(env_.Variant()); }
 
     // A frame with functional addressing, its `length` data bytes at the start of
     // `requestData`. Only frames to 0x33 are answered: StartCommunication, TesterPresent

@@ -25,7 +25,7 @@ bool DefaultFor(EcuVariant variant) {
 PerVariant Defaults() {
     PerVariant defaults{};
     for (const EcuVariant info : kEcuVariants) {
-        defaults[static_cast<std::size_t>(info)] = DefaultFor(info);
+        defaults.Set(info, DefaultFor(info));
     }
     return defaults;
 }
@@ -37,11 +37,10 @@ Stored Read(const SettingsStore& store) {
         const QString key = Key(info);
         const QString raw = store.ReadString(StoredSettings::kSection, key, Text(fallback));
         const QString text = raw.trimmed();
-        bool& enabled = stored.enabled[static_cast<std::size_t>(info)];
         if (text == QLatin1String("1") || text == QLatin1String("0")) {
-            enabled = text == QLatin1String("1");
+            stored.enabled.Set(info, text == QLatin1String("1"));
         } else {
-            enabled = fallback;
+            stored.enabled.Set(info, fallback);
             stored.errors << QStringLiteral("'%1' is not a valid value of %2 (0 or 1); %3 is used")
                                  .arg(raw, key, Text(fallback));
         }
@@ -52,7 +51,7 @@ Stored Read(const SettingsStore& store) {
 void Write(SettingsStore& store, const PerVariant& enabled) {
     for (const EcuVariant info : kEcuVariants) {
         store.WriteString(StoredSettings::kSection, Key(info),
-                          Text(enabled[static_cast<std::size_t>(info)]));
+                          Text(enabled.For(info)));
     }
 }
 

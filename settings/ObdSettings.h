@@ -2,9 +2,8 @@
 
 #include <QString>
 #include <QStringList>
-#include <array>
-
 #include "protocol/EcuVariant.h"
+#include "protocol/PerVariant.h"
 
 class SettingsStore;
 
@@ -13,7 +12,7 @@ class SettingsStore;
 // ME17.9.7) carry OBD-II by default, the Euro-2 ones do not.
 namespace ObdSettings {
 
-using PerVariant = std::array<bool, 6>;  // in toolbar order
+using PerVariant = ::PerVariant<bool>;
 
 QString Key(EcuVariant variant);  // "OBD-B7", …
 bool DefaultFor(EcuVariant variant);

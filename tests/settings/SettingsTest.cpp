@@ -34,7 +34,7 @@ QString StartupFrom(const QByteArray& ini) {
     QStringList real, withObd;
     for (const EcuVariant v : kEcuVariants) {
         if (s.framing.For(v) == ReplyFraming::Real) real << ShortName(v);
-        if (obd.enabled[static_cast<std::size_t>(v)]) withObd << ShortName(v);
+        if (obd.enabled.For(v)) withObd << ShortName(v);
     }
     QStringList line{s.portName, QStringLiteral("EN%1 Pogr%2").arg(s.fluctuationEnabled).arg(s.fluctuationPercent),
                      QStringLiteral("P2=%1 P1=%2").arg(s.timing.p2Ms).arg(s.timing.p1Ms),
