@@ -633,8 +633,7 @@ void TForm1::FormCreate(const ConsoleOptions& options) {
         replyLine_->SetTiming(timing);
         const QString port = options.portOverride.isEmpty() ? settings.portName : options.portOverride;
         serComm1_->SetDeviceName(port.toStdString());
-        monitor_->Report().SetResolution(StampResolution::ForDevice(
-            port.toStdString(), StampResolution::LatencyTimerMs(port.toStdString())));
+        monitor_->Report().SetResolution(StampResolution::ForOpenedPort(port.toStdString()));
         serComm1_->SetBaudrate(brUser);
         serComm1_->SetUserBaudrate(10400);
         serComm1_->SetParity(paNone);
@@ -664,8 +663,7 @@ void TForm1::FormCreate(const ConsoleOptions& options) {
         Timer1_->start();
         serComm1_->Open();
         // Opening may have lowered the adapter's latency timer: the stamps are finer now.
-        monitor_->Report().SetResolution(StampResolution::ForDevice(
-            port.toStdString(), StampResolution::LatencyTimerMs(port.toStdString())));
+        monitor_->Report().SetResolution(StampResolution::ForOpenedPort(port.toStdString()));
         // An adapter that will hold every reply back is worth one word, in the log and to the operator.
         if (const std::string notice = serComm1_->OpenNotice(); !notice.empty()) {
             environment_->AppendLog(notice);

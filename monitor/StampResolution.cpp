@@ -1,6 +1,6 @@
 #include "monitor/StampResolution.h"
 
-#include <fstream>
+#include "common/LatencyTimer.h"
 
 namespace {
 
@@ -35,9 +35,6 @@ StampResolution StampResolution::ForDevice(const std::string& devicePath, int la
     return {"unknown", "unknown port: stamps as the driver delivers them", 1, kLineUsPerByte};
 }
 
-int StampResolution::LatencyTimerMs(const std::string& devicePath) {
-    std::ifstream file("/sys/bus/usb-serial/devices/" + BaseName(devicePath) + "/latency_timer");
-    int ms = -1;
-    if (!(file >> ms)) return -1;
-    return ms;
+StampResolution StampResolution::ForOpenedPort(const std::string& path) {
+    return ForDevice(LatencyTimer::DeviceBehind(path), LatencyTimer().ReadMs(path));
 }

@@ -13,6 +13,7 @@ struct StampResolution {
 
     // For a port by its device path; `latencyTimerMs` is the adapter's timer when known (< 0: not).
     static StampResolution ForDevice(const std::string& devicePath, int latencyTimerMs = -1);
-    // The latency timer of a USB serial adapter, read from the system; -1 when unknown.
-    static int LatencyTimerMs(const std::string& devicePath);
+    // For the port opened at path as this system sees it: links such as /dev/serial/by-id/…
+    // followed to the device, and its adapter's latency timer read where the port tunes it.
+    static StampResolution ForOpenedPort(const std::string& path);
 };
