@@ -6,7 +6,6 @@
 #include <utility>
 
 #include "console/DeferredLogView.h"
-#include "monitor/LinkMonitor.h"
 #include "line/LinkTap.h"
 #include "line/ReplyLine.h"
 #include "serial/TSerCustomComm.h"
@@ -28,23 +27,15 @@ int ConsoleEnvironment::WriteBuf(const std::uint8_t* buffer, int count) {
     if (b_.linkTap != nullptr && b_.linkTap->FrameOut(buffer, count)) {
         return count;  // the tap took the frame over
     }
-    if (b_.replies != nullptr) {
-        return b_.replies->Send(buffer, count);  // it tells the monitor as the frame leaves
-    }
-    if (b_.monitor != nullptr) {
-        b_.monitor->FrameSent(buffer, static_cast<std::size_t>(count), std::chrono::steady_clock::now());
-    }
-    return b_.port->WriteBuf(buffer, count);
+    return b_.replies->Send(buffer, count);  // it tells the monitor as the frame leaves
 }
 
 void ConsoleEnvironment::AnsweringRequest(std::chrono::steady_clock::time_point lastByteRead) {
-    if (b_.replies != nullptr) {
-        b_.replies->AnsweringRequest(lastByteRead);
-    }
+    b_.replies->AnsweringRequest(lastByteRead);
 }
 
 bool ConsoleEnvironment::ReplyWaiting() const {
-    return b_.replies != nullptr && b_.replies->Waiting();
+    return b_.replies->Waiting();
 }
 
 bool ConsoleEnvironment::IgnitionOn() const {
@@ -92,12 +83,12 @@ void ConsoleEnvironment::ClearTroubleCodes() {
 }
 
 ReplyFraming ConsoleEnvironment::Framing() const {
-    return b_.framing ? b_.framing() : ReplyFraming::Compact;
+    return b_.framing();
 }
 
 void ConsoleEnvironment::SetLamp(Lamp lamp, bool on) {
     // With a reply timing the answer lamp waits for the reply itself to start leaving.
-    if (lamp == Lamp::UiLED2 && on && b_.replies != nullptr && b_.replies->Timing().Paced()) {
+    if (lamp == Lamp::UiLED2 && on && b_.replies->Timing().Paced()) {
         return;
     }
     b_.lamps.at(lamp)->SetChecked(on);

@@ -10,7 +10,6 @@
 #include "emulator/EcuEnvironment.h"
 
 class DeferredLogView;
-class LinkMonitor;
 class LinkTap;
 class QLineEdit;
 class QListWidget;
@@ -28,12 +27,11 @@ public:
     struct Bindings {
         TSerCustomComm* port = nullptr;
         LinkTap* linkTap = nullptr;
-        LinkMonitor* monitor = nullptr;  // told of every reply the console writes
-        ReplyLine* replies = nullptr;  // replies go through it when given, else to the port
+        ReplyLine* replies = nullptr;  // every reply leaves through it
         TUiColBitBtn* ignitionButton = nullptr;  // UiColBitBtn2
         std::function<EcuVariant()> variant;
         std::function<bool()> tripCheckRunning;
-        std::function<ReplyFraming()> framing;  // of the selected type; empty: compact
+        std::function<ReplyFraming()> framing;  // of the selected type
         std::map<Mirror, QLineEdit*> mirrors;
         std::map<IdentField, QLineEdit*> identification;
         QListWidget* troubleCodes = nullptr;  // CheckListBox1

@@ -565,7 +565,6 @@ void TForm1::Bind(const ConsoleOptions& options) {
     b.port = serComm1_.get();
     b.linkTap = options.linkTap;
     linkTap_ = options.linkTap;
-    b.monitor = monitor_.get();
     b.ignitionButton = controls_.Button(ControlButton::Ignition);
     b.replies = replyLine_.get();
     b.variant = [this] { return variants_->Current(); };
