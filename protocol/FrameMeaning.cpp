@@ -2,11 +2,13 @@
 
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
 #include "common/HexText.h"
 #include "protocol/KwpFrame.h"
 #include "protocol/LiveBlockDecoder.h"
 #include "protocol/ObdPids.h"
+#include "protocol/ObdReplyDecoder.h"
 
 namespace FrameMeaning {
 
@@ -111,10 +113,9 @@ std::string ObdCurrentData(const std::uint8_t* data, std::size_t n, bool reply) 
     std::string text = " PID " + Hex(data[1]);
     if (pid == nullptr) return text;
     text += std::string(" ") + pid->name;
-    if (!reply || pid->kind != ObdPidKind::Number || n < 2u + pid->size) return text;
-    std::uint32_t raw = 0;
-    for (int i = 0; i < pid->size; ++i) raw = raw << 8 | data[2 + i];
-    return text + ": " + Number(ObdPidValue(*pid, raw)) + " " + pid->unit;
+    const std::optional<double> value = reply ? ObdReplyDecoder::CurrentNumber(*pid, data + 2, n - 2) : std::nullopt;
+    if (!value) return text;
+    return text + ": " + Number(*value) + " " + pid->unit;
 }
 
 std::string Details(const std::uint8_t* data, std::size_t n, EcuVariant variant) {
@@ -156,21 +157,17 @@ std::string Details(const std::uint8_t* data, std::size_t n, EcuVariant variant)
 
 Header ReadHeader(const std::uint8_t* frame, std::size_t n) {
     Header h;
-    if (n < 4 || frame[0] < 0x80) return h;
+    // Four bytes at least: a frame without data still has its checksum.
+    if (n < 4) return h;
+    const FrameSize size = ExpectedFrameSize(frame, n, /*acceptFunctional=*/true);
+    if (size.status != FrameSize::Status::Known || size.bytes != n) return h;
+    const FrameView view = DecodeFrame(frame);
     h.format = frame[0];
-    h.functional = frame[0] >= 0xC0;
-    h.target = frame[1];
-    h.source = frame[2];
-    const std::size_t inFormat = frame[0] & 0x3F;
-    if (inFormat == 0) {
-        if (n < 5) return h;
-        h.length = frame[3];
-        h.dataOffset = 4;
-    } else {
-        h.length = inFormat;
-        h.dataOffset = 3;
-    }
-    if (n != h.dataOffset + h.length + 1) return h;
+    h.functional = view.functional;
+    h.target = view.target;
+    h.source = view.source;
+    h.dataOffset = static_cast<std::size_t>(view.data - frame);
+    h.length = view.length;
     h.valid = true;
     h.checksum = frame[n - 1];
     h.expected = FrameChecksum(frame, n - 1);

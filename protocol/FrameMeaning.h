@@ -8,7 +8,7 @@
 
 // What a K-line frame means to a person reading the line: its header, the service by name,
 // a negative response with its code named, a live-data block field by field, the OBD-II
-// modes and PIDs. Plain text, for the monitor and the bench tester tool alike.
+// modes and PIDs. Plain text, for the link monitor: its rows, its report and its window.
 namespace FrameMeaning {
 
 // The header of a frame whose format byte is 0x80 or above; `valid` false when the bytes

@@ -43,8 +43,6 @@ std::string Text(const Data& bytes) {
 }
 
 std::string CurrentData(const ObdPid& pid, const std::uint8_t* field, std::string* unit) {
-    std::uint32_t raw = 0;
-    for (int i = 0; i < pid.size; ++i) raw = raw << 8 | field[i];
     switch (pid.kind) {
     case ObdPidKind::Supported:
         return PidList(pid.pid, field);
@@ -57,12 +55,19 @@ std::string CurrentData(const ObdPid& pid, const std::uint8_t* field, std::strin
         return field[0] == 0x06 ? "EOBD" : "standard " + Hex(field[0]);
     case ObdPidKind::Number:
         *unit = pid.unit;
-        return Number(ObdPidValue(pid, raw));
+        return Number(*CurrentNumber(pid, field, pid.size));
     }
     return {};
 }
 
 }  // namespace
+
+std::optional<double> CurrentNumber(const ObdPid& pid, const std::uint8_t* field, std::size_t available) {
+    if (pid.kind != ObdPidKind::Number || available < static_cast<std::size_t>(pid.size)) return std::nullopt;
+    std::uint32_t raw = 0;
+    for (int i = 0; i < pid.size; ++i) raw = raw << 8 | field[i];
+    return ObdPidValue(pid, raw);
+}
 
 Result Decode(const std::vector<Data>& frames) {
     Result result;

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "protocol/ObdPids.h"
 
 // One item read back out of OBD replies.
 struct ObdDecodedItem {
@@ -12,10 +16,14 @@ struct ObdDecodedItem {
 };
 
 // Reads the data bytes of OBD reply frames (41 …, 43 …, 49 …) back into named items, for
-// testers and the link monitor. The frames of one answer are read together: mode 09 items
-// and stored codes that take several frames give one item. Frames of other services are
-// passed over.
+// kline-tester; the monitor's frame meanings take the value of a current-data field from
+// here. The frames of one answer are read together: mode 09 items and stored codes that
+// take several frames give one item. Frames of other services are passed over.
 namespace ObdReplyDecoder {
+
+// The value of a current-data field of `available` bytes for a PID of kind Number; nothing
+// for another kind or a field shorter than the PID's size.
+std::optional<double> CurrentNumber(const ObdPid& pid, const std::uint8_t* field, std::size_t available);
 
 struct Result {
     std::vector<ObdDecodedItem> items;
