@@ -20,7 +20,7 @@ struct ValueRow {
     const char* word;        // on the control interface
     const char* instrument;  // the dial or slider
     const char* unit;        // shown on the instrument (UTF-8)
-    const char* picture;     // how the instrument shows the value; the mirror keeps as many decimals
+    const char* picture;     // how the instrument shows the value, with the decimals its mirror holds
     const char* edit;        // the mirror
     const char* caption;     // the mirror's caption, hidden with it (UTF-8)
     bool settable;           // false: derived from other values, its instrument only displays it
@@ -196,6 +196,15 @@ constexpr auto ObjectNames() {
     return names;
 }
 
+constexpr bool DecimalsAsTheControllerReads() {
+    for (const ValueRow& row : kValues) {
+        if (row.Decimals() != MirrorDecimals(row.mirror)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 constexpr bool EveryIdentFieldOnce() {
     for (std::size_t field = 0; field < kIdents.size(); ++field) {
         int seen = 0;
@@ -221,6 +230,7 @@ static_assert(kIdents.size() == static_cast<std::size_t>(IdentField::SoftwareNum
                   Check::EveryIdentFieldOnce(),
               "every identification field needs exactly one row");
 static_assert(Check::Distinct(Check::ObjectNames()), "two controls share an object name");
+static_assert(Check::DecimalsAsTheControllerReads(), "a picture shows other decimals than its mirror holds");
 static_assert(Check::Distinct(Check::Column(kValues, &ValueRow::word)), "two values share a word");
 static_assert(Check::Distinct(Check::Column(kButtons, &ButtonRow::word)), "two buttons share a word");
 static_assert(Check::Distinct(Check::Column(kIdents, &IdentRow::option)), "two fields share an option byte");

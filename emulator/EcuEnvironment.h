@@ -11,18 +11,25 @@
 // The hidden mirror fields that hold the engine values as text. The console's control table
 // says which field and control stand for each.
 enum class Mirror {
-    Speed,        // integer, km/h
-    Coolant,      // integer, °C
-    EngineSpeed,  // integer, rpm
-    Throttle,     // integer, %
-    IdleValve,    // integer, steps
-    FuelFlow,     // one decimal, l/h
-    AirFlow,      // one decimal, kg/h
-    Voltage,      // one decimal, V
-    IdleSpeed,    // integer, rpm
-    Injection,    // two decimals, ms
-    Consumption,  // one decimal, l/100 km
+    Speed,        // km/h
+    Coolant,      // °C
+    EngineSpeed,  // rpm
+    Throttle,     // %
+    IdleValve,    // steps
+    FuelFlow,     // l/h
+    AirFlow,      // kg/h
+    Voltage,      // V
+    IdleSpeed,    // rpm
+    Injection,    // ms
+    Consumption,  // l/100 km
 };
+
+// Digits after the point a mirror holds; the controller reads a mirror without any as a whole
+// number. The control table shows every value with as many (checked when it compiles).
+constexpr int MirrorDecimals(Mirror mirror) {
+    constexpr int kDecimals[] = {0, 0, 0, 0, 0, 1, 1, 1, 0, 2, 1};  // in the order of Mirror
+    return kDecimals[static_cast<int>(mirror)];
+}
 
 // The identification texts, named after the option byte that asks for them.
 enum class IdentField {

@@ -3,28 +3,24 @@
 LiveValues::LiveValues(const EcuEnvironment& env, const Fluctuation& fluctuation)
     : env_(env), fluctuation_(fluctuation), number_(env.MirrorNumberFormat()) {}
 
-int LiveValues::Integer(Mirror mirror) const {
-    return number_.Integer(env_.MirrorText(mirror));
-}
-
 double LiveValues::Float(Mirror mirror) const {
     return number_.Float(env_.MirrorText(mirror));
 }
 
 long long LiveValues::Speed() const {
-    return fluctuation_.DeviatedSpeed(Integer(Mirror::Speed));
+    return fluctuation_.DeviatedSpeed(Whole<Mirror::Speed>());
 }
 
 int LiveValues::Coolant() const {
-    return Integer(Mirror::Coolant);
+    return Whole<Mirror::Coolant>();
 }
 
 int LiveValues::EngineSpeed() const {
-    return Integer(Mirror::EngineSpeed);
+    return Whole<Mirror::EngineSpeed>();
 }
 
 int LiveValues::ThrottleWhole() const {
-    return Integer(Mirror::Throttle);
+    return Whole<Mirror::Throttle>();
 }
 
 double LiveValues::Throttle() const {
@@ -32,7 +28,7 @@ double LiveValues::Throttle() const {
 }
 
 int LiveValues::IdleValve() const {
-    return Integer(Mirror::IdleValve);
+    return Whole<Mirror::IdleValve>();
 }
 
 double LiveValues::Fuel() const {
@@ -48,7 +44,7 @@ double LiveValues::Voltage() const {
 }
 
 int LiveValues::IdleSpeed() const {
-    return Integer(Mirror::IdleSpeed);
+    return Whole<Mirror::IdleSpeed>();
 }
 
 double LiveValues::Injection() const {

@@ -26,7 +26,12 @@ public:
     int TroubleCount() const;      // K, ticked items of the trouble-code list
 
 private:
-    int Integer(Mirror mirror) const;
+    // Only a mirror that holds a whole number is read as one.
+    template <Mirror kMirror>
+    int Whole() const {
+        static_assert(MirrorDecimals(kMirror) == 0, "this mirror holds decimals");
+        return number_.Integer(env_.MirrorText(kMirror));
+    }
     double Float(Mirror mirror) const;
 
     const EcuEnvironment& env_;
