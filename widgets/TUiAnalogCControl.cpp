@@ -121,6 +121,11 @@ void TUiAnalogCControl::InvalidateStatic() {
     update();
 }
 
+double TUiAnalogCControl::CaptionHeight() const {
+    const int lines = ((Options() & opName1) ? 1 : 0) + ((Options() & opName2) ? 1 : 0);
+    return lines * QFontMetricsF(font()).height();
+}
+
 void TUiAnalogCControl::PaintPanelAndNames(QPainter& painter, double margin) const {
     const QRectF all = rect();
     if (Options() & opBevelOuter) {

@@ -84,6 +84,8 @@ protected:
     virtual void PaintDynamic(QPainter& painter) = 0;
     // The instrument's panel (bevelled unless switched off) and its two name lines.
     void PaintPanelAndNames(QPainter& painter, double margin) const;
+    // The height the name lines that are shown take at the top.
+    double CaptionHeight() const;
 
     // Drops the cached static layers after a change of settings, size or enabled state.
     void InvalidateStatic();

@@ -33,11 +33,6 @@ void TUiDial::SetShowSectors(bool show) {
     }
 }
 
-double TUiDial::CaptionHeight() const {
-    const int lines = ((Options() & opName1) ? 1 : 0) + ((Options() & opName2) ? 1 : 0);
-    return lines * QFontMetricsF(font()).height();
-}
-
 QRectF TUiDial::ValueRect() const {
     // The value window sits in the scale's gap at the bottom of the face.
     const QRectF face = FaceRect();

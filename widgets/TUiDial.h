@@ -40,7 +40,6 @@ protected:
 private:
     double MouseAngle(const QPointF& point) const;
     QRectF ValueRect() const;
-    double CaptionHeight() const;
 
     TSectorSettings sectors_;
     bool showSectors_ = false;

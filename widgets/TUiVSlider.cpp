@@ -34,11 +34,6 @@ void TUiVSlider::SetColorTrench(const QColor& color) {
     InvalidateStatic();
 }
 
-double TUiVSlider::CaptionHeight() const {
-    const int lines = ((Options() & opName1) ? 1 : 0) + ((Options() & opName2) ? 1 : 0);
-    return lines * QFontMetricsF(font()).height();
-}
-
 QRectF TUiVSlider::ValueRect() const {
     const QFontMetricsF metrics(FontValue());
     if (!(Options() & (opValue | opUnit))) {

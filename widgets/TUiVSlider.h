@@ -37,7 +37,6 @@ protected:
 
 private:
     QRectF ValueRect() const;
-    double CaptionHeight() const;
     double TrackX() const;
 
     bool enableMouseJump_ = true;
