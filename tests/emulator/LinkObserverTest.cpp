@@ -90,22 +90,4 @@ TEST(LinkObserverTest, TellsWhatBecameOfEveryByte) {
     }
 }
 
-// Watching changes nothing on the line: the same chunks give the same replies either way.
-TEST(LinkObserverTest, WatchedEmulatorAnswersAlike) {
-    const std::vector<Bytes> chunks = {{0x00}, {0x81, 0x10, 0xF1, 0x81, 0x03}, {0x82, 0x10, 0xF1, 0x21, 0x01, 0xA5},
-                                       {0x81, 0x10}, {0xF1, 0x3E, 0xC0}, {0x81, 0x11, 0xF1, 0x3E, 0xC1}};
-    std::vector<Bytes> replies[2];
-    for (int watched = 0; watched < 2; ++watched) {
-        EmulatorHarness h;
-        Recorder recorder;
-        if (watched) h.emulator.SetLinkObserver(&recorder);
-        for (const Bytes& chunk : chunks) {
-            h.Chunk(chunk, 5);
-            for (Bytes& r : h.Replies()) replies[watched].push_back(r);
-        }
-    }
-    EXPECT_EQ(replies[0], replies[1]);
-    EXPECT_EQ(replies[0].size(), 3u);
-}
-
 }  // namespace

@@ -62,14 +62,4 @@ TEST(RequestHolding, ANoticeLostOrLateDoesNotStrandHeldRequests) {
     EXPECT_EQ(h.emulator.HeldRequests(), 0);
 }
 
-TEST(RequestHolding, WithoutWaitingRepliesEveryRequestIsAnsweredAtOnce) {
-    EmulatorHarness h;
-    h.Start();
-    h.env.answering.clear();
-    h.Chunk(Join({Request({0x3E}), Request({0x82})}), 20);
-    EXPECT_EQ(h.Replies(), (std::vector<Bytes>{kPresentReply, kStopReply}));
-    EXPECT_EQ(h.env.answering, (std::vector<EmulatorHarness::TimePoint>(2, h.now)));
-    EXPECT_EQ(h.emulator.HeldRequests(), 0);
-}
-
 }  // namespace

@@ -94,26 +94,4 @@ TEST(ClearDiagnosticInformation, KeepsTheTicksAndJudgesStaleBytes) {
     EXPECT_EQ(h.Ask({0x18}), (Bytes{0x85, 0xF1, 0x10, 0x58, 0x01, 0x16, 0x89, 0xE0, 0x5E}));  // still ticked
 }
 
-TEST(TroubleCodeList, HoldsTheItemsOfTheConsoleList) {
-    const std::vector<std::string>& items = TroubleCodeList();
-    ASSERT_EQ(items.size(), 113u);
-    const std::pair<std::size_t, const char*> samples[] = {
-        {0, "0102 Датчик массового расхода воздуха, низкий уровень выходного сигнала"},
-        {14, "0135 Датчика кислорода до нейтрализатора, нагреватель несправен"},
-        {79, "1124 Аддитивная составляющая корр. по воздуху состава смеси превышает порог. Состав \"бедный\""},
-        {112, "1689 Сбой функционирования памяти ошибок"},
-    };
-    for (const auto& [index, text] : samples) EXPECT_EQ(items[index], text);
-    int repeated0601 = 0;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        const std::string& item = items[i];
-        // Four digits, a blank, the text; codes in rising order.
-        EXPECT_TRUE(item.size() > 5 && item.find_first_not_of("0123456789") == 4 && item[4] == ' ' &&
-                    item.back() != ' ' && (i == 0 || items[i - 1].substr(0, 4) <= item.substr(0, 4)))
-            << item;
-        repeated0601 += item.compare(0, 4, "0601") == 0;
-    }
-    EXPECT_EQ(repeated0601, 3);
-}
-
 }  // namespace
