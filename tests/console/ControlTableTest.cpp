@@ -74,68 +74,11 @@ TEST(ControlTable, EveryControlItNamesIsInTheWindowOnceAndRegistered) {
     EXPECT_TRUE(messages.isEmpty()) << messages.join("; ").toStdString();
 }
 
-// A window of bare controls, one for every row of the table, with one thing spoiled.
-struct StandInWindow {
-    QWidget window;
-    OperatorControls controls;
-
-    explicit StandInWindow(const char* left_out = "") {
-        const QString skip = QString::fromLatin1(left_out);
-        auto wanted = [&](const char* name) { return skip != QLatin1String(name); };
-        for (const ControlTable::ValueRow& row : ControlTable::kValues) {
-            if (wanted(row.instrument)) controls.AddInstrument(row.mirror, new TUiDial(&window));
-            if (wanted(row.edit)) controls.AddMirror(row.mirror, new QLineEdit(&window));
-        }
-        for (const ControlTable::ButtonRow& row : ControlTable::kButtons) {
-            if (wanted(row.name)) controls.AddButton(row.button, new TUiColBitBtn(&window));
-        }
-        for (const ControlTable::LampRow& row : ControlTable::kLamps) {
-            if (wanted(row.name)) controls.AddLamp(row.lamp, new TUiLED(&window));
-        }
-        for (const ControlTable::IdentRow& row : ControlTable::kIdents) {
-            if (wanted(row.edit)) controls.AddIdent(row.field, new QLineEdit(&window));
-        }
-    }
-};
-
-TEST(ControlTable, CheckOfTheWindowNamesWhatIsWrong) {
-    struct Row {
-        const char* leftOut;
-        std::function<void(StandInWindow&)> spoil;
-        QStringList expected;
-    };
-    const Row rows[] = {
-        {"", [](StandInWindow&) {}, {}},
-        {"UiLED4", [](StandInWindow&) {}, {"UiLED4 missing"}},
-        {"Edit37", [](StandInWindow&) {}, {"Edit37 missing"}},
-        {"", [](StandInWindow& w) { w.controls.Button(ControlButton::Curve)->setObjectName("UiColBitBtn12"); },
-         {"UiColBitBtn11 missing"}},
-        {"", [](StandInWindow& w) { (new QLineEdit(new QWidget(&w.window)))->setObjectName("Edit9"); },
-         {"Edit9 named 2 times"}},
-        {"", [](StandInWindow& w) { w.controls.AddMirror(Mirror::Voltage, new QLineEdit(&w.window)); },
-         {"Edit16 named 2 times", "Edit16 is not the registered control"}},
-        {"",
-         [](StandInWindow& w) {
-             w.controls.IdentEdit(IdentField::Vin)->setObjectName("VIN");
-             (new TUiLED(&w.window))->setObjectName("Edit37");
-         },
-         {"Edit37 of another kind", "Edit37 is not the registered control"}},
-    };
-    for (const Row& row : rows) {
-        StandInWindow w(row.leftOut);
-        row.spoil(w);
-        EXPECT_EQ(Discrepancies(w.window, w.controls), row.expected) << row.leftOut;
-    }
-}
-
 TEST(ControlTable, AbsentControlIsReportedByItsName) {
     const OperatorControls none;
     const std::pair<std::function<void()>, const char*> rows[] = {
         {[&] { none.Instrument(Mirror::Injection); }, "the window has no control UiVSlider9"},
-        {[&] { none.MirrorEdit(Mirror::Consumption); }, "the window has no control Edit1"},
-        {[&] { none.Button(ControlButton::ClearDtc); }, "the window has no control UiColBitBtn8"},
         {[&] { none.LampLed(Lamp::ESUDCONTROL7OFF); }, "the window has no control ESUDCONTROL7OFF"},
-        {[&] { none.IdentEdit(IdentField::RomVersion); }, "the window has no control Edit2"},
     };
     for (const auto& [ask, message] : rows) {
         try {

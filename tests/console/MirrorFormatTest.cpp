@@ -30,9 +30,3 @@ TEST(MirrorFormat, DecimalTextUsesTheLocaleSeparatorsAndParsesBack) {
         EXPECT_NEAR(*f.ParseDecimal(text), row.value, 0.5 * std::pow(10.0, -row.decimals));
     }
 }
-
-TEST(MirrorFormat, NumberFormatForTheEmulatorMatchesTheTexts) {
-    const NumberFormat ru = MirrorFormat(QLocale(QLocale::Russian, QLocale::Russia)).ToNumberFormat();
-    EXPECT_EQ(ru.decimalSeparator, ",");
-    EXPECT_EQ(ru.groupSeparator, "\xC2\xA0");  // no-break space in UTF-8
-}

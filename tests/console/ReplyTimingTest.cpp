@@ -20,6 +20,7 @@
 #include "settings/IniSettingsStore.h"
 #include "monitor/LinkMonitor.h"
 #include "line/ReplyLine.h"
+#include "console/ObdSupport.h"
 #include "console/TForm1.h"
 #include "console/TForm2.h"
 #include "widgets/TUiColBitBtn.h"
@@ -189,7 +190,7 @@ TEST_F(ReplyTimingTest, BadStoredTimesAreReportedAndZeroIsUsed) {
     ASSERT_TRUE(tester_.WaitForBytes(7));  // and the replies go out as soon as possible
 }
 
-// The dialog's reply timing and framing hold as soon as OK is pressed, also over a run's own.
+// The dialog's reply timing, framing and OBD-II choice hold as soon as OK is pressed, also over a run's own.
 TEST_F(ReplyTimingTest, TheDialogAppliesTimingAndFramingAtOnce) {
     ConsoleOptions options;
     options.p2Ms = 100;
@@ -201,9 +202,12 @@ TEST_F(ReplyTimingTest, TheDialogAppliesTimingAndFramingAtOnce) {
     dialog.findChild<QSpinBox*>("SpinBoxP2")->setValue(40);
     dialog.findChild<QSpinBox*>("SpinBoxP1")->setValue(3);
     dialog.findChild<QCheckBox*>("CheckBoxRealFramingJa7")->setChecked(true);
+    dialog.findChild<QCheckBox*>("CheckBoxObdJa5")->setChecked(true);
     EXPECT_EQ(form_->Replies().Timing(), (ReplyTiming{100, 0}));  // nothing before OK
+    EXPECT_FALSE(form_->Obd().Enabled(EcuVariant::Ja5));
     QTest::mouseClick(dialog.findChild<QPushButton*>("BitBtn1"), Qt::LeftButton);
     EXPECT_EQ(form_->Replies().Timing(), (ReplyTiming{40, 3}));
+    EXPECT_TRUE(form_->Obd().Enabled(EcuVariant::Ja5));
     EXPECT_EQ(form_->Framing().For(EcuVariant::Ja7), ReplyFraming::Real);
     EXPECT_EQ(form_->Framing().For(EcuVariant::Ja5), ReplyFraming::Compact);
     form_->SetSettingsDialog(nullptr);
