@@ -24,13 +24,16 @@ Bytes Join(std::initializer_list<Bytes> parts) {
 }
 
 // The controller's side of a pseudo-terminal: reads one request, optionally echoes it,
-// then writes a scripted answer.
+// then writes a scripted answer. The tester's device is open on the other side.
 class ScriptedController {
 public:
+    ScriptedController() {
+        std::string error;
+        EXPECT_TRUE(device.Open(pty_.SlavePath(), 10400, &error)) << error;
+    }
     ~ScriptedController() {
         if (worker_.joinable()) worker_.join();
     }
-    std::string TesterSide() const { return pty_.SlavePath(); }
 
     void AnswerOnce(std::size_t requestSize, bool echo, Bytes answer) {
         AnswerInSteps(requestSize, echo, {{0, answer}});
@@ -48,6 +51,8 @@ public:
             }
         });
     }
+
+    SerialDevice device;
 
 private:
     PseudoTerminal pty_;
@@ -86,12 +91,9 @@ TEST(KLineExchangeTest, EchoModesAndReplyChecks) {
     };
     for (const auto& row : rows) {
         ScriptedController controller;
-        SerialDevice device;
-        std::string error;
-        ASSERT_TRUE(device.Open(controller.TesterSide(), 10400, &error)) << error;
         controller.AnswerOnce(kRequest.size(), row.echo, row.answer);
         // The scripted side is a thread of this process: a second covers a loaded machine.
-        KLineExchange exchange(device, row.mode, 1000);
+        KLineExchange exchange(controller.device, row.mode, 1000);
         const ExchangeResult result = exchange.Exchange(kRequest);
         EXPECT_EQ(result.status, row.status) << row.what << ": " << result.error;
         EXPECT_EQ(result.checksumOk, row.checksumOk) << row.what;
@@ -124,11 +126,8 @@ TEST(KLineExchangeTest, AnswerOfSeveralFrames) {
     };
     for (const auto& row : rows) {
         ScriptedController controller;
-        SerialDevice device;
-        std::string error;
-        ASSERT_TRUE(device.Open(controller.TesterSide(), 10400, &error)) << error;
         controller.AnswerOnce(kRequest.size(), false, row.answer);
-        KLineExchange exchange(device, EchoMode::None, 1000);
+        KLineExchange exchange(controller.device, EchoMode::None, 1000);
         const ExchangeResult result = exchange.Exchange(kRequest, row.further);
         EXPECT_EQ(result.status, ExchangeResult::Status::Reply) << row.what << ": " << result.error;
         EXPECT_EQ(result.reply, first) << row.what;
@@ -169,11 +168,8 @@ TEST(KLineExchangeTest, PendingBusyAndPausesInsideAReply) {
     };
     for (const auto& row : rows) {
         ScriptedController controller;
-        SerialDevice device;
-        std::string error;
-        ASSERT_TRUE(device.Open(controller.TesterSide(), 10400, &error)) << error;
         controller.AnswerInSteps(kRequest.size(), true, row.steps);
-        KLineExchange exchange(device, EchoMode::Tolerate, 200, row.p1maxMs, row.pendingMaxMs);
+        KLineExchange exchange(controller.device, EchoMode::Tolerate, 200, row.p1maxMs, row.pendingMaxMs);
         const ExchangeResult result = exchange.Exchange(kRequest);
         EXPECT_EQ(result.status, row.status) << row.what << ": " << result.error;
         EXPECT_EQ(result.reply, row.reply) << row.what;

@@ -27,6 +27,8 @@ TEST(TesterOptionsTest, ReadsRequestsAndSettings) {
     EXPECT_EQ(options->echo, EchoMode::Filter);
     EXPECT_EQ(options->repeat, 5);
     EXPECT_EQ(options->decode, EcuVariant::B7);
+    EXPECT_FALSE(options->functional);
+    EXPECT_FALSE(options->decodeObd);
 }
 
 TEST(TesterOptionsTest, FunctionalRequestsAndObdDecoding) {
@@ -36,10 +38,6 @@ TEST(TesterOptionsTest, FunctionalRequestsAndObdDecoding) {
     EXPECT_TRUE(options->functional);
     EXPECT_TRUE(options->decodeObd);
     EXPECT_FALSE(options->decode.has_value());
-    const auto plain = Parse({"/dev/x", "--to", "10", "81"}, &error);
-    ASSERT_TRUE(plain);
-    EXPECT_FALSE(plain->functional);
-    EXPECT_FALSE(plain->decodeObd);
 }
 
 TEST(TesterOptionsTest, RefusesWhatCannotBeSent) {
