@@ -90,15 +90,4 @@ TEST(ControlTable, AbsentControlIsReportedByItsName) {
     }
 }
 
-TEST(ControlTable, MirrorDecimalsFollowTheInstrumentPicture) {
-    const std::pair<const char*, int> rows[] = {
-        {"##0", 0}, {"####0", 0}, {"##0.0", 1}, {"##0.00", 2}, {"#####0.000", 3}, {"", 0},
-    };
-    for (const auto& [picture, decimals] : rows) {
-        ControlTable::ValueRow row{};
-        row.picture = picture;
-        EXPECT_EQ(row.Decimals(), decimals) << picture;
-    }
-}
-
 }  // namespace

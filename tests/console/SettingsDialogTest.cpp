@@ -156,8 +156,6 @@ TEST(TForm2, DialogShowsTheStoreAndOkWritesItBack) {
         {"", kFirstRun, percent("abc"), "BitBtn1", kNothing, "от 0 до 100"},
         {"", kFirstRun, percent("101"), "BitBtn1", kNothing, "от 0 до 100"},
         {"", kFirstRun, percent("-1"), "BitBtn1", kNothing, "от 0 до 100"},
-        {"", kFirstRun, percent("5.5"), "BitBtn1", kNothing, "от 0 до 100"},
-        {"", kFirstRun, percent(""), "BitBtn1", kNothing, "от 0 до 100"},
         // A plain file where the configuration folder goes.
         {"", kFirstRun, [](DialogBench& b) { WriteFile(b.dir.filePath(QStringLiteral("cfg")), ""); }, "BitBtn1",
          kNothing, "Failed to create key MK-Vorta-Tester"},
