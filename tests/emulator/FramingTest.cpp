@@ -6,6 +6,7 @@
 #include "support/EmulatorHarness.h"
 #include "emulator/HexConversionError.h"
 #include "emulator/ResponseFramer.h"
+#include "support/MessageOf.h"
 
 namespace {
 
@@ -96,12 +97,9 @@ TEST(FramingTest, ResponseFramerNeverWritesAnInvalidFrame) {
     FakeEnvironment env;
     ResponseFramer framer(env);
     framer.SetRequestAddresses(0x10, 0xF1);
-    try {
-        framer.SendHexResponse("61 01 Z9", FrameForm::Short);
-        ADD_FAILURE() << "a non-hex pair must abandon the reply";
-    } catch (const HexConversionError& e) {
-        EXPECT_NE(std::string(e.what()).find("'Z9'"), std::string::npos) << e.what();
-    }
+    const std::string message =
+        MessageOf<HexConversionError>([&] { framer.SendHexResponse("61 01 Z9", FrameForm::Short); });
+    EXPECT_NE(message.find("'Z9'"), std::string::npos) << message;  // a non-hex pair abandons the reply
     std::string tooLong;
     for (int i = 0; i < 256; ++i) tooLong += "00 ";
     framer.SendHexResponse(tooLong, FrameForm::BySize);

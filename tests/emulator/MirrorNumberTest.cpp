@@ -5,6 +5,7 @@
 
 #include "emulator/ConversionError.h"
 #include "emulator/MirrorNumber.h"
+#include "support/MessageOf.h"
 
 namespace {
 
@@ -59,16 +60,8 @@ TEST(MirrorNumber, DecimalsFollowTheLocaleSeparators) {
 
 TEST(MirrorNumber, ErrorsNameTheTextAndTheKindOfValue) {
     const MirrorNumber number(kEnglish);
-    auto message = [](auto convert) {
-        try {
-            convert();
-        } catch (const ConversionError& error) {
-            return std::string(error.what());
-        }
-        return std::string("no error");
-    };
-    EXPECT_EQ(message([&] { number.Integer("12a"); }), "'12a' is not a valid integer value");
-    EXPECT_EQ(message([&] { number.Float("abc"); }), "'abc' is not a valid floating point value");
+    EXPECT_EQ(MessageOf<ConversionError>([&] { number.Integer("12a"); }), "'12a' is not a valid integer value");
+    EXPECT_EQ(MessageOf<ConversionError>([&] { number.Float("abc"); }), "'abc' is not a valid floating point value");
 }
 
 }  // namespace

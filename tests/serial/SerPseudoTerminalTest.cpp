@@ -1,4 +1,5 @@
-#include "serial/CommErrorMessage.h"
+#include "serial/ESerCommError.h"
+#include "support/MessageOf.h"
 #include "common/ErrorReport.h"
 #include "serial/LinuxTermios.h"
 #include "support/PseudoTerminal.h"
@@ -77,7 +78,7 @@ TEST_F(SerPty, SecondOpenerIsRefusedUntilTheFirstClosesAndAMissingDeviceIsNotFou
     TSerComm second;
     second.SetDeviceName(far.SlavePath());
     port->Open();
-    EXPECT_EQ(MessageOf([&] { second.Open(); }),
+    EXPECT_EQ(MessageOf<ESerCommError>([&] { second.Open(); }),
               "Can't open specified device " + far.SlavePath() + " (Error 11, Resource temporarily unavailable)");
     EXPECT_FALSE(second.IsOpen());
     port->Close();
@@ -86,7 +87,7 @@ TEST_F(SerPty, SecondOpenerIsRefusedUntilTheFirstClosesAndAMissingDeviceIsNotFou
     TSerComm missing;
     missing.SetDeviceName("/dev/ttyVortaMissing%d");
     missing.SetPortNum(9);
-    EXPECT_EQ(MessageOf([&] { missing.Open(); }), "Specified device not found (/dev/ttyVortaMissing9).");
+    EXPECT_EQ(MessageOf<ESerCommError>([&] { missing.Open(); }), "Specified device not found (/dev/ttyVortaMissing9).");
 }
 
 // As the emulator's handler does with a frame it rejects while more bytes come in.
@@ -209,13 +210,13 @@ TEST_F(SerPty, QueuedWritesReachTheFarSideAndAFullQueueGivesUpAfterTheWriteTimeo
     EXPECT_TRUE(WaitFor([&] { return emptied == 1; }));
     const Bytes block(17, 0x55);
     const std::string full = "Output buffer is full. Please check comm status.";
-    EXPECT_EQ(MessageOf([&] { port->WriteBuf(block.data(), 17); }), full);  // longer than the queue
+    EXPECT_EQ(MessageOf<ESerCommError>([&] { port->WriteBuf(block.data(), 17); }), full);  // longer than the queue
     far.WatchOutputStops(true);
     far.Send({0x13});  // XOFF: the line stops, the queue cannot drain
     ASSERT_TRUE(far.OutputStopped(2000));
     far.WatchOutputStops(false);
     EXPECT_EQ(port->WriteBuf(block.data(), 16), 16);
-    EXPECT_EQ(MessageOf([&] { port->WriteBuf(block.data(), 1); }), full);
+    EXPECT_EQ(MessageOf<ESerCommError>([&] { port->WriteBuf(block.data(), 1); }), full);
     far.Send({0x11});  // XON: the queued block goes out, and what follows comes after it
     EXPECT_EQ(port->WriteBuf(reply.data(), 2), 2);
     Bytes expected(16, 0x55);

@@ -1,4 +1,5 @@
-#include "serial/CommErrorMessage.h"
+#include "serial/ESerCommError.h"
+#include "support/MessageOf.h"
 #include "serial/FakeSerDevice.h"
 #include "serial/TSerComm.h"
 
@@ -158,7 +159,7 @@ TEST(TSerCustomComm, ClosedOnlyPropertiesAreRefusedWhileOpenAndKeepTheirValue) {
     for (const Row& row : rows) {
         auto fake = OpenFakePort();
         const std::string before = ClosedOnlyValues(fake->port);
-        EXPECT_EQ(MessageOf([&] { row.change(fake->port); }), "Can't perform this operation while port is open")
+        EXPECT_EQ(MessageOf<ESerCommError>([&] { row.change(fake->port); }), "Can't perform this operation while port is open")
             << row.what;
         EXPECT_EQ(ClosedOnlyValues(fake->port), before) << row.what;
     }
@@ -200,7 +201,7 @@ TEST(TSerCustomComm, FailedOpenStepsGiveTheirMessageAndLeaveThePortClosed) {
         FakePort fake;
         fake.port.SetPortNum(9);
         fake.record.failures[row.operation] = row.code;
-        EXPECT_EQ(MessageOf([&] { fake.port.Open(); }), row.message) << row.operation;
+        EXPECT_EQ(MessageOf<ESerCommError>([&] { fake.port.Open(); }), row.message) << row.operation;
         EXPECT_FALSE(fake.port.IsOpen());
         EXPECT_EQ(fake.record.calls.back() == "Close", row.closesHandle) << row.operation;
     }
@@ -250,7 +251,7 @@ TEST(TSerCustomComm, RefusedLineSettingLeavesTheLineAsItRan) {
         const TSerLineSettings propertiesBefore = port.LineSettings();
         fake->record.calls.clear();
         fake->record.failures = row.failures;
-        EXPECT_EQ(MessageOf([&] { row.change(port); }), row.message) << row.what;
+        EXPECT_EQ(MessageOf<ESerCommError>([&] { row.change(port); }), row.message) << row.what;
         const auto& calls = fake->record.calls;
         EXPECT_EQ(std::count(calls.begin(), calls.end(), "RestoreLineState"), row.restoreTried ? 1 : 0) << row.what;
         if (row.lineAsBefore) {
@@ -271,10 +272,10 @@ TEST(TSerCustomComm, ReadAndWriteFailuresOnAnOpenPortRaise) {
     TSerComm& port = fake->port;
     fake->record.failures = {{"Read", 5}};
     char bytes[3] = {1, 2, 3};
-    EXPECT_EQ(MessageOf([&] { port.ReadBuf(bytes, 3); }), "Read error (5), text of 5");
+    EXPECT_EQ(MessageOf<ESerCommError>([&] { port.ReadBuf(bytes, 3); }), "Read error (5), text of 5");
     EXPECT_EQ(port.WriteBuf(bytes, 3), 3);
     fake->record.failures["Write"] = 5;
-    EXPECT_EQ(MessageOf([&] { port.WriteBuf(bytes, 3); }), "Write error (5), text of 5");
+    EXPECT_EQ(MessageOf<ESerCommError>([&] { port.WriteBuf(bytes, 3); }), "Write error (5), text of 5");
     EXPECT_TRUE(port.IsOpen());
 }
 
