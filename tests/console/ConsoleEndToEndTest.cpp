@@ -1,4 +1,3 @@
-#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTabBar>
@@ -11,6 +10,7 @@
 
 #include "support/PtyTester.h"
 #include "support/QtPrinters.h"
+#include "support/TextFile.h"
 #include "settings/IniSettingsStore.h"
 #include "console/ObdSupport.h"
 #include "console/ParameterControls.h"
@@ -38,14 +38,12 @@ protected:
     }
 
     void Start(const QByteArray& extraIni = {}) {
-        QFile ini(dir_.filePath(QStringLiteral("s.ini")));
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write("[MK-Vorta-Tester]\nCOM-Port=" + tester_.DevicePath().toUtf8() + "\n" + extraIni);
-        ini.close();
+        const QString ini = dir_.filePath(QStringLiteral("s.ini"));
+        WriteFile(ini, "[MK-Vorta-Tester]\nCOM-Port=" + tester_.DevicePath().toUtf8() + "\n" + extraIni);
         ConsoleOptions options;
         options.messageSink = [this](const QString& m) { messages_ << m; };
         options.monotonicMs = [this] { return nowMs_; };
-        form_ = std::make_unique<TForm1>(options, std::make_unique<IniSettingsStore>(ini.fileName()));
+        form_ = std::make_unique<TForm1>(options, std::make_unique<IniSettingsStore>(ini));
         form_->show();
     }
 

@@ -11,6 +11,7 @@
 
 #include "support/PtyTester.h"
 #include "support/QtPrinters.h"
+#include "support/TextFile.h"
 #include "settings/IniSettingsStore.h"
 #include "monitor/LinkMonitor.h"
 #include "console/MonitorModel.h"
@@ -32,12 +33,8 @@ protected:
 
     void Start() {
         ini_ = dir_.filePath(QStringLiteral("s.ini"));
-        QFile ini(ini_);
-        if (!ini.exists()) {
-            ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-            ini.write("[MK-Vorta-Tester]\nCOM-Port=" + tester_.DevicePath().toUtf8() + "\n");
-            ini.close();
-        }
+        if (!QFile::exists(ini_))  // a restart keeps what the first run stored
+            WriteFile(ini_, "[MK-Vorta-Tester]\nCOM-Port=" + tester_.DevicePath().toUtf8() + "\n");
         ConsoleOptions options;
         options.messageSink = [this](const QString& m) { messages_ << m; };
         form_ = std::make_unique<TForm1>(options, std::make_unique<IniSettingsStore>(ini_));

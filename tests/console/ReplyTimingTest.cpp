@@ -1,4 +1,3 @@
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QCheckBox>
@@ -17,6 +16,7 @@
 
 #include "support/PseudoTerminal.h"
 #include "support/QtPrinters.h"
+#include "support/TextFile.h"
 #include "settings/IniSettingsStore.h"
 #include "monitor/LinkMonitor.h"
 #include "line/ReplyLine.h"
@@ -99,13 +99,11 @@ const Bytes kStopReply = {0x81, 0xF1, 0x10, 0xC2, 0x44};
 class ReplyTimingTest : public ::testing::Test {
 protected:
     void Start(const QByteArray& timingIni, const ConsoleOptions& base = {}) {
-        QFile ini(dir_.filePath(QStringLiteral("s.ini")));
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write("[MK-Vorta-Tester]\nCOM-Port=" + tester_.Path().toUtf8() + "\n" + timingIni);
-        ini.close();
+        const QString ini = dir_.filePath(QStringLiteral("s.ini"));
+        WriteFile(ini, "[MK-Vorta-Tester]\nCOM-Port=" + tester_.Path().toUtf8() + "\n" + timingIni);
         ConsoleOptions options = base;
         options.messageSink = [this](const QString& m) { messages_ << m; };
-        form_ = std::make_unique<TForm1>(options, std::make_unique<IniSettingsStore>(ini.fileName()));
+        form_ = std::make_unique<TForm1>(options, std::make_unique<IniSettingsStore>(ini));
         form_->findChild<QTimer*>(QStringLiteral("Timer1"))->stop();
         form_->findChild<TUiColBitBtn*>(QStringLiteral("UiColBitBtn2"))->Click();  // ignition on
     }

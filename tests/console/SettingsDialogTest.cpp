@@ -1,7 +1,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -11,22 +10,12 @@
 #include <gtest/gtest.h>
 
 #include "support/QtPrinters.h"
+#include "support/TextFile.h"
 
 #include "settings/IniSettingsStore.h"
 #include "console/TForm2.h"
 
 namespace {
-
-QString ReadFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
-
-void WriteFile(const QString& path, const QByteArray& text) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(text);
-}
 
 // A settings dialog on a store and a device folder in a temporary directory.
 struct DialogBench {

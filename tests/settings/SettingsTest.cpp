@@ -1,8 +1,8 @@
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include "support/QtPrinters.h"
+#include "support/TextFile.h"
 
 #include "settings/IniSettingsStore.h"
 #include "settings/MonitorGeometry.h"
@@ -10,17 +10,6 @@
 #include "settings/StoredSettings.h"
 
 namespace {
-
-QString ReadFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
-
-void WriteFile(const QString& path, const QByteArray& text) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(text);
-}
 
 // Everything start-up reads from the stored settings, on one line: port, fluctuation, reply
 // times, the types framed for real and those answering OBD-II, then each message.
