@@ -5,6 +5,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -77,6 +78,7 @@ TEST(TwoStateWidgets, PushButtonWithEmptyTextOnShowsNoTextWhilePressed) {
 TEST(TwoStateWidgets, RadioButtonsOfOneWindowShareTheirBits) {
     QWidget window;
     std::vector<TUiColBitBtn*> buttons;
+    std::vector<std::unique_ptr<QSignalSpy>> statusInt;
     for (int bit = 0; bit < 3; ++bit) {
         auto* b = new TUiColBitBtn(&window);
         b->move(0, bit * 30);
@@ -84,12 +86,18 @@ TEST(TwoStateWidgets, RadioButtonsOfOneWindowShareTheirBits) {
         b->SetStatusBit(bit);
         b->SetGroupIndex(1);
         buttons.push_back(b);
+        statusInt.push_back(std::make_unique<QSignalSpy>(b, &TUiColBitBtn::OnStatusIntChanged));
     }
     QTest::mouseClick(buttons[2], Qt::LeftButton, Qt::NoModifier, Middle(*buttons[2]));
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(buttons[i]->StatusInt(), 4) << i;
         EXPECT_EQ(buttons[i]->Checked(), i == 2) << i;
+        EXPECT_EQ(statusInt[i]->count(), 1) << i;  // every member told once
     }
+    QTest::mousePress(buttons[0], Qt::LeftButton, Qt::NoModifier, Middle(*buttons[0]));
+    EXPECT_TRUE(buttons[0]->Checked());
+    EXPECT_FALSE(buttons[2]->Checked());
+    EXPECT_EQ(buttons[1]->StatusInt(), 1);
 }
 
 TEST(TwoStateWidgets, EachAspectShowsTheCheckedOrBlinkingLook) {
