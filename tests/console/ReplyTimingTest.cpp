@@ -188,7 +188,8 @@ TEST_F(ReplyTimingTest, BadStoredTimesAreReportedAndZeroIsUsed) {
     ASSERT_TRUE(tester_.WaitForBytes(7));  // and the replies go out as soon as possible
 }
 
-// The dialog's reply timing, framing and OBD-II choice hold as soon as OK is pressed, also over a run's own.
+// The dialog's reply timing, framing and OBD-II choice hold as soon as OK is pressed, also over
+// a run's own.
 TEST_F(ReplyTimingTest, TheDialogAppliesTimingAndFramingAtOnce) {
     ConsoleOptions options;
     options.p2Ms = 100;

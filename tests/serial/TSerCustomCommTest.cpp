@@ -159,7 +159,8 @@ TEST(TSerCustomComm, ClosedOnlyPropertiesAreRefusedWhileOpenAndKeepTheirValue) {
     for (const Row& row : rows) {
         auto fake = OpenFakePort();
         const std::string before = ClosedOnlyValues(fake->port);
-        EXPECT_EQ(MessageOf<ESerCommError>([&] { row.change(fake->port); }), "Can't perform this operation while port is open")
+        EXPECT_EQ(MessageOf<ESerCommError>([&] { row.change(fake->port); }),
+                  "Can't perform this operation while port is open")
             << row.what;
         EXPECT_EQ(ClosedOnlyValues(fake->port), before) << row.what;
     }
