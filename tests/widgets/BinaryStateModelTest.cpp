@@ -1,7 +1,6 @@
 #include "widgets/BinaryStateModel.h"
 
 #include <gtest/gtest.h>
-#include <memory>
 #include <vector>
 
 namespace {
@@ -70,33 +69,19 @@ TEST(BinaryStateModel, StatusBitsFollowTheRules) {
     EXPECT_FALSE(model.Checked());
 }
 
-// Three radio buttons of one window sharing GroupIndex 1.
-class RadioGroup : public ::testing::Test {
-protected:
-    void SetUp() override {
-        for (int bit = 0; bit < 3; ++bit) {
-            members.push_back(std::make_unique<BinaryStateModel>());
-            BinaryStateModel& m = *members.back();
-            m.SetHooks({nullptr, nullptr, [this] { return All(); }});
-            m.SetMode(mRadioButton);
-            m.SetStatusBit(bit);
-            m.SetGroupIndex(1);
-        }
+// Three radio buttons of one window sharing GroupIndex 1, and a fourth that joins them.
+TEST(BinaryStateModel, AMemberJoiningARadioGroupTakesOverItsState) {
+    BinaryStateModel members[3];
+    const auto group = [&] { return std::vector<BinaryStateModel*>{&members[0], &members[1], &members[2]}; };
+    for (int bit = 0; bit < 3; ++bit) {
+        members[bit].SetHooks({nullptr, nullptr, group});
+        members[bit].SetMode(mRadioButton);
+        members[bit].SetStatusBit(bit);
+        members[bit].SetGroupIndex(1);
     }
-    std::vector<BinaryStateModel*> All() {
-        std::vector<BinaryStateModel*> all;
-        for (auto& m : members) {
-            all.push_back(m.get());
-        }
-        return all;
-    }
-    std::vector<std::unique_ptr<BinaryStateModel>> members;
-};
-
-TEST_F(RadioGroup, AMemberJoiningTakesOverTheGroupState) {
-    members[1]->Press();
+    members[1].Press();
     BinaryStateModel late;
-    late.SetHooks({nullptr, nullptr, [this] { return All(); }});
+    late.SetHooks({nullptr, nullptr, group});
     late.SetStatusBit(1);
     late.SetGroupIndex(1);
     EXPECT_EQ(late.StatusInt(), 2);
