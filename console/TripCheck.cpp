@@ -2,20 +2,13 @@
 
 #include <utility>
 
-namespace {
-
-constexpr double kMsPerHour = 3600000.0;
-
-}  // namespace
-
 TripCheck::TripCheck(Clock clock) : clock_(std::move(clock)) {}
 
 void TripCheck::Start() {
     running_ = true;
     startMs_ = clock_();
     previousMs_ = startMs_;
-    distanceKm_ = 0.0;
-    fuelL_ = 0.0;
+    totals_ = TripTotals();
 }
 
 void TripCheck::Stop() {
@@ -27,7 +20,6 @@ std::optional<TripReading> TripCheck::Tick(const TripInputs& in) {
         return std::nullopt;
     }
     const std::int64_t now = clock_();
-    const double intervalHours = static_cast<double>(now - previousMs_) / kMsPerHour;
 
     double v = static_cast<double>(in.speedKmh);
     double q = in.fuelFlowLh;
@@ -36,19 +28,14 @@ std::optional<TripReading> TripCheck::Tick(const TripInputs& in) {
         v += static_cast<double>(in.speedKmh * in.speedDeviationPercent) / 100.0;
         q += q * in.fuelDeviationPercent / 100.0;
     }
-    distanceKm_ += v * intervalHours;
-    fuelL_ += q * intervalHours;
+    totals_.Add(v, q, now - previousMs_);
 
     TripReading r;
-    r.distanceKm = distanceKm_;
-    r.fuelL = fuelL_;
-    r.elapsedMs = now - startMs_;
-    if (r.elapsedMs > 0) {
-        r.averageSpeedKmh = distanceKm_ / (static_cast<double>(r.elapsedMs) / kMsPerHour);
-    }
-    if (distanceKm_ != 0.0) {
-        r.averageConsumption = fuelL_ * 100.0 / distanceKm_;
-    }
+    r.distanceKm = totals_.distanceKm;
+    r.fuelL = totals_.fuelL;
+    r.elapsedMs = totals_.elapsedMs;
+    r.averageSpeedKmh = totals_.AverageSpeedKmh();
+    r.averageConsumption = totals_.AverageConsumption();
     previousMs_ = now;
     return r;
 }

@@ -5,6 +5,8 @@
 #include <functional>
 #include <optional>
 
+#include "drive/TripTotals.h"
+
 // What one counting tick reads: the ignition, the mirrored speed and fuel flow, and the
 // deviations of the fluctuation walk.
 struct TripInputs {
@@ -47,11 +49,13 @@ public:
     // What the travel time field shows right after a start.
     static QString StartText() { return QStringLiteral("0.0.0"); }
 
+    // What has been counted since the start.
+    const TripTotals& Totals() const { return totals_; }
+
 private:
     Clock clock_;
     bool running_ = false;
     std::int64_t startMs_ = 0;
     std::int64_t previousMs_ = 0;
-    double distanceKm_ = 0.0;
-    double fuelL_ = 0.0;
+    TripTotals totals_;
 };
