@@ -1,6 +1,7 @@
 #include "console/TForm1.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QGroupBox>
@@ -25,6 +26,13 @@
 #include "console/ClickableImage.h"
 #include "console/ConsoleEnvironment.h"
 #include "console/ControlTable.h"
+#include "console/CycleChoice.h"
+#include "console/CycleDriver.h"
+#include "console/CyclePanel.h"
+#include "console/CycleReport.h"
+#include "console/EcuVariantTable.h"
+#include "console/MonitorReportLines.h"
+#include "settings/CycleTolerances.h"
 #include "console/DeferredLogView.h"
 #include "console/EcuVariantSelector.h"
 #include "console/EngineRunClock.h"
@@ -173,6 +181,7 @@ TForm1::TForm1(const ConsoleOptions& options, std::unique_ptr<SettingsStore> sto
         {&TForm1::BuildTroubleCodeTab, QStringLiteral("Ошибки ЭСУД")},
         {&TForm1::BuildIdentificationTab, QStringLiteral("Идентификация ЭСУД")},
         {&TForm1::BuildAboutTab, QStringLiteral("О программе")},
+        {&TForm1::BuildCycleTab, QStringLiteral("Ездовой цикл")},
     };
     int index = 1;
     for (const auto& [build, caption] : tabs) {
@@ -552,6 +561,10 @@ void TForm1::BuildReplyLine() {
 void TForm1::ReplyFrameLeft(const std::uint8_t* bytes, std::size_t n, std::chrono::steady_clock::time_point first,
                             std::chrono::steady_clock::time_point last) {
     monitor_->FrameSent(bytes, n, first, last);
+    if (cycles_ != nullptr) {
+        cycles_->ReplySent(std::chrono::duration_cast<std::chrono::milliseconds>(first.time_since_epoch()).count(),
+                           bytes, n);
+    }
     if (linkTap_ != nullptr) {
         linkTap_->FrameLeft(bytes, static_cast<int>(n), first);
     }
@@ -604,6 +617,7 @@ void TForm1::Bind(const ConsoleOptions& options) {
         emulator_->GetFluctuation(), [this] { return parameters_->IgnitionOn(); },
         [this] { emulator_->Timer4Timer(); }, format_, this);
     connect(parameters_, &ParameterControls::IgnitionOffFromTripTab, trip_, &TripCheckPanel::StopTimers);
+    BindCycles(options);
 
     connect(Timer1_, &QTimer::timeout, this, &TForm1::Timer1Timer);
     connect(Timer2_, &QTimer::timeout, this, &TForm1::Timer2Timer);
@@ -731,4 +745,85 @@ void TForm1::closeEvent(QCloseEvent* event) {
         settingsDialog_->close();
     }
     event->accept();
+}
+
+void TForm1::BindCycles(const ConsoleOptions& options) {
+    CycleDriver::Console console;
+    console.set = [this](Mirror mirror, double value) {
+        controls_.Instrument(mirror)->SetValue(static_cast<float>(value));
+    };
+    console.startEngine = [this] {
+        if (!controls_.Button(ControlButton::Engine)->Checked()) {
+            controls_.Button(ControlButton::Engine)->Click();
+        }
+    };
+    console.restartTripCheck = [this] {
+        TUiColBitBtn* trip = controls_.Button(ControlButton::Trip);
+        if (trip->Checked()) {
+            trip->Click();
+        }
+        trip->Click();
+    };
+    console.countTrip = [this] { trip_->Timer3Timer(); };
+    console.stopTripCheck = [this] {
+        if (controls_.Button(ControlButton::Trip)->Checked()) {
+            controls_.Button(ControlButton::Trip)->Click();
+        }
+    };
+    console.variant = [this] { return variants_->Current(); };
+    cycles_ = new CycleDriver(std::move(console),
+                              options.monotonicMs ? CycleDriver::Clock(options.monotonicMs) : CycleDriver::Clock(MonotonicMs),
+                              this);
+    trip_->SetOnCounted([this](const TripTotals& sinceStart) { cycles_->TripCounted(sinceStart); });
+
+    CyclePanel::Actions actions;
+    actions.start = [this](const QString& wordOrPath) { return StartCycle(wordOrPath); };
+    actions.saveReport = [this](const QString& path) { return SaveCycleReport(path); };
+    actions.storeTolerances = [this](const Tolerances& tolerances) {
+        try {
+            CycleTolerances::Write(*store_, tolerances);
+        } catch (const std::exception& e) {
+            reporter_.Report(this, QString::fromStdString(e.what()));
+        }
+    };
+    actions.tell = [this](const QString& message) { reporter_.Report(this, message); };
+    cycles_->Run().SetTolerances(CycleTolerances::Read(*store_));
+    cyclePanel_ = new CyclePanel(cyclePage_, *cycles_, std::move(actions), this);
+}
+
+QString TForm1::StartCycle(const QString& wordOrPath) {
+    QString error;
+    std::optional<DriveCycle> cycle = CycleChoice::Load(wordOrPath, &error);
+    if (!cycle) {
+        return error;
+    }
+    cycles_->Start(std::move(*cycle));
+    return {};
+}
+
+QString TForm1::SaveCycleReport(const QString& path) {
+    CycleReportHeader header;
+    header.device = cyclePanel_->DeviceDescription();
+    header.date = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    const EcuVariant variant = variants_->Current();
+    header.controllerType = EcuVariantInfoOf(variant).caption;
+    const ReplyTiming timing = replyLine_->Timing();
+    header.lineOptions = QStringLiteral("P2 %1 мс, P1 %2 мс; кадры ответа 21: %3; OBD-II: %4")
+                             .arg(timing.p2Ms)
+                             .arg(timing.p1Ms)
+                             .arg(framing_.For(variant) == ReplyFraming::Real ? QStringLiteral("длинный заголовок")
+                                                                              : QStringLiteral("короткий заголовок"))
+                             .arg(obd_->Enabled(variant) ? QStringLiteral("отвечает") : QStringLiteral("не отвечает"));
+    for (const MonitorReportLines::Line& line : MonitorReportLines::Lines(monitor_->Report().Compute())) {
+        QString value = line.value;
+        if (!line.limit.isEmpty()) {
+            value += QStringLiteral(" (норма %1)").arg(line.limit);
+        }
+        if (line.graded) {
+            value += QStringLiteral(": ") + MonitorReportLines::MarkText(line.mark);
+        }
+        header.protocol.emplace_back(line.name, value);
+    }
+    header.protocolJson = monitor_->Report().Json();
+    return ::SaveCycleReport(path, cycles_->Run(), header);
 }

@@ -16,6 +16,8 @@
 #include "serial/TSerComm.h"
 
 class ConsoleEnvironment;
+class CycleDriver;
+class CyclePanel;
 class DeferredLogView;
 class EcuEmulator;
 class EcuVariantSelector;
@@ -73,6 +75,15 @@ public:
     // Where replies leave: at once, or at their moments with a reply timing.
     ReplyLine& Replies() { return *replyLine_; }
 
+    // The drive cycle of the tab "Ездовой цикл".
+    CycleDriver& Cycles() { return *cycles_; }
+    const CycleDriver& Cycles() const { return *cycles_; }
+    CyclePanel& CycleControls() { return *cyclePanel_; }
+    // Starts a cycle by its word (curve, nedc, wltc2, wltc3b) or file; the reason it did not, or nothing.
+    QString StartCycle(const QString& wordOrPath);
+    // Writes the cycle's report (PDF and JSON beside it); the reason it could not, or nothing.
+    QString SaveCycleReport(const QString& path);
+
     void Timer1Timer();
     void Timer2Timer();
     void UiColBitBtn8Click();
@@ -90,6 +101,8 @@ private:
     void BuildTroubleCodeTab(QWidget* tab);
     void BuildIdentificationTab(QWidget* tab);
     void BuildAboutTab(QWidget* tab);
+    void BuildCycleTab(QWidget* tab) { cyclePage_ = tab; }
+    void BindCycles(const ConsoleOptions& options);
     void BuildBottomStrip();
     void BuildTimers();
     void BuildObdMark();
@@ -119,6 +132,9 @@ private:
     TripCheckPanel* trip_ = nullptr;
     EngineRunClock* engineRun_ = nullptr;
     ObdSupport* obd_ = nullptr;
+    QWidget* cyclePage_ = nullptr;
+    CycleDriver* cycles_ = nullptr;
+    CyclePanel* cyclePanel_ = nullptr;
 
     QToolBar* ToolBar1_ = nullptr;
     QTabWidget* PageControl1_ = nullptr;

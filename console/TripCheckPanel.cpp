@@ -73,6 +73,9 @@ void TripCheckPanel::Timer3Timer() {
     if (r->averageConsumption) {
         c_.UiValueIndSredRash->SetValue(static_cast<float>(*r->averageConsumption));
     }
+    if (onCounted_) {
+        onCounted_(check_.Totals());
+    }
 }
 
 void TripCheckPanel::Timer4Timer() {

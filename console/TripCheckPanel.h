@@ -53,6 +53,9 @@ public:
     void Timer4Timer();
     void Timer5Timer();
 
+    // Told after every counted tick what has been counted since the start.
+    void SetOnCounted(std::function<void(const TripTotals&)> onCounted) { onCounted_ = std::move(onCounted); }
+
     // Ignition off from the trip computer tab: counting, walk and curve stop; the buttons
     // keep their state, so nothing resumes until the operator switches them off and on.
     void StopTimers();
@@ -65,4 +68,5 @@ private:
     std::function<bool()> ignitionOn_;
     std::function<void()> deviationStep_;
     MirrorFormat format_;
+    std::function<void(const TripTotals&)> onCounted_;
 };
