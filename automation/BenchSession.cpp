@@ -87,6 +87,13 @@ bool BenchSession::Start(QString* error, std::unique_ptr<SettingsStore> store) {
             return false;
         }
     }
+    if (!options_.cycle.isEmpty()) {
+        const QString refused = panel_->StartCycle(options_.cycle);
+        if (!refused.isEmpty()) {
+            *error = refused;
+            return false;
+        }
+    }
     if (!options_.hidden) {
         panel_->Show();
     }

@@ -53,11 +53,16 @@ CommandLineOptions::Parsed CommandLineOptions::Parse(const QStringList& args) {
         QStringLiteral("p1"),
         QStringLiteral("Leave MS milliseconds (0 to 20) between the bytes of a reply, this run only."),
         QStringLiteral("MS"));
+    const QCommandLineOption cycle(
+        QStringLiteral("cycle"),
+        QStringLiteral("Drive a cycle from the start, for unattended runs: curve, nedc, wltc2, wltc3b or the "
+                       "path of a cycle file (time_s,speed_kmh[,rpm,fuel_lph,injection_ms,throttle_pct,coolant_c])."),
+        QStringLiteral("NAME|PATH"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help."));
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Show the version."));
-    parser.addOptions({port, ptyLink, noEcho, control, hidden, trace, obd, framing, p2, p1, help, version});
+    parser.addOptions({port, ptyLink, noEcho, control, hidden, trace, obd, framing, p2, p1, cycle, help, version});
 
     Parsed parsed;
     if (!parser.parse(args)) {
@@ -85,7 +90,7 @@ CommandLineOptions::Parsed CommandLineOptions::Parse(const QStringList& args) {
         parsed.text = QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first());
         return parsed;
     }
-    for (const auto* option : {&port, &ptyLink, &control, &trace, &obd, &framing, &p2, &p1}) {
+    for (const auto* option : {&port, &ptyLink, &control, &trace, &obd, &framing, &p2, &p1, &cycle}) {
         if (parser.values(*option).size() > 1) {
             parsed.text = QStringLiteral("Option '%1' given more than once.").arg(option->names().first());
             return parsed;
@@ -117,6 +122,11 @@ CommandLineOptions::Parsed CommandLineOptions::Parse(const QStringList& args) {
     options.trace = parser.value(trace);
     if (parser.isSet(trace) && options.trace.isEmpty()) {
         parsed.text = QStringLiteral("Option '--trace' needs a file name.");
+        return parsed;
+    }
+    options.cycle = parser.value(cycle);
+    if (parser.isSet(cycle) && options.cycle.isEmpty()) {
+        parsed.text = QStringLiteral("Option '--cycle' needs a cycle name or a file.");
         return parsed;
     }
     if (parser.isSet(obd)) {

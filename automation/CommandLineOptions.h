@@ -19,6 +19,7 @@ struct CommandLineOptions {
     std::optional<ReplyFraming> framing;  // --framing compact|real: all types, this run
     std::optional<int> p2Ms;              // --p2 MS: reply timing, this run
     std::optional<int> p1Ms;              // --p1 MS
+    QString cycle;      // --cycle NAME|PATH: drive this cycle from the start
 
     // What the program does with the command line.
     enum class Action { Run, ShowHelp, ShowVersion, Fail };

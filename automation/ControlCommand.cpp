@@ -153,6 +153,7 @@ public:
         if (verb == QLatin1String("timing")) return Timing();
         if (verb == QLatin1String("quit")) return Quit();
         if (verb == QLatin1String("clear")) return Clear();
+        if (verb == QLatin1String("cycle")) return Cycle();
         return Fail(QStringLiteral("unknown command '%1'").arg(verb.left(64)));
     }
 
@@ -235,6 +236,10 @@ private:
             command.query = ControlQuery::Framing;
         } else if (what == QLatin1String("timing")) {
             command.query = ControlQuery::Timing;
+        } else if (what == QLatin1String("cycle")) {
+            command.query = ControlQuery::Cycle;
+        } else if (what == QLatin1String("verdict")) {
+            command.query = ControlQuery::Verdict;
         } else {
             return Fail(QStringLiteral("nothing to get named '%1'").arg(what.left(64)));
         }
@@ -380,6 +385,81 @@ private:
         command.kind = ControlCommand::Kind::Timing;
         command.p2Ms = *p2;
         command.p1Ms = *p1;
+        return command;
+    }
+
+    std::optional<ControlCommand> Cycle() {
+        static const QString kUsage = QStringLiteral(
+            "cycle list|start NAME|PATH|stop|device distance=KM fuel=L [avg-speed=KMH] [avg-consumption=L100] "
+            "[time=S]|report PATH");
+        if (words_.size() < 2) {
+            return Fail(QStringLiteral("usage: ") + kUsage);
+        }
+        ControlCommand command;
+        const QString what = words_[1];
+        if (what == QLatin1String("list") || what == QLatin1String("stop")) {
+            if (!Arity(2, QStringLiteral("cycle ") + what)) return std::nullopt;
+            command.kind = what == QLatin1String("list") ? ControlCommand::Kind::CycleList : ControlCommand::Kind::CycleStop;
+            return command;
+        }
+        if (what == QLatin1String("start") || what == QLatin1String("report")) {
+            // The word or path is the rest of the line, blanks inside kept as typed.
+            static const QRegularExpression kHead(QStringLiteral(R"(^\s*cycle\s+\S+\s+)"));
+            const auto head = kHead.match(line_);
+            command.text = head.hasMatch() ? line_.mid(head.capturedLength()).trimmed() : QString();
+            if (command.text.isEmpty()) {
+                return Fail(QStringLiteral("usage: cycle %1").arg(what == QLatin1String("start") ? QStringLiteral("start NAME|PATH")
+                                                                                                : QStringLiteral("report PATH")));
+            }
+            command.kind = what == QLatin1String("start") ? ControlCommand::Kind::CycleStart : ControlCommand::Kind::CycleReport;
+            return command;
+        }
+        if (what == QLatin1String("device")) {
+            return CycleDevice();
+        }
+        return Fail(QStringLiteral("usage: ") + kUsage);
+    }
+
+    // distance=KM fuel=L, then any of avg-speed=KMH avg-consumption=L100 time=S|H:MM:SS.
+    std::optional<ControlCommand> CycleDevice() {
+        ControlCommand command;
+        command.kind = ControlCommand::Kind::CycleDevice;
+        std::optional<double> distance, fuel;
+        for (int i = 2; i < words_.size(); ++i) {
+            const int eq = words_[i].indexOf(QLatin1Char('='));
+            const QString name = words_[i].left(eq);
+            const QString text = eq < 0 ? QString() : words_[i].mid(eq + 1);
+            std::optional<double> value = ParseDecimal(text);
+            if (!value && name == QLatin1String("time")) {
+                static const QRegularExpression kClock(QStringLiteral(R"(^(\d{1,4}):([0-5]\d):([0-5]\d)$)"));
+                const auto clock = kClock.match(text);
+                if (clock.hasMatch()) {
+                    value = clock.captured(1).toDouble() * 3600 + clock.captured(2).toDouble() * 60 + clock.captured(3).toDouble();
+                }
+            }
+            if (eq < 0 || !value || *value < 0) {
+                return Fail(QStringLiteral("bad figure '%1', write NAME=NUMBER with a decimal point").arg(words_[i].left(64)));
+            }
+            if (name == QLatin1String("distance")) {
+                distance = value;
+            } else if (name == QLatin1String("fuel")) {
+                fuel = value;
+            } else if (name == QLatin1String("avg-speed")) {
+                command.figures.averageSpeedKmh = value;
+            } else if (name == QLatin1String("avg-consumption")) {
+                command.figures.averageConsumption = value;
+            } else if (name == QLatin1String("time")) {
+                command.figures.travelTimeS = value;
+            } else {
+                return Fail(QStringLiteral("unknown figure '%1', one of: distance fuel avg-speed avg-consumption time")
+                                .arg(name.left(64)));
+            }
+        }
+        if (!distance || !fuel) {
+            return Fail(QStringLiteral("usage: cycle device distance=KM fuel=L [avg-speed=KMH] [avg-consumption=L100] [time=S]"));
+        }
+        command.figures.distanceKm = *distance;
+        command.figures.fuelL = *fuel;
         return command;
     }
 

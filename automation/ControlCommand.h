@@ -4,17 +4,21 @@
 #include <optional>
 
 #include "console/ControlTable.h"
+#include "drive/Verdict.h"
 #include "automation/ReplyFaultMode.h"
 #include "emulator/EcuEnvironment.h"
 #include "protocol/EcuVariant.h"
 #include "protocol/ReplyFraming.h"
 
 // What a "get" asks for.
-enum class ControlQuery { Mirror, Variant, Dtc, Ident, Lamp, Trip, Fault, Report, Obd, Framing, Timing };
+enum class ControlQuery { Mirror, Variant, Dtc, Ident, Lamp, Trip, Fault, Report, Obd, Framing, Timing, Cycle, Verdict };
 
 // One line of the control interface, parsed and checked, not yet carried out.
 struct ControlCommand {
-    enum class Kind { Set, Get, Click, Variant, Dtc, Ident, Fault, ClearReport, Obd, Framing, Timing, Quit };
+    enum class Kind {
+        Set, Get, Click, Variant, Dtc, Ident, Fault, ClearReport, Obd, Framing, Timing,
+        CycleList, CycleStart, CycleStop, CycleDevice, CycleReport, Quit
+    };
 
     Kind kind = Kind::Quit;
     ControlQuery query = ControlQuery::Mirror;  // Get
@@ -25,7 +29,7 @@ struct ControlCommand {
     int dtcIndex = 0;  // 1-based, in list order; its upper bound is the list's business
     bool dtcOn = false;
     IdentField ident = IdentField::RomVersion;
-    QString text;  // Ident
+    QString text;  // Ident; the cycle's word or file (CycleStart); the report's path (CycleReport)
     Lamp lamp = Lamp::UiLED1;
     ReplyFaultMode faultMode = ReplyFaultMode::None;
     int faultValue = 0;  // milliseconds or a count, as the mode takes
@@ -33,6 +37,7 @@ struct ControlCommand {
     ReplyFraming framing = ReplyFraming::Compact;
     int p2Ms = 0;  // Timing
     int p1Ms = 0;
+    EnteredFigures figures;  // CycleDevice
 
     // Parses one line without its line end. On failure returns nothing and puts the reason
     // (without the "ERR " prefix) into *error.

@@ -13,6 +13,11 @@ QString Ok(const QString& value) {
     return QStringLiteral("OK ") + value;
 }
 
+// "OK", or "ERR" and the reason the console gave.
+QString Outcome(const QString& refused) {
+    return refused.isEmpty() ? QStringLiteral("OK") : QStringLiteral("ERR ") + refused;
+}
+
 }  // namespace
 
 ControlCommandExecutor::ControlCommandExecutor(OperatorPanel& target, ReplyFaults& faults)
@@ -72,6 +77,16 @@ QString ControlCommandExecutor::Run(const ControlCommand& command) {
     case Kind::Timing:
         target_.SetReplyTiming(ReplyTiming{command.p2Ms, command.p1Ms});
         break;
+    case Kind::CycleList:
+        return Ok(target_.CycleWords().join(QLatin1Char(' ')));
+    case Kind::CycleStart:
+        return Outcome(target_.StartCycle(command.text));
+    case Kind::CycleStop:
+        return target_.StopCycle() ? QStringLiteral("OK") : QStringLiteral("ERR no cycle is running");
+    case Kind::CycleDevice:
+        return Outcome(target_.EnterDeviceFigures(command.figures));
+    case Kind::CycleReport:
+        return Outcome(target_.SaveCycleReport(command.text));
     case Kind::Quit:
         target_.Quit();
         break;
@@ -124,6 +139,10 @@ QString ControlCommandExecutor::Answer(const ControlCommand& command) const {
         return Ok(FramingText());
     case ControlQuery::Timing:
         return Ok(QStringLiteral("%1 %2").arg(target_.Timing().p2Ms).arg(target_.Timing().p1Ms));
+    case ControlQuery::Cycle:
+        return Ok(target_.CycleJson());
+    case ControlQuery::Verdict:
+        return Ok(target_.VerdictJson());
     }
     return QStringLiteral("ERR nothing to answer");
 }

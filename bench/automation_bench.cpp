@@ -45,6 +45,13 @@ public:
     QStringList TripTexts() const override { return {}; }
     QString ReportJson() const override { return QStringLiteral("{}"); }
     void ClearReport() override {}
+    QStringList CycleWords() const override { return {}; }
+    QString StartCycle(const QString&) override { return {}; }
+    bool StopCycle() override { return false; }
+    QString CycleJson() const override { return QStringLiteral("{}"); }
+    QString EnterDeviceFigures(const EnteredFigures&) override { return {}; }
+    QString VerdictJson() const override { return QStringLiteral("{}"); }
+    QString SaveCycleReport(const QString&) override { return {}; }
     void Quit() override {}
     void Show() override {}
     void Close() override {}

@@ -9,6 +9,10 @@
 #include <utility>
 
 #include "console/ControlTable.h"
+#include "console/CycleChoice.h"
+#include "console/CycleDriver.h"
+#include "console/CyclePanel.h"
+#include "drive/DriveJson.h"
 #include "console/EcuVariantSelector.h"
 #include "monitor/LinkMonitor.h"
 #include "console/ObdSupport.h"
@@ -127,6 +131,44 @@ QString FormOperatorPanel::ReportJson() const {
 
 void FormOperatorPanel::ClearReport() {
     form_->monitor_->ClearReport();
+}
+
+QStringList FormOperatorPanel::CycleWords() const {
+    return CycleChoice::Words();
+}
+
+QString FormOperatorPanel::StartCycle(const QString& wordOrPath) {
+    return form_->StartCycle(wordOrPath);
+}
+
+bool FormOperatorPanel::StopCycle() {
+    if (!form_->Cycles().Running()) {
+        return false;
+    }
+    form_->Cycles().Stop();
+    return true;
+}
+
+QString FormOperatorPanel::CycleJson() const {
+    return QString::fromStdString(DriveJson::Status(form_->Cycles().Run()));
+}
+
+QString FormOperatorPanel::EnterDeviceFigures(const EnteredFigures& figures) {
+    if (!form_->Cycles().Run().Cycle()) {
+        return QStringLiteral("no cycle has been started");
+    }
+    form_->Cycles().Run().Enter(figures);
+    form_->CycleControls().Refresh();
+    return {};
+}
+
+QString FormOperatorPanel::VerdictJson() const {
+    const CycleRun& run = form_->Cycles().Run();
+    return QString::fromStdString(DriveJson::VerdictLine(run.CurrentVerdict(), run.GetTolerances()));
+}
+
+QString FormOperatorPanel::SaveCycleReport(const QString& path) {
+    return form_->SaveCycleReport(path);
 }
 
 void FormOperatorPanel::Quit() {

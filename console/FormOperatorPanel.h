@@ -37,6 +37,14 @@ public:
     QStringList TripTexts() const override;
     QString ReportJson() const override;
     void ClearReport() override;
+    QStringList CycleWords() const override;
+    QString StartCycle(const QString& wordOrPath) override;
+    bool StopCycle() override;
+    QString CycleJson() const override;
+    QString EnterDeviceFigures(const EnteredFigures& figures) override;
+    QString VerdictJson() const override;
+    QString SaveCycleReport(const QString& path) override;
+
     void Quit() override;
 
     void Show() override;

@@ -8,6 +8,7 @@
 
 #include "console/ConsoleOptions.h"
 #include "console/ControlButton.h"
+#include "drive/Verdict.h"
 #include "protocol/ReplyTiming.h"
 #include "emulator/EcuEnvironment.h"
 #include "protocol/EcuVariant.h"
@@ -70,6 +71,17 @@ public:
     // The report on the tester as one line of JSON, and a fresh start of its counts.
     virtual QString ReportJson() const = 0;
     virtual void ClearReport() = 0;
+
+    // Drive cycles: the words of `cycle list`; start by word or file (the reason it did not
+    // start, or nothing); stop; the state and the verdict as one line of JSON each; the
+    // figures read off the device; the report (the reason it was not written, or nothing).
+    virtual QStringList CycleWords() const = 0;
+    virtual QString StartCycle(const QString& wordOrPath) = 0;
+    virtual bool StopCycle() = 0;  // false when none was running
+    virtual QString CycleJson() const = 0;
+    virtual QString EnterDeviceFigures(const EnteredFigures& figures) = 0;
+    virtual QString VerdictJson() const = 0;
+    virtual QString SaveCycleReport(const QString& path) = 0;
 
     // Closes the program once the current answer is on its way.
     virtual void Quit() = 0;
