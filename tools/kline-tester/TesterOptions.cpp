@@ -53,6 +53,7 @@ const char* TesterOptions::Usage() {
            "                     testers do: every request is then written --to 33 ...\n"
            "  --baud N           line rate (default 10400)\n"
            "  --quiet            with --repeat: print only the statistics\n"
+           "  --stamp            end each reply line with its arrival, seconds since the start\n"
            "  -h, --help         print this help\n"
            "  --version          print the version\n"
            "\n"
@@ -139,6 +140,8 @@ std::optional<TesterOptions> TesterOptions::Parse(const std::vector<std::string>
             options.wakeUp = true;
         } else if (arg == "--quiet") {
             options.quiet = true;
+        } else if (arg == "--stamp") {
+            options.stamp = true;
         } else if (arg.rfind("--", 0) == 0) {
             return fail("unknown option " + arg);
         } else if (options.device.empty()) {

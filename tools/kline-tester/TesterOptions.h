@@ -27,6 +27,7 @@ struct TesterOptions {
     int intervalMs = 0;
     bool wakeUp = false;
     bool quiet = false;
+    bool stamp = false;  // --stamp: each reply line tells when it came, from the tester's start
     std::optional<EcuVariant> decode;
     bool decodeObd = false;   // --decode obd: OBD replies (modes 01, 03, 09) read back
     bool functional = false;  // requests with the functional header, to 33

@@ -48,6 +48,12 @@ void PrintObd(const ExchangeResult& result) {
     }
 }
 
+// Seconds since the tester started, on the monotonic clock.
+double SecondsSinceStart() {
+    static const auto start = std::chrono::steady_clock::now();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
 // Prints one exchange; true when it brought a well-formed reply.
 bool Report(const TesterOptions& options, const std::vector<std::uint8_t>& request,
             const ExchangeResult& result, bool print) {
@@ -63,9 +69,13 @@ bool Report(const TesterOptions& options, const std::vector<std::uint8_t>& reque
     switch (result.status) {
     case ExchangeResult::Status::Reply:
         if (print) {
-            std::printf("<- %s  latency %.3f ms  checksum %s%s\n", HexText(result.reply).c_str(),
+            std::printf("<- %s  latency %.3f ms  checksum %s%s", HexText(result.reply).c_str(),
                         result.latencyMs, result.checksumOk ? "ok" : "BAD",
                         result.echoSeen ? "  (echo seen)" : "");
+            if (options.stamp) {
+                std::printf("  at %.3f s", SecondsSinceStart());
+            }
+            std::printf("\n");
             for (const auto& frame : result.further) {
                 const bool ok = FrameChecksum(frame.data(), frame.size() - 1) == frame.back();
                 std::printf("<- %s  checksum %s\n", HexText(frame).c_str(), ok ? "ok" : "BAD");
@@ -120,6 +130,7 @@ int main(int argc, char** argv) {
         std::puts("kline-tester " VORTA_VERSION);
         return 0;
     }
+    SecondsSinceStart();
     SerialDevice device;
     if (!device.Open(options->device, options->baud, &error)) {
         std::fprintf(stderr, "kline-tester: %s\n", error.c_str());
