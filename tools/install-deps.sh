@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the program and the tests need, when missing.
 set -euo pipefail
 packages=(cmake make g++ clang libclang-rt-14-dev qt6-base-dev libgl-dev libgtest-dev
-          libbenchmark-dev fonts-dejavu-core
+          libbenchmark-dev fonts-dejavu-core poppler-utils
           dpkg-dev help2man librsvg2-bin lintian desktop-file-utils appstream)
 missing=()
 for p in "${packages[@]}"; do

@@ -325,7 +325,12 @@ TEST(ProgramScenario, RefusedStartsSayWhyAndEndAtOnce) {
         {{"--hidden", "--port", "pty", "--pty-link", run.Path("taken")}, 1, "a file of that name exists"},
         {{"--pty-link", "/tmp/x"}, 2, "goes with '--port pty'"},
         {{"--frobnicate"}, 2, "Unknown option"},
+        {{"--hidden", "--port", "pty", "--cycle", run.Path("bad.csv")}, 1, "bad.csv: line 4: time 1 does not follow 1"},
     };
+    QFile bad(run.Path("bad.csv"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("time_s,speed_kmh\n0,0\n1,10\n1,20\n");
+    bad.close();
     for (const auto& row : rows) {
         ASSERT_TRUE(run.Start(row.args));
         ASSERT_TRUE(run.Finished());
