@@ -93,10 +93,13 @@ CyclePanel::CyclePanel(QWidget* page, CycleDriver& driver, Actions actions, QObj
     layout->addWidget(progress_);
 
     references_ = Table(page, "CycleReferences",
-                        {QStringLiteral("Фаза"), QStringLiteral("Путь пульт, км"), QStringLiteral("Путь устр., км"),
-                         QStringLiteral("Топливо пульт, л"), QStringLiteral("Топливо устр., л"), QStringLiteral("Время"),
-                         QStringLiteral("Ср. скорость п/у"), QStringLiteral("Ср. расход п/у")});
+                        {QStringLiteral("Фаза"), QStringLiteral("Путь п, км"), QStringLiteral("Путь у, км"),
+                         QStringLiteral("Топливо п, л"), QStringLiteral("Топливо у, л"), QStringLiteral("Время"),
+                         QStringLiteral("Ср. скор. п/у"), QStringLiteral("Ср. расх. п/у")});
     layout->addWidget(references_, 2);
+    layout->addWidget(new QLabel(QStringLiteral("п — эталон пульта (проверка подсчёта); у — вид устройства: что должен "
+                                                "показать исправный БК по полученным ответам"),
+                                 page));
     polls_ = new QLabel(page);
     polls_->setObjectName(QStringLiteral("CyclePolls"));
     polls_->setWordWrap(true);

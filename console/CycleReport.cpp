@@ -136,17 +136,20 @@ public:
         for (std::size_t r = 0; r < rows.size(); ++r) {
             double x = page_.left();
             Font(points, r == 0);
-            if (r == 0) painter_.fillRect(QRectF(x, y_, page_.width(), rowHeight), QColor(0xe8, 0xe8, 0xe8));
+            // The header's names may take two lines.
+            const double height = r == 0 ? rowHeight * 1.7 : rowHeight;
+            if (r == 0) painter_.fillRect(QRectF(x, y_, page_.width(), height), QColor(0xe8, 0xe8, 0xe8));
             for (int c = 0; c < rows[r].size() && c < static_cast<int>(weights.size()); ++c) {
                 const double w = page_.width() * weights[static_cast<std::size_t>(c)] / total;
                 painter_.setPen(Qt::black);
-                painter_.drawText(QRectF(x + 4, y_, w - 8, rowHeight),
-                                  (c == 0 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter, rows[r][c]);
+                painter_.drawText(QRectF(x + 4, y_, w - 8, height),
+                                  (c == 0 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter | Qt::TextWordWrap,
+                                  rows[r][c]);
                 x += w;
             }
             painter_.setPen(QPen(Qt::lightGray, 1));
-            painter_.drawLine(QPointF(page_.left(), y_ + rowHeight), QPointF(page_.right(), y_ + rowHeight));
-            y_ += rowHeight;
+            painter_.drawLine(QPointF(page_.left(), y_ + height), QPointF(page_.right(), y_ + height));
+            y_ += height;
         }
         y_ += 10;
     }

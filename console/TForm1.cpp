@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QProxyStyle>
 #include <QScreen>
 #include <QShortcut>
 #include <QToolButton>
@@ -155,6 +156,15 @@ QPixmap BenchPicture(const QString& title, const QColor& tint) {
     return picture;
 }
 
+// The window's style with less room beside each tab's caption.
+class NarrowTabStyle : public QProxyStyle {
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+        const int value = QProxyStyle::pixelMetric(metric, option, widget);
+        return metric == PM_TabBarTabHSpace ? std::min(value, 8) : value;
+    }
+};
+
 }  // namespace
 
 TForm1::TForm1(const ConsoleOptions& options, std::unique_ptr<SettingsStore> store, QWidget* parent)
@@ -208,6 +218,15 @@ TForm1::TForm1(const ConsoleOptions& options, std::unique_ptr<SettingsStore> sto
     // get a smaller font.
     const int markRoom = obdMark_->width() + 4;
     if (tabBar->sizeHint().width() > PageControl1_->width() - 4 - markRoom) {
+        fitTabs(PageControl1_->width() - 4 - markRoom);
+    }
+    // Where even the smallest font leaves the captions too wide, the tabs' padding gives way,
+    // and the font is fitted again from the window's own.
+    if (tabBar->sizeHint().width() > PageControl1_->width() - 4 - markRoom) {
+        auto* narrow = new NarrowTabStyle;
+        narrow->setParent(tabBar);
+        tabBar->setStyle(narrow);
+        tabBar->setFont(QWidget::font());
         fitTabs(PageControl1_->width() - 4 - markRoom);
     }
     BuildBottomStrip();

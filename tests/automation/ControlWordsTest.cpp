@@ -144,4 +144,30 @@ TEST(ControlWords, RefusalsSayWhy) {
     }
 }
 
+// The figures read off a device: two required, three optional, the time also as a clock;
+// a path keeps its blanks.
+TEST(ControlWords, CycleFiguresAndPaths) {
+    const ControlCommand all = Parsed("cycle device fuel=0.75 distance=11.0 avg-speed=33.6 avg-consumption=6.8 time=0:19:40");
+    EXPECT_EQ(all.kind, ControlCommand::Kind::CycleDevice);
+    EXPECT_DOUBLE_EQ(all.figures.distanceKm, 11.0);
+    EXPECT_DOUBLE_EQ(all.figures.fuelL, 0.75);
+    EXPECT_EQ(all.figures.averageSpeedKmh, 33.6);
+    EXPECT_EQ(all.figures.averageConsumption, 6.8);
+    EXPECT_EQ(all.figures.travelTimeS, 1180.0);
+    EXPECT_FALSE(Parsed("cycle device distance=1 fuel=2").figures.travelTimeS.has_value());
+    EXPECT_EQ(Parsed("cycle start  my cycles/a b.csv ").text, "my cycles/a b.csv");
+    EXPECT_EQ(Parsed("cycle report /tmp/r.pdf").kind, ControlCommand::Kind::CycleReport);
+    const std::pair<const char*, const char*> refused[] = {
+        {"cycle device fuel=1", "usage: cycle device distance=KM fuel=L"},
+        {"cycle device distance=1,5 fuel=1", "bad figure 'distance=1,5'"},
+        {"cycle device distance=1 fuel=-1", "bad figure 'fuel=-1'"},
+        {"cycle device distance=1 fuel=1 odometer=3", "unknown figure 'odometer'"},
+        {"cycle start", "usage: cycle start NAME|PATH"},
+        {"cycle list all", "usage: cycle list"},
+    };
+    for (const auto& [line, refusal] : refused) {
+        EXPECT_TRUE(Refusal(line).startsWith(refusal)) << line << ": " << Refusal(line).toStdString();
+    }
+}
+
 }  // namespace

@@ -12,6 +12,8 @@
 #include "support/QtPrinters.h"
 #include "support/TextFile.h"
 #include "settings/IniSettingsStore.h"
+#include "console/CurveCycle.h"
+#include "console/CycleDriver.h"
 #include "console/ObdSupport.h"
 #include "console/ParameterControls.h"
 #include "console/TForm1.h"
@@ -320,6 +322,45 @@ TEST_F(ConsoleEndToEnd, StoredObdChoiceHoldsFromTheStart) {
     EXPECT_FALSE(Find<QWidget>("ObdMark")->isHidden());
     Press("UiColBitBtn2");
     EXPECT_EQ(tester_.Exchange({0xC1, 0x33, 0xF1, 0x81, 0x66}), Bytes({0x83, 0xF1, 0x10, 0xC1, 0x6B, 0x8F, 0x3F}));
+}
+
+// The built-in curve driven from the tab's room on the test's clock: the specified tabs keep
+// their places, the engine starts and the trip check counts with the cycle and stops at its
+// end, and the tolerances come from the settings (a bad one gives its default).
+TEST_F(ConsoleEndToEnd, CycleDrivesTheControlsAndTheTripCheckCountsWithIt) {
+    Start("CycleToleranceDistance=0.5\nCycleToleranceFuel=lots\n");
+    auto* tabs = Find<QTabWidget>("PageControl1");
+    ASSERT_EQ(tabs->count(), 6);
+    EXPECT_EQ(tabs->tabText(4), QStringLiteral("О программе"));
+    EXPECT_EQ(tabs->tabText(5), QStringLiteral("Ездовой цикл"));
+    EXPECT_EQ(Text("CycleToleranceDistance"), "0.5");
+    EXPECT_EQ(Text("CycleToleranceFuel"), "2");
+    EXPECT_TRUE(form_->StartCycle(QStringLiteral("/nonexistent/cycle.csv")).contains("no cycle named"));
+
+    ASSERT_EQ(form_->StartCycle(QStringLiteral("curve")), QString());
+    EXPECT_TRUE(Down("UiColBitBtn1"));
+    EXPECT_TRUE(Down("UiColBitBtn7"));
+    CycleDriver& cycles = form_->Cycles();
+    for (int tick = 1; cycles.Running(); ++tick) {
+        nowMs_ += 100;
+        cycles.Tick();
+        form_->TripCheckControls().Timer3Timer();
+        if (tick == 15) {  // the curve's 10 km/h at 20 l/h
+            EXPECT_EQ(Text("Edit9"), "10");
+            EXPECT_EQ(Text("Edit14"), "20,0");
+        }
+    }
+    EXPECT_EQ(cycles.Run().GetState(), CycleRun::State::Finished);
+    EXPECT_FALSE(Down("UiColBitBtn7"));
+    const TripTotals console = cycles.Run().Total().console;
+    EXPECT_EQ(console.elapsedMs, 70'000);
+    EXPECT_NEAR(console.distanceKm, CurveCycle().DistanceKm(0, 70), 0.005);
+    EXPECT_NEAR(Find<TUiValueInd>("UiValueIndPut")->Value(), console.distanceKm, 1e-4);
+    EnteredFigures read;
+    read.distanceKm = console.distanceKm;
+    read.fuelL = console.fuelL;
+    cycles.Run().Enter(read);
+    EXPECT_EQ(cycles.Run().CurrentVerdict().state, VerdictState::NoReplies);  // nobody polled
 }
 
 }  // namespace
