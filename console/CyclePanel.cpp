@@ -277,7 +277,18 @@ void CyclePanel::Refresh() {
             SetCell(references_, i, c, cells[c]);
         }
     }
-    polls_->setText(CycleTexts::PollText(run.Device()));
+    const CycleRun::References total = run.Total();
+    auto share = [](double difference, double of) {
+        return of != 0.0 ? QStringLiteral(" (%1 %)").arg(difference / of * 100, 0, 'f', 2) : QString();
+    };
+    const double km = total.device.distanceKm - total.console.distanceKm;
+    const double litres = total.device.fuelL - total.console.fuelL;
+    polls_->setText(QStringLiteral("Разница у − п: путь %1 км%2, топливо %3 л%4 — округление и выборка. ")
+                        .arg(km, 0, 'f', 3)
+                        .arg(share(km, total.console.distanceKm))
+                        .arg(litres, 0, 'f', 3)
+                        .arg(share(litres, total.console.fuelL)) +
+                    CycleTexts::PollText(run.Device()));
 
     const Verdict verdict = run.CurrentVerdict();
     verdict_->setText(QStringLiteral("Вердикт: ") + CycleTexts::VerdictText(verdict));
