@@ -75,6 +75,7 @@ public:
             for (const Series& line : series) maxY = std::max(maxY, line.y(s));
         }
         maxY = NiceCeiling(maxY * 1.05);
+        const double titleY = y_;
         Line(title + QStringLiteral(", ") + unit, 9, true);
         const QRectF area(page_.left() + 60, y_, page_.width() - 70, height);
         // Phases shaded and named.
@@ -103,7 +104,7 @@ public:
         }
         painter_.setPen(QPen(Qt::black, 1.5));
         painter_.drawRect(area);
-        // The lines, and their names at the top right.
+        // The lines, and their names on the title's row at the right.
         double legendX = area.right();
         for (auto it = series.rbegin(); it != series.rend(); ++it) {
             QPainterPath path;
@@ -117,9 +118,9 @@ public:
             Font(7);
             const double w = painter_.fontMetrics().horizontalAdvance(it->name) + 30;
             legendX -= w;
-            painter_.drawLine(QPointF(legendX, area.top() + 12), QPointF(legendX + 18, area.top() + 12));
+            painter_.drawLine(QPointF(legendX, titleY + 10), QPointF(legendX + 18, titleY + 10));
             painter_.setPen(Qt::black);
-            painter_.drawText(QRectF(legendX + 22, area.top() + 3, w, 20), Qt::AlignLeft, it->name);
+            painter_.drawText(QRectF(legendX + 22, titleY + 1, w, 20), Qt::AlignLeft, it->name);
         }
         y_ = area.bottom() + 26;
         Font(7);
@@ -272,7 +273,7 @@ QString SaveCycleReport(const QString& pdfPath, const CycleRun& run, const Cycle
                                    c.tolerancePct ? (c.within ? QStringLiteral("в допуске") : QStringLiteral("вне допуска"))
                                                   : QString()});
             }
-            p.Table(figures, {1.8, 1, 1.1, 0.9, 1.1, 0.9, 0.9, 1});
+            p.Table(figures, {2.6, 1, 1.1, 0.9, 1.1, 0.9, 0.9, 1});
         }
         p.Line(QStringLiteral("Вердикт: ") + CycleTexts::VerdictText(verdict) +
                    (verdict.against.empty() ? QString()
@@ -290,7 +291,7 @@ QString SaveCycleReport(const QString& pdfPath, const CycleRun& run, const Cycle
         for (const auto& [name, value] : header.protocol) {
             protocol.push_back({name, value});
         }
-        p.Table(protocol, {3, 2});
+        p.Table(protocol, {2, 3});
     }
     if (!QFileInfo(pdfPath).isFile() || QFileInfo(pdfPath).size() == 0) {
         return QStringLiteral("cannot write %1").arg(pdfPath);

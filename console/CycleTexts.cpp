@@ -39,7 +39,8 @@ QString Number(std::optional<double> value, int decimals) {
     if (!value || !std::isfinite(*value)) {
         return QStringLiteral("—");
     }
-    return QString::number(*value, 'f', decimals);
+    // A figure that rounds to zero reads 0, never -0.
+    return QString::number(std::fabs(*value) < 0.5 * std::pow(10.0, -decimals) ? 0.0 : *value, 'f', decimals);
 }
 
 QString Clock(double seconds) {

@@ -26,8 +26,10 @@ std::string Number(std::optional<double> value, int decimals) {
     if (!value || !std::isfinite(*value)) {
         return "null";
     }
+    // A figure that rounds to zero is written 0, never -0.
+    const double shown = std::fabs(*value) < 0.5 * std::pow(10.0, -decimals) ? 0.0 : *value;
     char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, *value);
+    std::snprintf(text, sizeof text, "%.*f", decimals, shown);
     return text;
 }
 
