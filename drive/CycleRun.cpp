@@ -28,7 +28,6 @@ std::optional<EngineValues> CycleRun::Tick(std::int64_t nowMs) {
     elapsedMs_ = std::min(std::max<std::int64_t>(nowMs - startMs_, 0), duration);
     const double speed = cycle_->SpeedAt(elapsedMs_);
     EngineValues values = model_.Step(speed, previousSpeed_, static_cast<double>(nowMs - previousTickMs_) / 1000.0);
-    const double unlimited = values.fuelFlowLh;
     if (cycle_->Has(CycleColumn::FuelFlow)) {
         values.fuelFlowLh = cycle_->ValueAt(CycleColumn::FuelFlow, elapsedMs_);
     }
@@ -46,8 +45,7 @@ std::optional<EngineValues> CycleRun::Tick(std::int64_t nowMs) {
         values.throttlePct = cycle_->ValueAt(CycleColumn::Throttle, elapsedMs_);
     }
     values.airFlowKgh = std::min(values.airFlowKgh, VehicleModel::kMaxAirFlowKgh);
-    if (!cycle_->Has(CycleColumn::FuelFlow) && values.airFlowKgh >= VehicleModel::kMaxAirFlowKgh &&
-        unlimited >= VehicleModel::FuelFromAirFlow(VehicleModel::kMaxAirFlowKgh)) {
+    if (values.fuelHeld && !cycle_->Has(CycleColumn::FuelFlow)) {
         limitMs_ += nowMs - previousTickMs_;
     }
     fuelSet_ = values.fuelFlowLh;

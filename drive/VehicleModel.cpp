@@ -60,8 +60,9 @@ EngineValues VehicleModel::Step(double speedKmh, double previousSpeedKmh, double
     if (wheelKw < 0 && rpmInGear > kCutOffAboveRpm) {
         out.fuelFlowLh = 0;  // overrun: the car drives the engine
     } else {
-        out.fuelFlowLh = std::min(kIdleFuelLh + engineKw * 3600.0 / (kEngineEfficiency * kFuelEnergyMJPerL * 1000.0),
-                                  maxFuel);
+        const double wanted = kIdleFuelLh + engineKw * 3600.0 / (kEngineEfficiency * kFuelEnergyMJPerL * 1000.0);
+        out.fuelHeld = wanted > maxFuel;
+        out.fuelFlowLh = std::min(wanted, maxFuel);
     }
     out.injectionMs = InjectionFor(out.fuelFlowLh, out.rpm);
     out.airFlowKgh = AirFlowFor(out.fuelFlowLh);

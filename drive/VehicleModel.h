@@ -9,6 +9,7 @@ struct EngineValues {
     double injectionMs = 0;   // per injection, each cylinder once every two turns
     double airFlowKgh = 0;
     double throttlePct = 0;
+    bool fuelHeld = false;    // the car asked for more fuel than the air-flow range can carry
 };
 
 // A default car of the class trip computers are sold for: a 1.6-litre four-cylinder petrol
