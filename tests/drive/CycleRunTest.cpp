@@ -120,6 +120,36 @@ TEST(DeviceView, QuantisationCostsWhatTheFieldStepCosts) {
     }
 }
 
+// OBD replies carry speed (41 0D, whole km/h) and fuel rate (41 5E, 0.05 l/h, high byte
+// first) apart, each held on its own; a reply with neither is no poll. Bosch MP7.0's block has
+// no fuel field: its fuel is counted from the injection time and rpm the block carries.
+TEST(DeviceView, ObdPidsApartAndTheBlockWithoutAFuelField) {
+    DeviceView view;
+    view.Start(0);
+    auto send = [&](std::int64_t ms, std::vector<std::uint8_t> data, EcuVariant variant) {
+        const auto frame = BuildFrame(0xF1, 0x10, data.data(), data.size(), FrameForm::BySize);
+        view.ReplySent(ms, variant, frame.data(), frame.size());
+    };
+    send(0, {0x41, 0x0D, 0x3C}, EcuVariant::B7);        // 60 km/h
+    send(0, {0x41, 0x5E, 0x01, 0x2C}, EcuVariant::B7);  // 300 / 20 = 15 l/h
+    send(1800, {0x41, 0x0D, 0x00}, EcuVariant::B7);
+    send(2000, {0x41, 0x0C, 0x0E, 0x10}, EcuVariant::B7);  // rpm only
+    const TripTotals obd = view.TotalsAt(3600);
+    EXPECT_NEAR(obd.distanceKm, 0.030, 1e-12);
+    EXPECT_NEAR(obd.fuelL, 0.015, 1e-12);
+    EXPECT_EQ(view.SpeedPolls().count, 2);
+    EXPECT_EQ(view.FuelPolls().count, 1);
+    EXPECT_EQ(view.Replies(), 3);
+
+    SimulatedBench bench;
+    bench.env.mirrors[Mirror::EngineSpeed] = "900";   // 22.5 counts of 40 rpm: 22, read as 880
+    bench.env.mirrors[Mirror::Injection] = "2.60";    // 108.3 counts of 24 µs: 108, read as 2.592 ms
+    view.Start(0);
+    const auto block = BuildLiveDataBlock(*LiveDataLayout(0x01, EcuVariant::BMP), LiveValues(bench.env, bench.fluctuation));
+    send(0, block, EcuVariant::BMP);
+    EXPECT_NEAR(view.TotalsAt(3600000).fuelL, VehicleModel::FuelFromInjection(2.592, 880), 1e-9);
+}
+
 TEST(Verdict, TolerancesHoldAtTheirEdges) {
     const TripTotals device{10.0, 1.0, 600000};
     const TripTotals console{10.05, 1.01, 600000};
