@@ -130,9 +130,37 @@ std::optional<double> ParseDecimal(const QString& text) {
     return value;
 }
 
+class LineParser;
+
+// One command of the control interface: its first word, its form, what it does for "help",
+// what more "help WORD" tells (may be null), and the member that parses it. Parsing and help
+// both read this table, so a command cannot lack its help or its help a command.
+struct VerbRow {
+    const char* word;
+    const char* usage;
+    const char* summary;
+    QString (*details)();
+    std::optional<ControlCommand> (LineParser::*parse)();
+};
+
+// What "get" reads besides the values, the identification texts and the lamps.
+const Named<ControlQuery> kQueries[] = {
+    {"variant", ControlQuery::Variant},   {"dtc", ControlQuery::Dtc},         {"trip", ControlQuery::Trip},
+    {"fault", ControlQuery::Fault},       {"report", ControlQuery::Report},   {"obd", ControlQuery::Obd},
+    {"framing", ControlQuery::Framing},   {"timing", ControlQuery::Timing},   {"ignition", ControlQuery::Ignition},
+    {"engine", ControlQuery::Engine},     {"cycle", ControlQuery::Cycle},     {"verdict", ControlQuery::Verdict},
+};
+
+// A bound as the instrument's scale shows it: a float range end read as the decimal it was
+// written as (17.9, not 17.8999996), so that the value written there is inside.
+double ShownBound(double bound) {
+    return QString::number(bound, 'g', 6).toDouble();
+}
+
 class LineParser {
 public:
-    LineParser(const QString& line, QString* error) : line_(line), error_(error) {}
+    LineParser(const QString& line, QString* error, const ValueRangeOf& rangeOf)
+        : line_(line), error_(error), rangeOf_(rangeOf) {}
 
     std::optional<ControlCommand> Run() {
         static const QRegularExpression kBlanks(QStringLiteral("\\s+"));
@@ -140,24 +168,30 @@ public:
         if (words_.isEmpty()) {
             return Fail(QStringLiteral("empty line"));
         }
-        const QString verb = words_[0];
-        if (verb == QLatin1String("set")) return Set();
-        if (verb == QLatin1String("get")) return Get();
-        if (verb == QLatin1String("click")) return Click();
-        if (verb == QLatin1String("variant")) return Variant();
-        if (verb == QLatin1String("dtc")) return Dtc();
-        if (verb == QLatin1String("ident")) return Ident();
-        if (verb == QLatin1String("fault")) return Fault();
-        if (verb == QLatin1String("obd")) return Obd();
-        if (verb == QLatin1String("framing")) return Framing();
-        if (verb == QLatin1String("timing")) return Timing();
-        if (verb == QLatin1String("quit")) return Quit();
-        if (verb == QLatin1String("clear")) return Clear();
-        if (verb == QLatin1String("cycle")) return Cycle();
-        return Fail(QStringLiteral("unknown command '%1'").arg(verb.left(64)));
+        verb_ = FindVerb(words_[0]);
+        if (verb_ == nullptr) {
+            return Fail(QStringLiteral("unknown command '%1'; help lists the commands").arg(words_[0].left(64)));
+        }
+        return (this->*(verb_->parse))();
     }
 
 private:
+    static const VerbRow kVerbs[];
+    // The table's rows, for loops written before the table is.
+    struct VerbRange {
+        const VerbRow* begin() const;
+        const VerbRow* end() const;
+    };
+
+    static const VerbRow* FindVerb(const QString& word) {
+        for (const VerbRow& verb : VerbRange{}) {
+            if (word == QLatin1String(verb.word)) return &verb;
+        }
+        return nullptr;
+    }
+
+    QString Usage() const { return QLatin1String(verb_->usage); }
+
     std::optional<ControlCommand> Fail(const QString& reason) {
         *error_ = reason;
         return std::nullopt;
@@ -171,18 +205,55 @@ private:
         return true;
     }
 
+    // "help": every command with its form and what it does; "help WORD": that one, in full.
+    std::optional<ControlCommand> Help() {
+        if (words_.size() > 2) return Fail(QStringLiteral("usage: ") + Usage());
+        ControlCommand command;
+        command.kind = ControlCommand::Kind::Help;
+        const auto entry = [](const VerbRow& verb) {
+            return QStringLiteral("%1 - %2").arg(QLatin1String(verb.usage), QLatin1String(verb.summary));
+        };
+        if (words_.size() == 1) {
+            QStringList entries;
+            for (const VerbRow& verb : VerbRange{}) entries << entry(verb);
+            command.text = entries.join(QStringLiteral("; "));
+            return command;
+        }
+        const VerbRow* verb = FindVerb(words_[1]);
+        if (verb == nullptr) {
+            QStringList words;
+            for (const VerbRow& each : VerbRange{}) words << QLatin1String(each.word);
+            return Fail(QStringLiteral("unknown command '%1', one of: %2").arg(words_[1].left(64), words.join(QLatin1Char(' '))));
+        }
+        command.text = entry(*verb);
+        if (verb->details != nullptr) command.text += QStringLiteral("; ") + verb->details();
+        return command;
+    }
+
     std::optional<ControlCommand> Set() {
-        if (!Arity(3, QStringLiteral("set PARAM VALUE"))) return std::nullopt;
+        if (!Arity(3, Usage())) return std::nullopt;
         const auto* row = FindRow(ControlTable::kValues, &ControlTable::ValueRow::word, words_[1]);
         if (row == nullptr || !row->settable) {
             return Fail(QStringLiteral("unknown parameter '%1', one of: %2")
                             .arg(words_[1].left(64),
                                  Words(ControlTable::kValues, &ControlTable::ValueRow::word, Settable)));
         }
+        // A refusal says what the instrument takes; with its range when that is known.
+        QString takes = QStringLiteral("%1 takes a number").arg(QLatin1String(row->word));
+        std::optional<ValueRange> range;
+        if (rangeOf_) {
+            range = ValueRange{ShownBound(rangeOf_(row->mirror).min), ShownBound(rangeOf_(row->mirror).max)};
+            takes += QStringLiteral(" from %1 to %2 %3")
+                         .arg(range->min)
+                         .arg(range->max)
+                         .arg(QString::fromUtf8(row->unit));
+        }
         const auto value = ParseDecimal(words_[2]);
         if (!value) {
-            return Fail(QStringLiteral("bad number '%1', write it with a decimal point")
-                            .arg(words_[2].left(64)));
+            return Fail(QStringLiteral("bad number '%1': %2").arg(words_[2].left(64), takes));
+        }
+        if (range && !(*value >= range->min && *value <= range->max)) {
+            return Fail(QStringLiteral("'%1' is out of range: %2").arg(words_[2].left(64), takes));
         }
         ControlCommand command;
         command.kind = ControlCommand::Kind::Set;
@@ -193,7 +264,7 @@ private:
 
     std::optional<ControlCommand> Get() {
         if (words_.size() < 2) {
-            return Fail(QStringLiteral("usage: get WHAT"));
+            return Fail(QStringLiteral("usage: ") + Usage());
         }
         ControlCommand command;
         command.kind = ControlCommand::Kind::Get;
@@ -220,34 +291,16 @@ private:
         if (const auto* row = FindRow(ControlTable::kValues, &ControlTable::ValueRow::word, what)) {
             command.query = ControlQuery::Mirror;
             command.mirror = row->mirror;
-        } else if (what == QLatin1String("variant")) {
-            command.query = ControlQuery::Variant;
-        } else if (what == QLatin1String("dtc")) {
-            command.query = ControlQuery::Dtc;
-        } else if (what == QLatin1String("trip")) {
-            command.query = ControlQuery::Trip;
-        } else if (what == QLatin1String("fault")) {
-            command.query = ControlQuery::Fault;
-        } else if (what == QLatin1String("report")) {
-            command.query = ControlQuery::Report;
-        } else if (what == QLatin1String("obd")) {
-            command.query = ControlQuery::Obd;
-        } else if (what == QLatin1String("framing")) {
-            command.query = ControlQuery::Framing;
-        } else if (what == QLatin1String("timing")) {
-            command.query = ControlQuery::Timing;
-        } else if (what == QLatin1String("cycle")) {
-            command.query = ControlQuery::Cycle;
-        } else if (what == QLatin1String("verdict")) {
-            command.query = ControlQuery::Verdict;
+        } else if (const auto query = Find(kQueries, what)) {
+            command.query = *query;
         } else {
-            return Fail(QStringLiteral("nothing to get named '%1'").arg(what.left(64)));
+            return Fail(QStringLiteral("nothing to get named '%1'; help get lists what there is").arg(what.left(64)));
         }
         return command;
     }
 
     std::optional<ControlCommand> Click() {
-        if (!Arity(2, QStringLiteral("click BUTTON"))) return std::nullopt;
+        if (!Arity(2, Usage())) return std::nullopt;
         const auto* row = FindRow(ControlTable::kButtons, &ControlTable::ButtonRow::word, words_[1]);
         if (row == nullptr) {
             return Fail(QStringLiteral("unknown button '%1', one of: %2")
@@ -260,7 +313,7 @@ private:
     }
 
     std::optional<ControlCommand> Variant() {
-        if (!Arity(2, QStringLiteral("variant NAME"))) return std::nullopt;
+        if (!Arity(2, Usage())) return std::nullopt;
         const auto variant = Find(kVariants, words_[1]);
         if (!variant) {
             return Fail(QStringLiteral("unknown controller type '%1', one of: %2")
@@ -273,14 +326,14 @@ private:
     }
 
     std::optional<ControlCommand> Dtc() {
-        if (!Arity(3, QStringLiteral("dtc INDEX on|off"))) return std::nullopt;
+        if (!Arity(3, Usage())) return std::nullopt;
         const auto index = ParseCount(words_[1], 1000000);
         if (!index || *index < 1) {
             return Fail(QStringLiteral("bad trouble-code index '%1'").arg(words_[1].left(64)));
         }
         const auto on = OptionWords::ParseOnOff(words_[2]);
         if (!on) {
-            return Fail(QStringLiteral("usage: dtc INDEX on|off"));
+            return Fail(QStringLiteral("usage: ") + Usage());
         }
         ControlCommand command;
         command.kind = ControlCommand::Kind::Dtc;
@@ -291,10 +344,14 @@ private:
 
     std::optional<ControlCommand> Ident() {
         if (words_.size() < 2) {
-            return Fail(QStringLiteral("usage: ident OPTION TEXT"));
+            return Fail(QStringLiteral("usage: ") + Usage());
         }
         const auto field = IdentOption(words_[1]);
         if (!field) return std::nullopt;
+        // A forgotten text must not erase the field: clearing it is said with "".
+        if (words_.size() < 3) {
+            return Fail(QStringLiteral("usage: %1 (ident %2 \"\" clears it)").arg(Usage(), words_[1].left(64)));
+        }
         // The text is the rest of the line after the option, blanks inside kept as typed.
         static const QRegularExpression kHead(QStringLiteral(R"(^\s*ident\s+\S+\s?)"));
         const auto head = kHead.match(line_);
@@ -302,6 +359,7 @@ private:
         command.kind = ControlCommand::Kind::Ident;
         command.ident = *field;
         command.text = line_.mid(head.capturedLength());
+        if (command.text == QLatin1String("\"\"")) command.text.clear();
         return command;
     }
 
@@ -337,7 +395,7 @@ private:
     }
 
     std::optional<ControlCommand> Clear() {
-        if (!Arity(2, QStringLiteral("clear report")) ) return std::nullopt;
+        if (!Arity(2, Usage())) return std::nullopt;
         if (words_[1] != QLatin1String("report")) {
             return Fail(QStringLiteral("nothing to clear named '%1'").arg(words_[1].left(64)));
         }
@@ -347,10 +405,10 @@ private:
     }
 
     std::optional<ControlCommand> Obd() {
-        if (!Arity(2, QStringLiteral("obd on|off"))) return std::nullopt;
+        if (!Arity(2, Usage())) return std::nullopt;
         const auto on = OptionWords::ParseOnOff(words_[1]);
         if (!on) {
-            return Fail(QStringLiteral("usage: obd on|off"));
+            return Fail(QStringLiteral("usage: ") + Usage());
         }
         ControlCommand command;
         command.kind = ControlCommand::Kind::Obd;
@@ -359,7 +417,7 @@ private:
     }
 
     std::optional<ControlCommand> Framing() {
-        if (!Arity(2, QStringLiteral("framing compact|real"))) return std::nullopt;
+        if (!Arity(2, Usage())) return std::nullopt;
         const auto framing = OptionWords::ParseFraming(words_[1]);
         if (!framing) {
             return Fail(QStringLiteral("unknown framing '%1', one of: %2")
@@ -372,7 +430,7 @@ private:
     }
 
     std::optional<ControlCommand> Timing() {
-        if (!Arity(3, QStringLiteral("timing P2 P1"))) return std::nullopt;
+        if (!Arity(3, Usage())) return std::nullopt;
         const auto p2 = ParseCount(words_[1], ReplyTiming::kMaxP2Ms);
         if (!p2) {
             return Fail(QStringLiteral("bad P2 '%1', 0 to %2 ms").arg(words_[1].left(64)).arg(ReplyTiming::kMaxP2Ms));
@@ -389,11 +447,8 @@ private:
     }
 
     std::optional<ControlCommand> Cycle() {
-        static const QString kUsage = QStringLiteral(
-            "cycle list|start NAME|PATH|stop|device distance=KM fuel=L [avg-speed=KMH] [avg-consumption=L100] "
-            "[time=S]|report PATH");
         if (words_.size() < 2) {
-            return Fail(QStringLiteral("usage: ") + kUsage);
+            return Fail(QStringLiteral("usage: ") + Usage());
         }
         ControlCommand command;
         const QString what = words_[1];
@@ -417,7 +472,7 @@ private:
         if (what == QLatin1String("device")) {
             return CycleDevice();
         }
-        return Fail(QStringLiteral("usage: ") + kUsage);
+        return Fail(QStringLiteral("usage: ") + Usage());
     }
 
     // distance=KM fuel=L, then any of avg-speed=KMH avg-consumption=L100 time=S|H:MM:SS.
@@ -464,7 +519,7 @@ private:
     }
 
     std::optional<ControlCommand> Quit() {
-        if (!Arity(1, QStringLiteral("quit"))) return std::nullopt;
+        if (!Arity(1, Usage())) return std::nullopt;
         ControlCommand command;
         command.kind = ControlCommand::Kind::Quit;
         return command;
@@ -482,13 +537,67 @@ private:
 
     const QString& line_;
     QString* error_;
+    const ValueRangeOf& rangeOf_;
     QStringList words_;
+    const VerbRow* verb_ = nullptr;
 };
+
+QString ValueWords() {
+    return QStringLiteral("PARAM one of: ") +
+           Words(ControlTable::kValues, &ControlTable::ValueRow::word, Settable);
+}
+
+const VerbRow LineParser::kVerbs[] = {
+    {"set", "set PARAM VALUE", "sets an engine value as its instrument would, a number inside the instrument's range",
+     &ValueWords, &LineParser::Set},
+    {"get", "get WHAT", "reads a value or a state", [] {
+         QStringList what;
+         what << Words(ControlTable::kValues, &ControlTable::ValueRow::word) << Choices(kQueries)
+              << QStringLiteral("ident OPTION")
+              << QStringLiteral("lamp NAME (%1)").arg(Words(ControlTable::kLamps, &ControlTable::LampRow::name));
+         return QStringLiteral("WHAT one of: ") + what.join(QLatin1Char(' '));
+     }, &LineParser::Get},
+    {"click", "click BUTTON", "presses a button as the operator would (ignition and engine toggle)", [] {
+         return QStringLiteral("BUTTON one of: ") + Words(ControlTable::kButtons, &ControlTable::ButtonRow::word);
+     }, &LineParser::Click},
+    {"variant", "variant NAME", "selects the controller type", [] {
+         return QStringLiteral("NAME one of: ") + Choices(kVariants);
+     }, &LineParser::Variant},
+    {"dtc", "dtc INDEX on|off", "ticks or clears a stored trouble code, 1-based in list order", nullptr,
+     &LineParser::Dtc},
+    {"ident", "ident OPTION TEXT", "sets an identification text (\"\" as TEXT clears it)", [] {
+         return QStringLiteral("OPTION one of: ") + Words(ControlTable::kIdents, &ControlTable::IdentRow::option);
+     }, &LineParser::Ident},
+    {"fault", "fault MODE", "makes the replies faulty until fault none", [] {
+         return QStringLiteral("MODE one of: ") + FaultChoices();
+     }, &LineParser::Fault},
+    {"obd", "obd on|off", "every controller type answers OBD-II requests, or none does", nullptr, &LineParser::Obd},
+    {"framing", "framing compact|real", "frames the replies of all six types", nullptr, &LineParser::Framing},
+    {"timing", "timing P2 P1", "sets the reply timing in whole ms", [] {
+         return QStringLiteral("P2 0 to %1, P1 0 to %2").arg(ReplyTiming::kMaxP2Ms).arg(ReplyTiming::kMaxP1Ms);
+     }, &LineParser::Timing},
+    {"clear", "clear report", "starts the report's counts afresh", nullptr, &LineParser::Clear},
+    {"cycle",
+     "cycle list|start NAME|PATH|stop|device distance=KM fuel=L [avg-speed=KMH] [avg-consumption=L100] [time=S]|"
+     "report PATH",
+     "lists, starts or stops a drive cycle, takes the figures read off the device, writes the report", nullptr,
+     &LineParser::Cycle},
+    {"help", "help [WORD]", "lists the commands, or tells one in full", nullptr, &LineParser::Help},
+    {"quit", "quit", "ends the program", nullptr, &LineParser::Quit},
+};
+
+const VerbRow* LineParser::VerbRange::begin() const {
+    return std::begin(kVerbs);
+}
+
+const VerbRow* LineParser::VerbRange::end() const {
+    return std::end(kVerbs);
+}
 
 }  // namespace
 
-std::optional<ControlCommand> ControlCommand::Parse(const QString& line, QString* error) {
-    return LineParser(line, error).Run();
+std::optional<ControlCommand> ControlCommand::Parse(const QString& line, QString* error, const ValueRangeOf& rangeOf) {
+    return LineParser(line, error, rangeOf).Run();
 }
 
 QString VariantName(EcuVariant variant) {

@@ -1,23 +1,29 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 #include "console/ControlTable.h"
 #include "drive/Verdict.h"
 #include "automation/ReplyFaultMode.h"
+#include "console/ValueRange.h"
 #include "emulator/EcuEnvironment.h"
 #include "protocol/EcuVariant.h"
 #include "protocol/ReplyFraming.h"
 
 // What a "get" asks for.
-enum class ControlQuery { Mirror, Variant, Dtc, Ident, Lamp, Trip, Fault, Report, Obd, Framing, Timing, Cycle, Verdict };
+enum class ControlQuery {
+    Mirror, Variant, Dtc, Ident, Lamp, Trip, Fault, Report, Obd, Framing, Timing, Cycle, Verdict, Ignition, Engine
+};
+
+using ValueRangeOf = std::function<ValueRange(Mirror)>;
 
 // One line of the control interface, parsed and checked, not yet carried out.
 struct ControlCommand {
     enum class Kind {
         Set, Get, Click, Variant, Dtc, Ident, Fault, ClearReport, Obd, Framing, Timing,
-        CycleList, CycleStart, CycleStop, CycleDevice, CycleReport, Quit
+        CycleList, CycleStart, CycleStop, CycleDevice, CycleReport, Quit, Help
     };
 
     Kind kind = Kind::Quit;
@@ -29,7 +35,7 @@ struct ControlCommand {
     int dtcIndex = 0;  // 1-based, in list order; its upper bound is the list's business
     bool dtcOn = false;
     IdentField ident = IdentField::RomVersion;
-    QString text;  // Ident; the cycle's word or file (CycleStart); the report's path (CycleReport)
+    QString text;  // Ident; the cycle's word or file (CycleStart); the report's path (CycleReport); Help: the answer
     Lamp lamp = Lamp::UiLED1;
     ReplyFaultMode faultMode = ReplyFaultMode::None;
     int faultValue = 0;  // milliseconds or a count, as the mode takes
@@ -40,8 +46,9 @@ struct ControlCommand {
     EnteredFigures figures;  // CycleDevice
 
     // Parses one line without its line end. On failure returns nothing and puts the reason
-    // (without the "ERR " prefix) into *error.
-    static std::optional<ControlCommand> Parse(const QString& line, QString* error);
+    // (without the "ERR " prefix) into *error. With rangeOf, "set" takes only a value inside
+    // the instrument's range.
+    static std::optional<ControlCommand> Parse(const QString& line, QString* error, const ValueRangeOf& rangeOf = {});
 };
 
 // The names used on the control interface, shared by parser and answers.

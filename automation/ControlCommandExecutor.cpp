@@ -25,7 +25,8 @@ ControlCommandExecutor::ControlCommandExecutor(OperatorPanel& target, ReplyFault
 
 QString ControlCommandExecutor::Execute(const QString& line) {
     QString error;
-    const auto command = ControlCommand::Parse(line, &error);
+    const auto command =
+        ControlCommand::Parse(line, &error, [this](Mirror mirror) { return target_.Range(mirror); });
     if (!command) {
         return QStringLiteral("ERR ") + error;
     }
@@ -90,6 +91,8 @@ QString ControlCommandExecutor::Run(const ControlCommand& command) {
     case Kind::Quit:
         target_.Quit();
         break;
+    case Kind::Help:
+        return Ok(command.text);
     }
     return QStringLiteral("OK");
 }
@@ -123,8 +126,11 @@ QString ControlCommandExecutor::Answer(const ControlCommand& command) const {
         // No code ticked: a bare "OK", the list is empty.
         return ticked.isEmpty() ? QStringLiteral("OK") : Ok(ticked.join(QLatin1Char(' ')));
     }
-    case ControlQuery::Ident:
-        return Ok(target_.IdentText(command.ident));
+    case ControlQuery::Ident: {
+        // An empty text: a bare "OK", as an empty trouble-code list.
+        const QString text = target_.IdentText(command.ident);
+        return text.isEmpty() ? QStringLiteral("OK") : Ok(text);
+    }
     case ControlQuery::Lamp:
         return Ok(target_.LampOn(command.lamp) ? QStringLiteral("on") : QStringLiteral("off"));
     case ControlQuery::Trip:
@@ -137,6 +143,10 @@ QString ControlCommandExecutor::Answer(const ControlCommand& command) const {
         return Ok(target_.ObdEnabled() ? QStringLiteral("on") : QStringLiteral("off"));
     case ControlQuery::Framing:
         return Ok(FramingText());
+    case ControlQuery::Ignition:
+        return Ok(target_.ButtonDown(ControlButton::Ignition) ? QStringLiteral("on") : QStringLiteral("off"));
+    case ControlQuery::Engine:
+        return Ok(target_.ButtonDown(ControlButton::Engine) ? QStringLiteral("on") : QStringLiteral("off"));
     case ControlQuery::Timing:
         return Ok(QStringLiteral("%1 %2").arg(target_.Timing().p2Ms).arg(target_.Timing().p1Ms));
     case ControlQuery::Cycle:

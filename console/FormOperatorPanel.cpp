@@ -4,6 +4,8 @@
 #include <QListWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <cmath>
+#include <limits>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -49,9 +51,17 @@ void FormOperatorPanel::SetValue(Mirror mirror, double value) {
     if (!row.settable) {
         throw std::logic_error(std::string(row.word) + " follows from other values and is not set");
     }
+    if (!(std::fabs(value) <= std::numeric_limits<float>::max())) {
+        throw std::invalid_argument(std::string(row.word) + " takes a finite number");
+    }
     // The control clamps and snaps to its grid, then runs its change handler only when its
     // grid position moved, exactly as after a drag.
     form_->controls_.Instrument(mirror)->SetValue(static_cast<float>(value));
+}
+
+ValueRange FormOperatorPanel::Range(Mirror mirror) const {
+    const TSignalSettings& signal = form_->controls_.Instrument(mirror)->SignalSettings();
+    return {signal.ValueFrom(), signal.ValueTo()};
 }
 
 QString FormOperatorPanel::MirrorText(Mirror mirror) const {
@@ -60,6 +70,10 @@ QString FormOperatorPanel::MirrorText(Mirror mirror) const {
 
 void FormOperatorPanel::Click(ControlButton button) {
     form_->controls_.Button(button)->Click();
+}
+
+bool FormOperatorPanel::ButtonDown(ControlButton button) const {
+    return form_->controls_.Button(button)->Checked();
 }
 
 void FormOperatorPanel::SelectVariant(EcuVariant variant) {

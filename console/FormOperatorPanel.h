@@ -19,7 +19,9 @@ public:
 
     void SetValue(Mirror mirror, double value) override;
     QString MirrorText(Mirror mirror) const override;
+    ValueRange Range(Mirror mirror) const override;
     void Click(ControlButton button) override;
+    bool ButtonDown(ControlButton button) const override;
     void SelectVariant(EcuVariant variant) override;
     EcuVariant Variant() const override;
     int TroubleCodeCount() const override;

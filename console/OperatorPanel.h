@@ -9,6 +9,7 @@
 #include "console/ConsoleOptions.h"
 #include "console/ControlButton.h"
 #include "drive/Verdict.h"
+#include "console/ValueRange.h"
 #include "protocol/ReplyTiming.h"
 #include "emulator/EcuEnvironment.h"
 #include "protocol/EcuVariant.h"
@@ -35,9 +36,13 @@ public:
     // Sets a control as if dragged there: clamped and quantised by the control itself.
     virtual void SetValue(Mirror mirror, double value) = 0;
     virtual QString MirrorText(Mirror mirror) const = 0;
+    // What the value's instrument takes.
+    virtual ValueRange Range(Mirror mirror) const = 0;
 
     // Toggles a two-state button (or presses a push button) and runs its click handler.
     virtual void Click(ControlButton button) = 0;
+    // Whether a two-state button is down (the ignition on, the engine running).
+    virtual bool ButtonDown(ControlButton button) const = 0;
 
     virtual void SelectVariant(EcuVariant variant) = 0;
     virtual EcuVariant Variant() const = 0;

@@ -62,6 +62,8 @@ TEST(ControlWords, OtherQueriesAreNotShadowedByAValue) {
         {"get dtc", ControlQuery::Dtc},
         {"get trip", ControlQuery::Trip},
         {"get fault", ControlQuery::Fault},
+        {"get ignition", ControlQuery::Ignition},
+        {"get engine", ControlQuery::Engine},
     };
     for (const auto& [line, query] : rows) {
         EXPECT_EQ(Parsed(line).query, query) << line;
@@ -137,6 +139,9 @@ TEST(ControlWords, RefusalsSayWhy) {
         {"fault busy -1", "bad busy"},
         {"fault drop 1", "bad drop '1', 2 to 1000"},
         {"fault drop 1001", "bad drop"},
+        {"help warp", "unknown command 'warp', one of: set get click variant dtc ident fault obd framing timing clear "
+                      "cycle help quit"},
+        {"ident 90", "usage: ident OPTION TEXT (ident 90 \"\" clears it)"},
     };
     for (const auto& [line, reason] : rows) {
         const QString refusal = Refusal(line);
@@ -167,6 +172,84 @@ TEST(ControlWords, CycleFiguresAndPaths) {
     };
     for (const auto& [line, refusal] : refused) {
         EXPECT_TRUE(Refusal(line).startsWith(refusal)) << line << ": " << Refusal(line).toStdString();
+    }
+}
+
+// Numbers from outside reach the instrument only finite and inside its range; a refusal says
+// what the instrument takes. The ranges here stand in for the instruments'.
+TEST(ControlWords, SetTakesOnlyNumbersInsideTheInstrumentsRange) {
+    const ValueRangeOf ranges = [](Mirror mirror) {
+        return mirror == Mirror::Voltage ? ValueRange{5.2f, 17.9f} : ValueRange{0, 250};
+    };
+    const char* const voltage = "voltage takes a number from 5.2 to 17.9 В";
+    const char* const speed = "speed takes a number from 0 to 250 км/ч";
+    struct Row {
+        const char* line;
+        const char* refusal;  // nullptr: taken
+    } rows[] = {
+        {"set speed 60", nullptr},
+        {"set speed 0", nullptr},
+        {"set speed 250", nullptr},
+        {"set speed 2.5e2", nullptr},
+        {"set voltage 5.2", nullptr},   // 5.19999981 in single precision: the end as written is in
+        {"set voltage 17.9", nullptr},  // 17.8999996
+        {"set speed 250.001", "'250.001' is out of range: %1"},
+        {"set speed -0.5", "'-0.5' is out of range: %1"},
+        {"set speed 1e300", "'1e300' is out of range: %1"},
+        {"set speed -1e300", "'-1e300' is out of range: %1"},
+        {"set speed 1e999", "bad number '1e999': %1"},
+        {"set speed abc", "bad number 'abc': %1"},
+        {"set speed nan", "bad number 'nan': %1"},
+        {"set speed -inf", "bad number '-inf': %1"},
+        {"set speed 6,5", "bad number '6,5': %1"},
+        {"set voltage 17.91", "'17.91' is out of range: %2"},
+        {"set voltage 5.1", "'5.1' is out of range: %2"},
+    };
+    for (const Row& row : rows) {
+        QString error;
+        const auto command = ControlCommand::Parse(QString::fromUtf8(row.line), &error, ranges);
+        if (row.refusal == nullptr) {
+            EXPECT_TRUE(command.has_value()) << row.line << ": " << error.toStdString();
+            continue;
+        }
+        EXPECT_FALSE(command.has_value()) << row.line;
+        EXPECT_EQ(error, QString::fromUtf8(row.refusal)
+                             .replace(QLatin1String("%1"), QString::fromUtf8(speed))
+                             .replace(QLatin1String("%2"), QString::fromUtf8(voltage)))
+            << row.line;
+    }
+    // Without the instruments at hand the range is left to them; the number is still checked.
+    EXPECT_EQ(Refusal("set speed abc"), "bad number 'abc': speed takes a number");
+}
+
+// "help" lists every command the parser takes, from the same table; "help WORD" tells one.
+TEST(ControlWords, HelpListsEveryCommandItParses) {
+    const ControlCommand help = Parsed("help");
+    ASSERT_EQ(help.kind, ControlCommand::Kind::Help);
+    const QStringList entries = help.text.split(QStringLiteral("; "));
+    ASSERT_EQ(entries.size(), 14) << help.text.toStdString();
+    for (const QString& entry : entries) {
+        const QString word = entry.section(' ', 0, 0);
+        const ControlCommand one = Parsed("help " + word);
+        EXPECT_TRUE(one.text.startsWith(entry)) << one.text.toStdString();
+        QString error;
+        ControlCommand::Parse(word + " no-such-argument at-all x", &error);
+        EXPECT_FALSE(error.startsWith(QLatin1String("unknown command"))) << word.toStdString();
+    }
+    const std::pair<const char*, const char*> details[] = {
+        {"help set", "set PARAM VALUE - sets an engine value as its instrument would, a number inside the "
+                     "instrument's range; PARAM one of: speed coolant rpm throttle idle-valve fuel-flow air-flow "
+                     "voltage idle-rpm injection"},
+        {"help ident", "ident OPTION TEXT - sets an identification text (\"\" as TEXT clears it); OPTION one of: 90 "
+                       "91 92 94 97 99 9A"},
+        {"help quit", "quit - ends the program"},
+    };
+    for (const auto& [line, text] : details) {
+        EXPECT_EQ(Parsed(line).text, QString::fromUtf8(text)) << line;
+    }
+    const QString get = Parsed("help get").text;
+    for (const char* what : {"consumption", "ignition", "engine", "report", "ident OPTION", "ESUDCONTROL8OFF"}) {
+        EXPECT_TRUE(get.contains(QLatin1String(what))) << what << " in " << get.toStdString();
     }
 }
 

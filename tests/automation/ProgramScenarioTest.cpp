@@ -191,15 +191,19 @@ TEST(ProgramScenario, TheBenchAsTheTesterAndTheControlClientSeeIt) {
         {"values set and read as through the controls", {}, {}, {
              {"set speed 60", "OK 60"},
              {"set speed 2.5", "OK 2"},  // on the grid, halves to even
-             {"set speed 999", "OK 250"},  // clamped to the dial's range
-             {"set speed -5", "OK 0"},
+             {"set speed 250", "OK 250"},  // the ends of the dial's range
+             {"set speed 0", "OK 0"},
              {"set coolant -40", "OK -40"},
-             {"set coolant 500", "OK 160"},
+             {"set coolant 160", "OK 160"},
              {"set throttle 37", "OK 37"},
              {"set idle-valve 61", "OK 61"},
              {"set air-flow 9.5", "OK 9.5"},
              {"set voltage 13", "OK 13.0"},  // 12.9978 on the grid
-             {"set voltage 1", "OK 5.2"},
+             {"set voltage 17.9", "OK 17.9"},  // 17.8999996 as the dial keeps it
+             {"set voltage 5.2", "OK 5.2"},
+             {"set speed 1e300", "ERR '1e300' is out of range: speed takes a number from 0 to 250 км/ч"},
+             {"set voltage 17.91", "~out of range: voltage takes a number from 5.2 to 17.9"},
+             {"set speed abc", "~bad number 'abc': speed takes a number from 0 to 250"},
              {"set injection 2.26", "OK 2.30"},  // grid step 0.1 ms
              {"set rpm 1e3", "OK 1000"},
              {"  set   throttle\t.5e2  ", "OK 50"},
@@ -215,10 +219,14 @@ TEST(ProgramScenario, TheBenchAsTheTesterAndTheControlClientSeeIt) {
              {"get consumption", "OK 10.0"},
          }},
         {"buttons run their click handlers", {}, {}, {
+             {"get ignition", "OK off"},
              {"click ignition", "OK"}, {"get idle-valve", "OK 61"},  // the ignition handler ran
+             {"get ignition", "OK on"}, {"get engine", "OK off"},
              {"click engine-2", "OK"}, {"get rpm", "OK 900"}, {"get fuel-flow", "OK 0.7"},
+             {"get engine", "OK on"},  // the tester tab's button: both tabs show it
              {"click engine", "OK"}, {"get rpm", "OK 0"},  // toggles the pressed engine button up again
-             {"click ignition-2", "OK"}, {"get idle-valve", "OK 0"},
+             {"get engine", "OK off"},
+             {"click ignition-2", "OK"}, {"get idle-valve", "OK 0"}, {"get ignition", "OK off"},
              {"set speed 60", "OK 60"}, {"set fuel-flow 6", "OK 6.0"}, {"click ignition", "OK"}, {"click trip", "OK"},
              {"until get trip", R"(/^OK (?!0\.000 )\S+ \S+ \S+ \S+ \S*:\S*$)"},  // distance grows, time h:mm:ss
              {"click trip", "OK"}, {"click curve", "OK"}, {"click curve", "OK"},
@@ -233,6 +241,8 @@ TEST(ProgramScenario, TheBenchAsTheTesterAndTheControlClientSeeIt) {
              {"ident 97 SAMARA-1.5L,  8V", "OK"}, {"get ident 97", "OK SAMARA-1.5L,  8V"},
              {"ident 92 Привет", "OK"}, {"get ident 92", "OK Привет"},
              {"ident 9a ROM", "OK"}, {"get ident 9A", "OK ROM"},
+             {"ident 9A", "~ERR usage: ident OPTION TEXT"}, {"get ident 9A", "OK ROM"},  // nothing erased
+             {"ident 9A \"\"", "OK"}, {"get ident 9A", "OK"},
          }},
         // Fresh settings: M7.9.7 and ME17.9.7 answer OBD-II, the others do not.
         {"OBD-II switched for every type and read for the current one", {}, {}, {
