@@ -5,7 +5,11 @@
 #include "protocol/FrameMeaning.h"
 
 LinkMonitor::LinkMonitor(std::size_t capacity)
-    : ring_(capacity), startUs_(Micros(std::chrono::steady_clock::now())) {}
+    : ring_(capacity), startUs_(Micros(std::chrono::steady_clock::now())) {
+    // With the ignition off nobody answers, whatever the type; a functional request is a
+    // request all the same and counts as one.
+    ignitionOff_.SetAcceptFunctional(true);
+}
 
 void LinkMonitor::ClearRows() {
     ring_.Clear();

@@ -119,6 +119,8 @@ TEST(MonitorReportTest, UnansweredRequestsByReason) {
     badNoService.back() ^= 0x55;
     const Case cases[] = {
         {"ignition off", EcuVariant::Ja5, true, false, tp10, UnansweredReason::IgnitionOff, 0, 0},
+        {"functional, ignition off", EcuVariant::B7, true, false, {0xC1, 0x33, 0xF1, 0x3E, 0x23},
+         UnansweredReason::IgnitionOff, 0, 0},
         {"another address", EcuVariant::Ja5, true, true, Frame(0x11, {0x3E}), UnansweredReason::OtherAddress, 1, 0},
         {"BMP at 0x10", EcuVariant::BMP, false, true, Frame(0x10, {0x81}), UnansweredReason::OtherAddress, 1, 0},
         {"not started", EcuVariant::Ja5, false, true, tp10, UnansweredReason::NotStarted, 0, 0},
@@ -137,6 +139,9 @@ TEST(MonitorReportTest, UnansweredRequestsByReason) {
         EXPECT_EQ(f.unanswered.begin()->second, 1) << c.what;
         EXPECT_EQ(f.otherAddresses, c.otherAddresses) << c.what;
         EXPECT_EQ(f.badChecksums, c.badChecksums) << c.what;
+        int requests = 0;
+        for (const auto& entry : f.requests) requests += entry.second;
+        EXPECT_EQ(requests, c.start ? 2 : 1) << c.what;  // StartCommunication is one
         const MonitorRing& ring = t.monitor.Ring();
         const MonitorRow& last = ring.At(ring.NextNumber() - 1);
         EXPECT_EQ(last.event, LinkEvent::Unanswered) << c.what;
