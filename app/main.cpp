@@ -36,8 +36,13 @@ int main(int argc, char** argv) {
         break;
     }
     // An unattended bench has no display: the window is built all the same, off screen.
-    if (parsed.options.hidden && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
-        qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+    // Without --hidden the window needs one, and Qt would abort with advice that does not fit.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        if (!parsed.options.hidden) {
+            PrintLine(stderr, QStringLiteral("no display: start with --hidden or set DISPLAY"));
+            return 2;
+        }
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
 

@@ -3,6 +3,9 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
 #include <utility>
 
 #include "automation/BenchLinkTap.h"
@@ -107,16 +110,28 @@ QString BenchSession::ControlEndpoint() const {
 bool BenchSession::MakePtyLink(QString* error) {
     const QString& link = options_.ptyLink;
     const QFileInfo existing(link);
+    const auto refuse = [&](const QString& why) {
+        *error = QStringLiteral("cannot make the link %1: %2").arg(link, why);
+        return false;
+    };
+    const QFileInfo folder(existing.absolutePath());
+    if (!folder.isDir()) {
+        return refuse(folder.exists() ? QStringLiteral("%1 is no folder").arg(folder.filePath())
+                                      : QStringLiteral("the folder %1 does not exist").arg(folder.filePath()));
+    }
     if (existing.isSymLink()) {
-        // A link left behind by an earlier run is replaced; anything else is not ours to touch.
+        // A link left behind by an earlier run is replaced; a running copy's is not, nor is
+        // anything else.
+        const QString target = existing.symLinkTarget();
+        if (target != ptyPath_ && PseudoTerminalHold::HeldElsewhere(target)) {
+            return refuse(QStringLiteral("it points at %1, the virtual port of a running copy").arg(target));
+        }
         QFile::remove(link);
     } else if (existing.exists()) {
-        *error = QStringLiteral("cannot make the link %1: a file of that name exists").arg(link);
-        return false;
+        return refuse(QStringLiteral("a file of that name exists"));
     }
-    if (!QFile::link(ptyPath_, link)) {
-        *error = QStringLiteral("cannot make the link %1 to %2").arg(link, ptyPath_);
-        return false;
+    if (::symlink(QFile::encodeName(ptyPath_).constData(), QFile::encodeName(link).constData()) != 0) {
+        return refuse(QStringLiteral("%1 (to %2)").arg(QString::fromLocal8Bit(std::strerror(errno)), ptyPath_));
     }
     linkMade_ = link;
     return true;

@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QHostAddress>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -21,24 +23,52 @@ namespace {
 
 const QLatin1String kUnixPrefix("unix:");
 
-// Splits "HOST:PORT" (IPv6 as "[::1]:PORT"); false when the form is wrong.
-bool SplitHostPort(const QString& endpoint, QString* host, quint16* port) {
+// Splits "HOST:PORT" (IPv6 as "[::1]:PORT"); false with the reason when the form is wrong.
+bool SplitHostPort(const QString& endpoint, QString* host, quint16* port, QString* error) {
     const int colon = endpoint.lastIndexOf(QLatin1Char(':'));
-    if (colon <= 0) {
-        return false;
-    }
-    *host = endpoint.left(colon);
+    *host = endpoint.left(std::max(colon, 0));
     if (host->startsWith(QLatin1Char('[')) && host->endsWith(QLatin1Char(']'))) {
         *host = host->mid(1, host->size() - 2);
     }
+    static const QRegularExpression kDigits(QStringLiteral(R"(^\d{1,9}$)"));
     const QString portText = endpoint.mid(colon + 1);
-    bool ok = false;
-    const uint value = portText.toUInt(&ok);
-    if (!ok || value > 65535 || portText.isEmpty() || !portText.at(0).isDigit()) {
+    if (colon <= 0 || host->isEmpty() || !kDigits.match(portText).hasMatch()) {
+        *error = QStringLiteral("control address '%1' is neither HOST:PORT nor unix:PATH").arg(endpoint);
+        return false;
+    }
+    const int value = portText.toInt();
+    if (value < 1 || value > 65535) {
+        *error = QStringLiteral("control address '%1': port %2 is outside 1 to 65535").arg(endpoint).arg(value);
         return false;
     }
     *port = static_cast<quint16>(value);
-    return !host->isEmpty();
+    return true;
+}
+
+QString SystemText(int code) {
+    return QString::fromLocal8Bit(std::strerror(code));
+}
+
+// Whether a socket can be made at full: its folder is there and may be written, and the path
+// fits a socket address. Empty when it can, else the reason.
+QString SocketPathProblem(const QString& full) {
+    const QFileInfo file(full);
+    const QString folder = file.absolutePath();
+    const QFileInfo folderInfo(folder);
+    if (!folderInfo.exists()) {
+        return QStringLiteral("the folder %1 does not exist").arg(folder);
+    }
+    if (!folderInfo.isDir()) {
+        return QStringLiteral("%1 is no folder").arg(folder);
+    }
+    if (::access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0) {
+        return QStringLiteral("cannot make a socket in the folder %1 (%2)").arg(folder, SystemText(errno));
+    }
+    if (static_cast<std::size_t>(QFile::encodeName(full).size()) >= sizeof(sockaddr_un::sun_path)) {
+        return QStringLiteral("the path is longer than the %1 bytes a socket's name may have")
+            .arg(sizeof(sockaddr_un::sun_path) - 1);
+    }
+    return {};
 }
 
 // Whether the socket file at path may be replaced: a socket left behind by a run that ended
@@ -54,7 +84,11 @@ bool TakeOverSocketFile(const QString& path, QString* error) {
         *error = QStringLiteral("cannot listen on unix:%1: %2").arg(path, why);
         return false;
     };
-    const auto systemText = [](int code) { return QString::fromLocal8Bit(std::strerror(code)); };
+    const auto systemText = SystemText;
+    const QString problem = SocketPathProblem(full);
+    if (!problem.isEmpty()) {
+        return refuse(problem);
+    }
     struct stat file {};
     if (::lstat(name.constData(), &file) != 0) {
         return errno == ENOENT || refuse(systemText(errno));
@@ -117,8 +151,7 @@ bool ControlServer::Listen(const QString& endpoint, QString* error) {
 bool ControlServer::ListenTcp(const QString& endpoint, QString* error) {
     QString host;
     quint16 port = 0;
-    if (!SplitHostPort(endpoint, &host, &port)) {
-        *error = QStringLiteral("control address '%1' is neither HOST:PORT nor unix:PATH").arg(endpoint);
+    if (!SplitHostPort(endpoint, &host, &port, error)) {
         return false;
     }
     QHostAddress address;
@@ -133,7 +166,13 @@ bool ControlServer::ListenTcp(const QString& endpoint, QString* error) {
     }
     tcp_ = new QTcpServer(this);
     if (!tcp_->listen(address, port)) {
-        *error = QStringLiteral("cannot listen on %1: %2").arg(endpoint, tcp_->errorString());
+        QString why = tcp_->errorString();
+        if (tcp_->serverError() == QAbstractSocket::AddressInUseError) {
+            why = QStringLiteral("port %1 is in use by another program").arg(port);
+        } else if (tcp_->serverError() == QAbstractSocket::SocketAccessError) {
+            why = QStringLiteral("port %1 may not be used without privileges").arg(port);
+        }
+        *error = QStringLiteral("cannot listen on %1: %2").arg(endpoint, why);
         delete tcp_;
         tcp_ = nullptr;
         return false;

@@ -27,7 +27,7 @@ public:
 
     // Starts listening; on failure returns false with a message fit for the operator.
     bool Listen(const QString& endpoint, QString* error);
-    // Where it listens, in the form Listen takes (the real port when 0 was asked for).
+    // Where it listens, in the form Listen takes.
     QString Endpoint() const;
     int ClientCount() const;
 

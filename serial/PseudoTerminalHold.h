@@ -6,7 +6,8 @@
 // it, the master side would report hang-up and could only be polled at a slow pace until one
 // opens it again, so a tester's first request would wait; held open, the link answers a
 // newly connected tester at once. The side is switched to raw bytes, so that the line
-// discipline never echoes the controller's replies back into the link.
+// discipline never echoes the controller's replies back into the link. The side is locked while
+// held, so that another copy can tell that this one is still using it.
 class PseudoTerminalHold {
 public:
     PseudoTerminalHold() = default;
@@ -16,6 +17,9 @@ public:
 
     // False with the system's text when the side cannot be opened.
     bool Hold(const QString& path, QString* error);
+
+    // Whether a running program holds the pseudo-terminal at path this way.
+    static bool HeldElsewhere(const QString& path);
 
 private:
     int fd_ = -1;

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cerrno>
@@ -33,7 +34,13 @@ protected:
 
 TEST_F(ControlServerTest, SeveralTcpClientsLinesInPiecesAndTheLimits) {
     QString error;
-    ASSERT_TRUE(server.Listen(QStringLiteral("localhost:0"), &error)) << error.toStdString();
+    quint16 port = 0;
+    {
+        QTcpServer probe;  // a port free a moment ago
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+        port = probe.serverPort();
+    }
+    ASSERT_TRUE(server.Listen(QStringLiteral("localhost:%1").arg(port), &error)) << error.toStdString();
     auto first = LineClient::Tcp(server.Endpoint());
     auto second = LineClient::Tcp(server.Endpoint());
     EXPECT_EQ(second->Ask("get rpm\r"), "OK get rpm");  // a CRLF line end
@@ -62,15 +69,38 @@ TEST_F(ControlServerTest, SeveralTcpClientsLinesInPiecesAndTheLimits) {
     EXPECT_EQ(handled.last(), "get rpm");
 }
 
-TEST_F(ControlServerTest, RefusesAddressesThatAreNotLoopback) {
+TEST_F(ControlServerTest, RefusesAddressesThatCannotWorkAndSaysWhy) {
+    QTemporaryDir dir;
+    QFile plain(dir.filePath(QStringLiteral("plain")));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    QTcpServer taken;
+    ASSERT_TRUE(taken.listen(QHostAddress::LocalHost, 0));
+    const std::pair<QString, QString> places[] = {
+        {QStringLiteral("unix:") + dir.filePath(QStringLiteral("none/c.sock")),
+         QStringLiteral("the folder %1 does not exist").arg(dir.filePath(QStringLiteral("none")))},
+        {QStringLiteral("unix:") + dir.filePath(QStringLiteral("plain/c.sock")),
+         QStringLiteral("%1 is no folder").arg(plain.fileName())},
+        {QStringLiteral("unix:") + dir.filePath(QString(120, QLatin1Char('s'))),
+         QStringLiteral("the path is longer than the 107 bytes a socket's name may have")},
+        {QStringLiteral("127.0.0.1:%1").arg(taken.serverPort()),
+         QStringLiteral("port %1 is in use by another program").arg(taken.serverPort())},
+    };
+    for (const auto& [endpoint, reason] : places) {
+        QString error;
+        EXPECT_FALSE(server.Listen(endpoint, &error)) << endpoint.toStdString();
+        EXPECT_EQ(error, QStringLiteral("cannot listen on %1: %2").arg(endpoint, reason));
+    }
     const std::pair<const char*, const char*> rows[] = {
         {"0.0.0.0:5555", "only loopback"},
         {"192.168.1.10:5555", "only loopback"},
         {"[::]:5555", "only loopback"},
         {"example.com:5555", "only loopback"},
         {"127.0.0.1", "neither HOST:PORT"},
-        {"127.0.0.1:70000", "neither HOST:PORT"},
+        {"127.0.0.1:99999", "control address '127.0.0.1:99999': port 99999 is outside 1 to 65535"},
+        {"localhost:0", "control address 'localhost:0': port 0 is outside 1 to 65535"},
         {"127.0.0.1:-1", "neither HOST:PORT"},
+        {"127.0.0.1:12x", "neither HOST:PORT"},
         {":5555", "neither HOST:PORT"},
         {"unix:", "names no socket path"},
     };

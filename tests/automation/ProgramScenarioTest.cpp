@@ -326,13 +326,16 @@ TEST(ProgramScenario, RefusedStartsSayWhyAndEndAtOnce) {
     struct Row {
         QStringList args;
         int exitCode;
-        const char* says;
+        QString says;
     };
     const Row rows[] = {
         {{"--hidden", "--port", "pty", "--control", "192.168.1.1:5555"}, 1, "only loopback addresses"},
         {{"--hidden", "--port", "pty", "--control", "example.org:5555"}, 1, "only loopback addresses"},
         {{"--hidden", "--port", "pty", "--trace", run.Path("none/trace.txt")}, 1, "cannot open trace file"},
         {{"--hidden", "--port", "pty", "--pty-link", run.Path("taken")}, 1, "a file of that name exists"},
+        {{"--hidden", "--port", "pty", "--pty-link", run.Path("none/kline")}, 1,
+         "the folder " + run.Path("none") + " does not exist"},
+        {{"--port", "pty"}, 2, "no display: start with --hidden or set DISPLAY"},
         {{"--pty-link", "/tmp/x"}, 2, "goes with '--port pty'"},
         {{"--frobnicate"}, 2, "Unknown option"},
         {{"--hidden", "--port", "pty", "--cycle", run.Path("bad.csv")}, 1, "bad.csv: line 4: time 1 does not follow 1"},
@@ -344,13 +347,33 @@ TEST(ProgramScenario, RefusedStartsSayWhyAndEndAtOnce) {
     for (const auto& row : rows) {
         ASSERT_TRUE(run.Start(row.args));
         ASSERT_TRUE(run.Finished());
-        EXPECT_EQ(run.program.exitCode(), row.exitCode) << row.says;
-        EXPECT_TRUE(run.program.readAllStandardError().contains(row.says)) << row.says;
+        EXPECT_EQ(run.program.exitCode(), row.exitCode) << row.says.toStdString();
+        const QString err = QString::fromLocal8Bit(run.program.readAllStandardError());
+        EXPECT_TRUE(err.contains(row.says)) << row.says.toStdString() << "\n" << err.toStdString();
     }
     EXPECT_TRUE(QFileInfo(run.Path("taken")).isFile());  // the plain file was left alone
     ASSERT_TRUE(run.Start({"--version"}));
     ASSERT_TRUE(run.Finished());
     EXPECT_EQ(run.program.readAllStandardOutput().trimmed(), "vorta-tester " VORTA_VERSION);
+}
+
+// A second copy given a running copy's link leaves it alone: the first keeps its link to the end.
+TEST(ProgramScenario, ARunningCopysLinkIsNotTakenOver) {
+    ProgramRun first;
+    ProgramRun second;
+    ASSERT_TRUE(first.Start({"--hidden", "--port", "pty", "--pty-link", first.Path("kline")}));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return first.program.canReadLine(); }, 20000));
+    const QString pty = QString::fromLocal8Bit(first.program.readLine()).trimmed();
+    ASSERT_TRUE(second.Start({"--hidden", "--port", "pty", "--pty-link", first.Path("kline")}));
+    ASSERT_TRUE(second.Finished());
+    EXPECT_EQ(second.program.exitCode(), 1);
+    EXPECT_EQ(QString::fromLocal8Bit(second.program.readAllStandardError()).trimmed(),
+              QStringLiteral("cannot make the link %1: it points at %2, the virtual port of a running copy")
+                  .arg(first.Path("kline"), pty));
+    EXPECT_EQ(QFileInfo(first.Path("kline")).symLinkTarget(), pty);
+    ::kill(static_cast<pid_t>(first.program.processId()), SIGTERM);
+    ASSERT_TRUE(first.Finished());
+    EXPECT_FALSE(QFileInfo(first.Path("kline")).isSymLink());
 }
 
 TEST(ProgramScenario, NumbersTakeAPointWhateverTheLocale) {
