@@ -52,6 +52,21 @@ public:
         });
     }
 
+    // Echoes each byte as it comes, the last one after a pause, and answers with it at once.
+    void EchoLateThenAnswer(std::size_t requestSize, int lastEchoPauseMs, Bytes answer) {
+        worker_ = std::thread([this, requestSize, lastEchoPauseMs, answer] {
+            for (std::size_t got = 0; got < requestSize; ++got) {
+                Bytes out = pty_.Receive(1);
+                if (out.size() != 1) return;
+                if (got + 1 == requestSize) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(lastEchoPauseMs));
+                    out.insert(out.end(), answer.begin(), answer.end());
+                }
+                pty_.Send(out);
+            }
+        });
+    }
+
     SerialDevice device;
 
 private:
@@ -85,6 +100,17 @@ TEST(KLineExchangeTest, ToleratedEchoAndATrailingByte) {
         EXPECT_TRUE(result.checksumOk) << row.what;
         EXPECT_EQ(result.reply, kReply) << row.what;
     }
+}
+
+// Byte by byte the tester reads each echo before it goes on; a reply that comes with a late
+// last echo came that late after the request, and the latency says so.
+TEST(KLineExchangeTest, LatencyCountsFromTheLastByteNotFromItsEcho) {
+    ScriptedController controller;
+    controller.EchoLateThenAnswer(kRequest.size(), 30, kReply);
+    KLineExchange exchange(controller.device, EchoMode::ByteWise, 1000);
+    const ExchangeResult result = exchange.Exchange(kRequest);
+    ASSERT_EQ(result.status, ExchangeResult::Status::Reply) << result.error;
+    EXPECT_GE(result.latencyMs, 30.0);
 }
 
 TEST(KLineExchangeTest, AnswerOfSeveralFrames) {

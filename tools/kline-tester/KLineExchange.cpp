@@ -40,11 +40,13 @@ ExchangeResult KLineExchange::Exchange(const std::vector<std::uint8_t>& request,
         result.status = ExchangeResult::Status::LinkError;
         return result;
     }
-    const Clock::time_point sent = Clock::now();
+    // Latency counts from the last byte's hand-over, not from when this thread got here: byte
+    // by byte that is after the last echo, and a loaded machine may run it later still.
+    const Clock::time_point sent = device_.LastDrained();
     const std::uint8_t service = DecodeFrame(request.data()).data[0];
     const auto p2max = std::chrono::milliseconds(p2maxMs_);
     // Until a frame starts: P2max, or P2*max after a "response pending"; within one: P1max.
-    Clock::time_point deadline = sent + p2max;
+    Clock::time_point deadline = Clock::now() + p2max;
     std::size_t echoed = 0;
     bool inEcho = echo_ != EchoMode::None && echo_ != EchoMode::ByteWise;
     std::size_t frameSize = 0;

@@ -72,6 +72,7 @@ bool SerialDevice::Write(const std::uint8_t* bytes, std::size_t count, std::stri
         done += static_cast<std::size_t>(n);
     }
     ::tcdrain(fd_);  // the bytes are on the line when this returns
+    lastDrained_ = std::chrono::steady_clock::now();
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -20,6 +21,9 @@ public:
 
     // Writes every byte and waits until they are on the line.
     bool Write(const std::uint8_t* bytes, std::size_t count, std::string* error);
+    // The moment the last Write's bytes were handed on, read right after the driver said so:
+    // whatever this process does next (reading an echo, being descheduled) comes after it.
+    std::chrono::steady_clock::time_point LastDrained() const { return lastDrained_; }
     // Waits up to timeoutMs for bytes; returns how many were read, 0 on time-out, -1 on error.
     int Read(std::uint8_t* buffer, std::size_t capacity, int timeoutMs, std::string* error);
     // Drops whatever waits unread; returns how many bytes that was.
@@ -27,4 +31,5 @@ public:
 
 private:
     int fd_ = -1;
+    std::chrono::steady_clock::time_point lastDrained_{};
 };

@@ -33,7 +33,9 @@ std::optional<std::uint8_t> ParseByte(const std::string& text) {
 const char* TesterOptions::Usage() {
     return "Usage: kline-tester DEVICE [options] --to ADDR HEX... [--to ADDR HEX...]\n"
            "Sends each request to ADDR (data bytes in hex, format byte, addresses and checksum\n"
-           "are added) and prints every reply with its latency and checksum.\n"
+           "are added) and prints every reply with its latency and checksum. The latency counts\n"
+           "from the moment the request's last byte has left (the driver's drain, then the clock)\n"
+           "to the reply's first byte, so a slow machine can make it longer, never shorter.\n"
            "\n"
            "Options:\n"
            "  --to ADDR HEX...   a request: target address and data, e.g. --to 10 21 01\n"
