@@ -253,7 +253,9 @@ TForm1::~TForm1() {
 MonitorWindow* TForm1::ShowMonitor() {
     if (monitorWindow_ == nullptr) {
         monitorWindow_ = new MonitorWindow(*monitor_, this);
-        if (const auto rect = MonitorGeometry::Read(*store_)) {
+        QList<QRect> screens;
+        for (const QScreen* screen : QGuiApplication::screens()) screens << screen->geometry();
+        if (const auto rect = MonitorGeometry::Read(*store_, screens)) {
             monitorWindow_->setGeometry(*rect);
         }
         monitorWindow_->SetOnHide([this](const QRect& rect) {

@@ -71,7 +71,7 @@ std::optional<MonitorRow> ParseTextLine(const std::string& line, EcuVariant vari
     MonitorRow row;
     row.variant = variant;
     std::string direction;
-    if (!(in >> row.atUs >> direction)) return std::nullopt;
+    if (!(in >> row.atUs >> direction) || row.atUs < 0) return std::nullopt;
     if (direction == "RX") {
         row.kind = MonitorRowKind::Request;
     } else if (direction == "TX") {
@@ -95,6 +95,7 @@ std::optional<MonitorRow> ParseTextLine(const std::string& line, EcuVariant vari
     while (in >> word) {
         if (word == "@") {
             if (!(in >> row.spanUs >> row.minGapUs >> row.maxGapUs)) return std::nullopt;
+            if (row.spanUs < 0 || row.minGapUs < 0 || row.maxGapUs < 0) return std::nullopt;
             break;
         }
         std::uint8_t byte = 0;
@@ -165,6 +166,8 @@ std::optional<Loaded> Load(const std::string& path, std::string* error) {
             if (key == "variant") {
                 if (const auto v = VariantByShortName(value)) variant = *v;
             } else if (key == "resolution") {
+                // An adapter's latency timer is a few milliseconds; anything else is not one.
+                if (!(ms >= 0 && ms <= 1000)) ms = -1;
                 loaded.resolution = StampResolution::ForDevice(value == "pseudo-terminal" ? "pty"
                                                                : value == "usb-adapter"   ? "ttyUSB"
                                                                : value == "serial-port"   ? "ttyS"
@@ -173,7 +176,10 @@ std::optional<Loaded> Load(const std::string& path, std::string* error) {
             }
             continue;
         }
-        if (auto row = ParseTextLine(line, variant)) {
+        auto row = ParseTextLine(line, variant);
+        const bool inDay = row && (loaded.rows.empty() || (row->atUs >= loaded.rows.front().atUs - kMaxSpanUs &&
+                                                           row->atUs - loaded.rows.front().atUs <= kMaxSpanUs));
+        if (inDay) {
             loaded.rows.push_back(std::move(*row));
         } else {
             ++loaded.skippedLines;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,13 +19,18 @@ namespace MonitorTraceFile {
 
 enum class Format { Text, Csv };
 
+// A trace is read as one sitting of at most a day: a stamp more than that before or after the
+// first row's, a negative stamp, span or gap make their line no row, so the report never
+// computes with them.
+constexpr std::int64_t kMaxSpanUs = 86'400'000'000;
+
 bool Save(const std::string& path, const MonitorRing& rows, const StampResolution& resolution, Format format,
           std::string* error);
 
 struct Loaded {
     std::vector<MonitorRow> rows;
     StampResolution resolution;
-    int skippedLines = 0;  // lines that were no row
+    int skippedLines = 0;  // lines that were no row, or rows outside the trace's day
 };
 
 std::optional<Loaded> Load(const std::string& path, std::string* error);

@@ -13,7 +13,7 @@ const QString kKey = QStringLiteral("MonitorGeometry");
 
 }  // namespace
 
-std::optional<QRect> Read(const SettingsStore& store) {
+std::optional<QRect> Read(const SettingsStore& store, const QList<QRect>& screens) {
     const QStringList parts = store.ReadString(StoredSettings::kSection, kKey, QString()).split(QLatin1Char(','));
     if (parts.size() != 4) return std::nullopt;
     int v[4];
@@ -22,8 +22,17 @@ std::optional<QRect> Read(const SettingsStore& store) {
         if (!n) return std::nullopt;
         v[i] = *n;
     }
-    if (v[2] < 100 || v[3] < 100 || v[2] > 10000 || v[3] > 10000) return std::nullopt;
-    return QRect(v[0], v[1], v[2], v[3]);
+    constexpr int kMinSide = 100;
+    if (v[2] < kMinSide || v[3] < kMinSide || v[2] > 10000 || v[3] > 10000) return std::nullopt;
+    // Far beyond any screen: the rectangle's far corner could not even be computed.
+    constexpr int kFarthest = 1'000'000;
+    if (v[0] < -kFarthest || v[0] > kFarthest || v[1] < -kFarthest || v[1] > kFarthest) return std::nullopt;
+    const QRect place(v[0], v[1], v[2], v[3]);
+    for (const QRect& screen : screens) {
+        const QRect seen = screen.intersected(place);
+        if (seen.width() >= kMinSide && seen.height() >= kMinSide && seen.top() == place.top()) return place;
+    }
+    return std::nullopt;
 }
 
 void Write(SettingsStore& store, const QRect& rect) {

@@ -68,6 +68,9 @@ TEST(CommandLineOptionsTest, RefusesWhatCannotWork) {
         {"--p1", "21"},
         {"--p1", ""},
         {"--p2", "25", "--p2", "30"},
+        {"--p2", "99999999999"},  // beyond any integer the time is kept in
+        {"--p1", "4294967316"},   // 20 in its low 32 bits
+        {"--p2", "1e3"},
     };
     for (const auto& row : rows) {
         const auto parsed = Parse(row);

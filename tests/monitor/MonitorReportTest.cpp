@@ -1,3 +1,4 @@
+#include <fstream>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -217,7 +218,8 @@ TEST(MonitorReportTest, TraceLinesReadBackAsTheSameRows) {
         EXPECT_EQ(MonitorTraceFile::TextLine(*back), line);
     }
     const std::string bad[] = {"", "x RX 81", "12 QQ 81", "12 RX 8", "12 EV nothing", "12 EV unanswered why",
-                               "12 RX 81 @ 1"};
+                               "12 RX 81 @ 1", "-1 RX 81", "99999999999999999999 RX 81", "12 RX 81 @ -1 0 0",
+                               "12 RX 81 @ 5 -3 4", "12 RX 81 @ 5 3 -4", "12 RX 81 @ 3000000000 0 0"};
     for (const std::string& line : bad) EXPECT_FALSE(MonitorTraceFile::ParseTextLine(line, EcuVariant::Ja5)) << line;
 
     const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("monitor-" + std::to_string(::getpid()));
@@ -237,6 +239,23 @@ TEST(MonitorReportTest, TraceLinesReadBackAsTheSameRows) {
     EXPECT_EQ(offline.Report().Json(), t.monitor.Report().Json());
     EXPECT_EQ(loaded->rows[3].variant, EcuVariant::B7);
     EXPECT_FALSE(MonitorTraceFile::Load((dir / "none").string(), &error));
+
+    // Stamps far from the first row's make their line no row; the day's ends are still in.
+    const std::string odd = (dir / "odd.trace").string();
+    {
+        std::ofstream out(odd);
+        out << "# resolution usb-adapter 1e300\n"
+               "100000000000 RX 81 10 F1 3E C0\n"
+               "186400000000 TX 81 F1 10 7E 00\n"   // a day after the first
+               "186400000001 RX 81 10 F1 3E C0\n"   // a microsecond beyond
+               "13599999999 RX 81 10 F1 3E C0\n"    // more than a day before
+               "9223372036854775807 RX 81 10 F1 3E C0\n";
+    }
+    const auto far = MonitorTraceFile::Load(odd, &error);
+    ASSERT_TRUE(far) << error;
+    EXPECT_EQ(far->rows.size(), 2u);
+    EXPECT_EQ(far->skippedLines, 3);
+    EXPECT_EQ(far->resolution.kind, "usb-adapter");
     std::filesystem::remove_all(dir);
 }
 

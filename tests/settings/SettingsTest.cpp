@@ -44,6 +44,10 @@ TEST(StoredSettings, IniTextBecomesTheStartupSettings) {
         {"[MK-Vorta-Tester]\nEN=yes\n", "COM1 EN0 Pogr5 " + kDefaults},
         {"[MK-Vorta-Tester]\nEN=2\nPogr=300\n", "COM1 EN0 Pogr44 " + kDefaults},  // low 8 bits
         {"[MK-Vorta-Tester]\nPogr=-1\n", "COM1 EN0 Pogr255 " + kDefaults},
+        {"[MK-Vorta-Tester]\nPogr=-2147483648\n", "COM1 EN0 Pogr0 " + kDefaults},
+        {"[MK-Vorta-Tester]\nPogr=2147483647\n", "COM1 EN0 Pogr255 " + kDefaults},
+        {"[MK-Vorta-Tester]\nPogr=2147483648\n",
+         "COM1 EN0 Pogr5 " + kDefaults + " | '2147483648' is not a valid integer value"},
         {"[MK-Vorta-Tester]\nCOM-Port=COM9\nPogr=5%\n",
          "COM9 EN0 Pogr5 " + kDefaults + " | '5%' is not a valid integer value"},
         // Framing: only "1" turns a type real, as "EN" does; names without case.
@@ -59,6 +63,9 @@ TEST(StoredSettings, IniTextBecomesTheStartupSettings) {
         {"[MK-Vorta-Tester]\nP2=5001\nP1=21\n",
          "COM1 EN0 Pogr5 " + kDefaults + " | P2 = 5001 is outside 0 to 5000 ms; 0 ms is used. | "
                                         "P1 = 21 is outside 0 to 20 ms; 0 ms is used."},
+        {"[MK-Vorta-Tester]\nP2=2147483648\nP1=-2147483649\n",  // beyond a 32-bit integer
+         "COM1 EN0 Pogr5 " + kDefaults + " | '2147483648' is not a valid integer value for P2; 0 ms is used. | "
+                                        "'-2147483649' is not a valid integer value for P1; 0 ms is used."},
         {"[MK-Vorta-Tester]\nP2=-1\nP1=2.5\nPogr=x\n",
          "COM1 EN0 Pogr5 " + kDefaults + " | 'x' is not a valid integer value | P2 = -1 is outside 0 to 5000 ms; "
                                         "0 ms is used. | '2.5' is not a valid integer value for P1; 0 ms is used."},
@@ -98,13 +105,36 @@ TEST(IniSettingsStore, DefaultPathFollowsXdgConfigHome) {
 TEST(MonitorGeometry, WindowPlaceInTheSettings) {
     QTemporaryDir dir;
     IniSettingsStore store(dir.filePath(QStringLiteral("s.ini")));
-    EXPECT_FALSE(MonitorGeometry::Read(store));
+    const QList<QRect> screens = {QRect(0, 0, 1920, 1080), QRect(1920, -200, 1280, 1024)};
+    EXPECT_FALSE(MonitorGeometry::Read(store, screens));
     MonitorGeometry::Write(store, QRect(-20, 40, 900, 500));
-    EXPECT_EQ(MonitorGeometry::Read(store), QRect(-20, 40, 900, 500));
-    const char* bad[] = {"1,2,3", "a,b,c,d", "0,0,50,50", "0,0,900,"};
-    for (const char* text : bad) {
-        store.WriteString(QStringLiteral("MK-Vorta-Tester"), QStringLiteral("MonitorGeometry"), QString::fromLatin1(text));
-        EXPECT_FALSE(MonitorGeometry::Read(store)) << text;
+    EXPECT_EQ(MonitorGeometry::Read(store, screens), QRect(-20, 40, 900, 500));
+    const struct {
+        const char* text;
+        bool kept;
+    } rows[] = {
+        {"1,2,3", false},
+        {"a,b,c,d", false},
+        {"0,0,50,50", false},
+        {"0,0,900,", false},
+        {"0,0,10001,500", false},
+        {"1820,980,900,500", true},        // 100 by 100 on the first screen
+        {"1821,980,900,500", false},       // 99 wide on the first, below the second
+        {"1821,724,900,500", true},        // 100 high on the second
+        {"1821,725,900,500", false},
+        {"-801,40,900,500", false},        // 99 pixels wide on the first
+        {"100,-1,900,500", false},         // its top edge above the screen
+        {"1920,-200,900,500", true},       // the second screen's corner
+        {"3101,0,900,500", false},         // right of both
+        {"5000,5000,900,500", false},
+        {"2147483600,0,1000,1000", false}, // its far corner beyond any number
+        {"-2147483648,-2147483648,10000,10000", false},
+        {"99999999999,0,900,500", false},
+    };
+    for (const auto& row : rows) {
+        store.WriteString(QStringLiteral("MK-Vorta-Tester"), QStringLiteral("MonitorGeometry"),
+                          QString::fromLatin1(row.text));
+        EXPECT_EQ(MonitorGeometry::Read(store, screens).has_value(), row.kept) << row.text;
     }
     EXPECT_EQ(store.ReadString(QStringLiteral("MK-Vorta-Tester"), QStringLiteral("COM-Port"), QStringLiteral("none")),
               QStringLiteral("none"));
