@@ -220,6 +220,21 @@ TEST(ControlWords, SetTakesOnlyNumbersInsideTheInstrumentsRange) {
     }
     // Without the instruments at hand the range is left to them; the number is still checked.
     EXPECT_EQ(Refusal("set speed abc"), "bad number 'abc': speed takes a number");
+    // The other numbers are whole and carry their range in the parser.
+    const std::pair<const char*, const char*> others[] = {
+        {"timing 99999999999 0", "bad P2 '99999999999', 0 to 5000 ms"},
+        {"timing 25 4294967316", "bad P1 '4294967316', 0 to 20 ms"},
+        {"timing -1 0", "bad P2 '-1', 0 to 5000 ms"},
+        {"fault delay 5001", "bad delay '5001', 0 to 5000 ms"},
+        {"fault gap 1e3", "bad gap '1e3', 0 to 1000 ms"},
+        {"fault busy 0", "bad busy '0', 1 to 1000 replies"},
+        {"fault drop 1", "bad drop '1', 2 to 1000"},
+        {"fault pending 2147483648", "bad pending '2147483648', 0 to 5000 ms"},
+        {"dtc 99999999999 on", "bad trouble-code index '99999999999'"},
+    };
+    for (const auto& [line, refusal] : others) {
+        EXPECT_EQ(Refusal(line), refusal) << line;
+    }
 }
 
 // "help" lists every command the parser takes, from the same table; "help WORD" tells one.
