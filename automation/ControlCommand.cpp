@@ -281,7 +281,8 @@ private:
             if (!Arity(3, QStringLiteral("get lamp NAME"))) return std::nullopt;
             const auto* lamp = FindRow(ControlTable::kLamps, &ControlTable::LampRow::name, words_[2]);
             if (lamp == nullptr) {
-                return Fail(QStringLiteral("unknown lamp '%1'").arg(words_[2].left(64)));
+                return Fail(QStringLiteral("unknown lamp '%1', one of: %2")
+                                .arg(words_[2].left(64), Words(ControlTable::kLamps, &ControlTable::LampRow::name)));
             }
             command.query = ControlQuery::Lamp;
             command.lamp = lamp->lamp;

@@ -86,7 +86,10 @@ TEST(ControlWords, RefusalsSayWhy) {
         {"get ident 93", "unknown identification option '93', one of: 90 91 92 94 97 99 9A"},
         {"ident 9B text", "unknown identification option '9B', one of: 90 91 92 94 97 99 9A"},
         {"variant ja5", "unknown controller type 'ja5', one of: Ja5 B1 Ja7 B7 BMP b17"},
-        {"get lamp ESUDCONTROL3ON", "unknown lamp 'ESUDCONTROL3ON'"},
+        {"get lamp ESUDCONTROL3ON", "unknown lamp 'ESUDCONTROL3ON', one of: UiLED1 UiLED2 UiLED3 UiLED4 UiLED5 "
+                                    "ESUDCONTROL1ON ESUDCONTROL1OFF ESUDCONTROL2ON ESUDCONTROL2OFF ESUDCONTROL5ON "
+                                    "ESUDCONTROL5OFF ESUDCONTROL6ON ESUDCONTROL6OFF ESUDCONTROL7ON ESUDCONTROL7OFF "
+                                    "ESUDCONTROL8ON ESUDCONTROL8OFF"},
         {"get lamp UiLED6", "unknown lamp"},
         {"", "empty"},
         {"launch", "unknown command"},
