@@ -7,7 +7,7 @@
 #include "console/ControlTable.h"
 #include "drive/Verdict.h"
 #include "automation/ReplyFaultMode.h"
-#include "console/ValueRange.h"
+#include "automation/ValueRange.h"
 #include "emulator/EcuEnvironment.h"
 #include "protocol/EcuVariant.h"
 #include "protocol/ReplyFraming.h"

@@ -26,7 +26,10 @@ ControlCommandExecutor::ControlCommandExecutor(OperatorPanel& target, ReplyFault
 QString ControlCommandExecutor::Execute(const QString& line) {
     QString error;
     const auto command =
-        ControlCommand::Parse(line, &error, [this](Mirror mirror) { return target_.Range(mirror); });
+        ControlCommand::Parse(line, &error, [this](Mirror mirror) {
+            const auto [min, max] = target_.Range(mirror);
+            return ValueRange{min, max};
+        });
     if (!command) {
         return QStringLiteral("ERR ") + error;
     }

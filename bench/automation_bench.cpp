@@ -24,7 +24,7 @@ public:
         const auto it = mirrors_.find(mirror);
         return it == mirrors_.end() ? QString() : it->second;
     }
-    ValueRange Range(Mirror) const override { return {0.0, 250.0}; }
+    std::pair<double, double> Range(Mirror) const override { return {0.0, 250.0}; }
     void Click(ControlButton) override {}
     bool ButtonDown(ControlButton) const override { return false; }
     void SelectVariant(EcuVariant v) override { variant_ = v; }

@@ -59,7 +59,7 @@ void FormOperatorPanel::SetValue(Mirror mirror, double value) {
     form_->controls_.Instrument(mirror)->SetValue(static_cast<float>(value));
 }
 
-ValueRange FormOperatorPanel::Range(Mirror mirror) const {
+std::pair<double, double> FormOperatorPanel::Range(Mirror mirror) const {
     const TSignalSettings& signal = form_->controls_.Instrument(mirror)->SignalSettings();
     return {signal.ValueFrom(), signal.ValueTo()};
 }

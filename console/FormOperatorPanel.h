@@ -19,7 +19,7 @@ public:
 
     void SetValue(Mirror mirror, double value) override;
     QString MirrorText(Mirror mirror) const override;
-    ValueRange Range(Mirror mirror) const override;
+    std::pair<double, double> Range(Mirror mirror) const override;
     void Click(ControlButton button) override;
     bool ButtonDown(ControlButton button) const override;
     void SelectVariant(EcuVariant variant) override;

@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
 
 #include "console/ConsoleOptions.h"
 #include "console/ControlButton.h"
 #include "drive/Verdict.h"
-#include "console/ValueRange.h"
 #include "protocol/ReplyTiming.h"
 #include "emulator/EcuEnvironment.h"
 #include "protocol/EcuVariant.h"
@@ -36,8 +36,8 @@ public:
     // Sets a control as if dragged there: clamped and quantised by the control itself.
     virtual void SetValue(Mirror mirror, double value) = 0;
     virtual QString MirrorText(Mirror mirror) const = 0;
-    // What the value's instrument takes.
-    virtual ValueRange Range(Mirror mirror) const = 0;
+    // What the value's instrument takes: its lowest and its highest value.
+    virtual std::pair<double, double> Range(Mirror mirror) const = 0;
 
     // Toggles a two-state button (or presses a push button) and runs its click handler.
     virtual void Click(ControlButton button) = 0;
