@@ -1,10 +1,10 @@
 #include "serial/LowLatencyAdapter.h"
 #include "support/PseudoTerminal.h"
+#include "support/TextFile.h"
 #include "serial/TSerComm.h"
 #include "serial/TSerPosixDevice.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/fsuid.h>
@@ -26,82 +26,54 @@ private:
     int previous_;
 };
 
-// A stand-in for /sys with one tty's latency timer, and a stand-in /dev whose by-id link
-// leads to the tty's kernel name.
-class StandInSysfs {
-public:
-    StandInSysfs() { ::chmod(dir_.path().toLocal8Bit().constData(), 0755); }
-
-    std::string Root() const { return Path("sys"); }
-    std::string Path(const char* relative) const { return dir_.filePath(relative).toStdString(); }
-
-    // class/tty/NAME/device/latency_timer holding text; writable or not.
-    std::string Timer(const std::string& name, const char* text, bool writable = true) const {
-        const QString folder = dir_.filePath(QString::fromStdString("sys/class/tty/" + name + "/device"));
+// A stand-in for /sys with the latency timer of one tty holding `stored` (none when null).
+struct StandInSysfs {
+    StandInSysfs(const std::string& tty, const char* stored, bool writable) {
+        ::chmod(dir.path().toLocal8Bit().constData(), 0755);
+        const QString folder = dir.filePath(QString::fromStdString("sys/class/tty/" + tty + "/device"));
+        timer = (folder + "/latency_timer").toStdString();
+        if (!stored) return;
         QDir().mkpath(folder);
-        const QString file = folder + "/latency_timer";
-        QFile f(file);
-        f.open(QIODevice::WriteOnly);
-        f.write(text);
-        f.close();
-        ::chmod(file.toLocal8Bit().constData(), writable ? 0666 : 0444);
-        return file.toStdString();
+        WriteFile(QString::fromStdString(timer), stored);
+        ::chmod(timer.c_str(), writable ? 0666 : 0444);
     }
-    // dev/ttyNAME and dev/serial/by-id/adapter leading to it.
-    std::string Device(const std::string& name) const {
-        QDir().mkpath(dir_.filePath("dev/serial/by-id"));
-        const QString device = dir_.filePath(QString::fromStdString("dev/" + name));
-        QFile f(device);
-        f.open(QIODevice::WriteOnly);
-        f.close();
-        QFile::link(device, dir_.filePath("dev/serial/by-id/adapter"));
-        return Path("dev/serial/by-id/adapter");
-    }
+    std::string Root() const { return dir.filePath("sys").toStdString(); }
+    std::string Stored() const { return ReadFile(QString::fromStdString(timer)).trimmed().toStdString(); }
 
-    static std::string Read(const std::string& file) {
-        QFile f(QString::fromStdString(file));
-        return f.open(QIODevice::ReadOnly) ? f.readAll().trimmed().toStdString() : "<none>";
-    }
-
-private:
-    QTemporaryDir dir_;
+    QTemporaryDir dir;
+    std::string timer;
 };
 
 TEST(LowLatencyAdapter, LatencyTimerIsLoweredToOneMsOrTheOperatorIsToldHow) {
-    struct Row {
-        const char* what;
-        const char* stored;  // nullptr: the device has no latency timer
-        bool writable;
-        const char* after;
-        bool notice;
-    };
-    const Row rows[] = {
+    struct Row { const char* what; const char* stored; bool writable; const char* after; bool notice; } rows[] = {
         {"default of an FTDI adapter", "16", true, "1", false},
         {"already low", "1", true, "1", false},
         {"lowest", "0", true, "0", false},
         {"may not be written", "16", false, "16", true},
         {"may not be written but low enough", "1", false, "1", false},
         {"not a number", "fast", true, "fast", false},
-        {"no such attribute", nullptr, true, "<none>", false},
+        {"no such attribute", nullptr, true, "", false},
     };
     for (const Row& row : rows) {
-        StandInSysfs sysfs;
-        const std::string device = sysfs.Device("ttyUSB7");
-        const std::string timer = row.stored ? sysfs.Timer("ttyUSB7", row.stored, row.writable)
-                                             : sysfs.Root() + "/class/tty/ttyUSB7/device/latency_timer";
+        const StandInSysfs sysfs("ttyUSB7", row.stored, row.writable);
+        // dev/serial/by-id/adapter leading to dev/ttyUSB7
+        QDir().mkpath(sysfs.dir.filePath("dev/serial/by-id"));
+        WriteFile(sysfs.dir.filePath("dev/ttyUSB7"), "");
+        const QString device = sysfs.dir.filePath("dev/serial/by-id/adapter");
+        QFile::link(sysfs.dir.filePath("dev/ttyUSB7"), device);
         const LowLatencyAdapter adapter(sysfs.Root());
-        EXPECT_EQ(adapter.LatencyTimerPath(device), timer) << row.what;  // found through the by-id link
+        EXPECT_EQ(adapter.LatencyTimerPath(device.toStdString()), sysfs.timer) << row.what;
         std::string notice;
         {
             UnprivilegedFileAccess unprivileged;
-            notice = adapter.Tune(-1, device);
+            notice = adapter.Tune(-1, device.toStdString());
         }
-        EXPECT_EQ(StandInSysfs::Read(timer), row.after) << row.what;
+        EXPECT_EQ(sysfs.Stored(), row.after) << row.what;
         EXPECT_EQ(!notice.empty(), row.notice) << row.what << ": " << notice;
         if (row.notice) {
             // The value, and the command that changes it.
             EXPECT_NE(notice.find("up to 16 ms"), std::string::npos) << notice;
-            EXPECT_NE(notice.find("echo 1 | sudo tee " + timer), std::string::npos) << notice;
+            EXPECT_NE(notice.find("echo 1 | sudo tee " + sysfs.timer), std::string::npos) << notice;
             EXPECT_NE(notice.find("udev rule"), std::string::npos) << notice;
         }
     }
@@ -110,19 +82,12 @@ TEST(LowLatencyAdapter, LatencyTimerIsLoweredToOneMsOrTheOperatorIsToldHow) {
 // Opening a pseudo-terminal as the port: it refuses the serial ioctls without a word, and a
 // latency timer standing in for its name is handled as a real adapter's would be.
 TEST(LowLatencyAdapter, ThePortTunesWhatItOpensAndSaysOnlyWhatMatters) {
-    struct Row {
-        const char* stored;
-        bool writable;
-        const char* after;
-        bool notice;
-    };
-    const Row rows[] = {{nullptr, true, "<none>", false}, {"16", true, "1", false}, {"16", false, "16", true}};
+    struct Row { bool writable; const char* after; } rows[] = {{true, "1"}, {false, "16"}};
     for (const Row& row : rows) {
         PseudoTerminal far;
         ::fchmod(far.Slave(), 0666);  // open to the unprivileged file access below
-        StandInSysfs sysfs;
         const std::string name = far.SlavePath().substr(far.SlavePath().find_last_of('/') + 1);
-        const std::string timer = row.stored ? sysfs.Timer(name, row.stored, row.writable) : "";
+        const StandInSysfs sysfs(name, "16", row.writable);
         TSerComm port(std::make_unique<TSerPosixDevice>(sysfs.Root()));
         port.SetDeviceName(far.SlavePath());
         port.SetUserBaudrate(10400);
@@ -130,10 +95,8 @@ TEST(LowLatencyAdapter, ThePortTunesWhatItOpensAndSaysOnlyWhatMatters) {
             UnprivilegedFileAccess unprivileged;
             ASSERT_NO_THROW(port.Open());
         }
-        EXPECT_EQ(!port.OpenNotice().empty(), row.notice) << port.OpenNotice();
-        if (row.stored) {
-            EXPECT_EQ(StandInSysfs::Read(timer), row.after);
-        }
+        EXPECT_EQ(port.OpenNotice().empty(), row.writable) << port.OpenNotice();
+        EXPECT_EQ(sysfs.Stored(), row.after);
         port.Close();
         EXPECT_TRUE(port.OpenNotice().empty());
     }

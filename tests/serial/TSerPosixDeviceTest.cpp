@@ -6,18 +6,8 @@
 
 #include <cerrno>
 #include <cstring>
-#include <sstream>
-#include <string>
 
 namespace {
-
-std::string Describe(const TermiosImage& t) {
-    std::ostringstream text;
-    text << std::hex << "iflag " << t.iflag << " oflag " << t.oflag << " cflag " << t.cflag << " lflag " << t.lflag
-         << std::dec << " rate " << t.ispeed << "/" << t.ospeed << " start " << int(t.cc[VSTART]) << " stop "
-         << int(t.cc[VSTOP]);
-    return text.str();
-}
 
 bool Same(const TermiosImage& a, const TermiosImage& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
@@ -27,8 +17,7 @@ TEST(TSerPosixDevice, RestoreLineStatePutsBackWhatTheDriverHeld) {
     struct Row { const char* what; L settings; } rows[] = {
         // rate, flags, Xon and Xoff limits, size, parity, stop bits; Xon, Xoff characters
         {"K-line record", {10400, L::fBinary, 0, 0, 8, 0, 0, 0x11, 0x13}},
-        {"other rate and framing", {4800, L::fBinary, 0, 0, 7, 2, 2, 0x11, 0x13}},
-        {"software handshake", {115200, L::fBinary | L::fOutX | L::fInX, 0, 0, 8, 0, 0, 0x21, 0x23}},
+        {"other framing, software handshake", {4800, L::fBinary | L::fOutX | L::fInX, 0, 0, 7, 2, 2, 0x21, 0x23}},
     };
     for (const Row& row : rows) {
         PseudoTerminal far;
@@ -41,11 +30,10 @@ TEST(TSerPosixDevice, RestoreLineStatePutsBackWhatTheDriverHeld) {
         ASSERT_EQ(device.WriteLineSettings(row.settings), 0) << row.what;
         ASSERT_EQ(GetTermios2(far.Slave(), changed), 0);
         EXPECT_EQ(changed.ospeed, row.settings.BaudRate) << row.what;
-        EXPECT_FALSE(Same(changed, before)) << row.what << ": " << Describe(changed);
+        EXPECT_FALSE(Same(changed, before)) << row.what;
         ASSERT_EQ(device.RestoreLineState(), 0) << row.what;
         ASSERT_EQ(GetTermios2(far.Slave(), after), 0);
-        EXPECT_TRUE(Same(after, before)) << row.what << "\nbefore " << Describe(before) << "\nafter  "
-                                         << Describe(after);
+        EXPECT_TRUE(Same(after, before)) << row.what;
     }
 }
 

@@ -1,10 +1,14 @@
 #include "serial/TSerRxQueue.h"
 
+#include <QByteArray>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <sstream>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -15,55 +19,34 @@ using std::chrono::milliseconds;
 
 TSerRxQueue::TimePoint At(int ms) { return TSerRxQueue::TimePoint{} + milliseconds(ms); }
 
-// One step on a queue: a chunk pushed at a time, or a take of up to `count` bytes that
-// gives `bytes` stamped `ms` (a result of 0 or -1 is given in `got`).
-struct Step {
-    bool take;
-    Bytes bytes;
-    int ms = 0;
-    int count = 0;
-    int got = 0;
-};
-Step Push(Bytes bytes, int ms) { return {false, std::move(bytes), ms}; }
-Step Take(int count, Bytes bytes, int ms) {
-    const int got = static_cast<int>(bytes.size());
-    return {true, std::move(bytes), ms, count, got};
-}
-Step TakeNothing(int count, int got) { return {true, {}, 0, count, got}; }
-
+// A script of steps on a queue: "+0102@10" pushes the bytes 01 02 stamped at 10 ms; "3:0102@10"
+// takes up to three bytes and gets 01 02 stamped at 10 ms; "3:" gets nothing.
 TEST(TSerRxQueue, ChunksComeOutInOrderWithTheirOwnStamps) {
-    struct Row {
-        const char* what;
-        int capacity;
-        std::vector<Step> steps;
-        int roomAfter;
-    } rows[] = {
-        {"one chunk at a time, never two in one take", 16,
-         {Push({1, 2, 3}, 10), Push({4, 5}, 15), Take(8, {1, 2, 3}, 10), Take(8, {4, 5}, 15)}, 16},
-        {"a part taken leaves the rest its stamp", 16,
-         {Push({1, 2, 3}, 10), Take(2, {1, 2}, 10), Push({4}, 20), Take(5, {3}, 10), Take(5, {4}, 20)}, 16},
-        {"bytes wrap round the end of the ring", 4,
-         {Push({1, 2, 3}, 1), Take(2, {1, 2}, 1), Push({4, 5, 6}, 2), Take(9, {3}, 1), Take(2, {4, 5}, 2),
-          Take(9, {6}, 2)}, 4},
-        {"full to the last byte", 4, {Push({1, 2}, 1), Push({3, 4}, 2)}, 0},
-        {"nothing there", 4, {TakeNothing(4, 0), Push({9}, 3)}, 3},
+    struct Row { const char* what; int capacity; const char* script; int roomAfter; } rows[] = {
+        {"one chunk at a time, never two in one take", 16, "+010203@10 +0405@15 8:010203@10 8:0405@15", 16},
+        {"a part taken leaves the rest its stamp", 16, "+010203@10 2:0102@10 +04@20 5:03@10 5:04@20", 16},
+        {"bytes wrap round the end of the ring", 4, "+010203@1 2:0102@1 +040506@2 9:03@1 2:0405@2 9:06@2", 4},
+        {"full to the last byte", 4, "+0102@1 +0304@2", 0},
+        {"nothing there", 4, "4: +09@3", 3},
     };
     for (const Row& row : rows) {
         TSerRxQueue queue;
         queue.Start(row.capacity);
-        for (std::size_t i = 0; i < row.steps.size(); ++i) {
-            const Step& step = row.steps[i];
-            if (!step.take) {
-                queue.Push(step.bytes.data(), static_cast<int>(step.bytes.size()), At(step.ms));
+        std::istringstream script(row.script);
+        for (std::string step; script >> step;) {
+            const std::size_t from = step.find_first_of("+:") + 1, at = step.find('@');
+            const QByteArray hex = QByteArray::fromHex(QByteArray::fromStdString(step.substr(from, at - from)));
+            const Bytes bytes(hex.begin(), hex.end());
+            const int ms = at == std::string::npos ? 0 : std::stoi(step.substr(at + 1));
+            if (step[0] == '+') {
+                queue.Push(bytes.data(), static_cast<int>(bytes.size()), At(ms));
                 continue;
             }
-            Bytes buffer(static_cast<std::size_t>(step.count), 0xEE);
+            Bytes taken(std::stoul(step), 0xEE);
             TSerRxQueue::TimePoint stamp = At(-1);
-            const int got = queue.TakeChunk(buffer.data(), step.count, milliseconds(0), stamp);
-            ASSERT_EQ(got, step.got) << row.what << ", step " << i;
-            if (got <= 0) continue;
-            EXPECT_EQ(Bytes(buffer.begin(), buffer.begin() + got), step.bytes) << row.what << ", step " << i;
-            EXPECT_EQ(stamp, At(step.ms)) << row.what << ", step " << i;
+            taken.resize(std::max(0, queue.TakeChunk(taken.data(), std::stoi(step), milliseconds(0), stamp)));
+            EXPECT_EQ(taken, bytes) << row.what << ", " << step;
+            EXPECT_EQ(stamp, At(taken.empty() ? -1 : ms)) << row.what << ", " << step;
         }
         EXPECT_EQ(queue.Room(), row.roomAfter) << row.what;
         EXPECT_EQ(queue.Count(), row.capacity - row.roomAfter) << row.what;
@@ -95,11 +78,8 @@ TEST(TSerRxQueue, StoppedQueueGivesItsBytesThenSaysNobodyFillsIt) {
 // again when the wait times out, so a read that was never woken still gets its byte, but only
 // after the whole ten seconds: half of them is the bound.
 TEST(TSerRxQueue, WaitingReadIsWokenByAChunkOrByTheEnd) {
-    struct Row {
-        const char* what;
-        bool push;
-        int got;
-    } rows[] = {{"a chunk comes", true, 1}, {"the event thread ends", false, -1}};
+    struct Row { const char* what; bool push; int got; } rows[] = {
+        {"a chunk comes", true, 1}, {"the event thread ends", false, -1}};
     for (const Row& row : rows) {
         TSerRxQueue queue;
         queue.Start(8);
@@ -107,11 +87,7 @@ TEST(TSerRxQueue, WaitingReadIsWokenByAChunkOrByTheEnd) {
         std::thread eventThread([&] {
             while (!reading) std::this_thread::yield();
             std::this_thread::sleep_for(milliseconds(100));  // the read is waiting by then, or the case proves less
-            if (row.push) {
-                queue.Push(Bytes{0x3E}.data(), 1, At(4));
-            } else {
-                queue.Stop();
-            }
+            row.push ? queue.Push(Bytes{0x3E}.data(), 1, At(4)) : queue.Stop();
         });
         std::uint8_t byte = 0;
         TSerRxQueue::TimePoint stamp;
