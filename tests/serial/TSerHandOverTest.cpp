@@ -10,12 +10,7 @@ namespace {
 // Posts come from a port thread; the owning thread runs the posted call when it gets to
 // its events.
 TEST(TSerHandOver, PostsFoldIntoOneCallAndNoneRunsWhileCalledOff) {
-    struct Row {
-        const char* what;
-        int posts;
-        bool shutdown, reopen, postWhileRunning;
-        int runs;
-    } rows[] = {
+    struct Row { const char* what; int posts; bool shutdown, reopen, postWhileRunning; int runs; } rows[] = {
         {"three posts before the owner looks", 3, false, false, false, 1},
         {"called off", 1, true, false, false, 0},
         {"called off, opened anew: the old ring finds nothing asked", 1, true, true, false, 0},
