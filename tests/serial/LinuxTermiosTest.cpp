@@ -30,12 +30,7 @@ TEST(TermiosFromLineSettings, FramingHandshakeAndRefusals) {
     };
     const std::uint32_t watched = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS;
     for (const Row& row : rows) {
-        L s;
-        s.BaudRate = 10400;
-        s.ByteSize = 8;
-        s.Flags = L::fBinary;
-        s.XonChar = 0x11;
-        s.XoffChar = 0x13;
+        L s{10400, L::fBinary, 0, 0, 8, 0, 0, 0x11, 0x13};
         row.change(s);
         TermiosImage t;
         ASSERT_EQ(TermiosFromLineSettings(s, t), row.accepted) << row.what;

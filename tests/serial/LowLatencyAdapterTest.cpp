@@ -17,13 +17,9 @@ namespace {
 
 // While it lives, this thread's file access is checked as an unprivileged user's, so that a
 // read-only stand-in attribute stays read-only to a test that runs as root.
-class UnprivilegedFileAccess {
-public:
-    UnprivilegedFileAccess() : previous_(::setfsuid(::geteuid() == 0 ? 65534 : ::geteuid())) {}
-    ~UnprivilegedFileAccess() { ::setfsuid(previous_); }
-
-private:
-    int previous_;
+struct UnprivilegedFileAccess {
+    const int previous = ::setfsuid(::geteuid() == 0 ? 65534 : ::geteuid());
+    ~UnprivilegedFileAccess() { ::setfsuid(previous); }
 };
 
 // A stand-in for /sys with the latency timer of one tty holding `stored` (none when null).

@@ -26,8 +26,7 @@ TEST(BinaryStateModel, PressAndReleaseChangeTheStateByMode) {
 
 TEST(BinaryStateModel, CheckedRunsItsNotificationOncePerChange) {
     BinaryStateModel model;
-    int statusChanges = 0;
-    int statusIntChanges = 0;
+    int statusChanges = 0, statusIntChanges = 0;
     model.SetHooks({[&] { ++statusChanges; }, [&] { ++statusIntChanges; }, nullptr});
     model.SetChecked(true);
     model.SetChecked(true);
