@@ -41,7 +41,8 @@ struct StandInSysfs {
 };
 
 TEST(LowLatencyAdapter, LatencyTimerIsLoweredToOneMsOrTheOperatorIsToldHow) {
-    struct Row { const char* what; const char* stored; bool writable; const char* after; bool notice; } rows[] = {
+    struct Row { const char* what; const char* stored; bool writable; const char* after; bool notice; };
+    const Row rows[] = {
         {"default of an FTDI adapter", "16", true, "1", false},
         {"already low", "1", true, "1", false},
         {"lowest", "0", true, "0", false},

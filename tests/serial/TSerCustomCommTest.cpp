@@ -196,7 +196,8 @@ TEST(TSerCustomComm, FailedOpenStepsGiveTheirMessageAndLeaveThePortClosed) {
 
 // A record that went out is checked against the properties in the Open steps and the record table.
 TEST(TSerCustomComm, RefusedLineSettingLeavesTheLineAsItRan) {
-    const TSerLineSettings foreign{9600, 0x1, 1024, 1024, 7, 2, 0, 0x11, 0x13, 0, 0, 0};  // left by another program
+    // What another program left on the line before Open.
+    const TSerLineSettings foreign{9600, 0x1, 1024, 1024, 7, 2, 0, 0x11, 0x13, 0, 0, 0};
     const auto refused = [](int code) { return std::map<std::string, int>{{"WriteLineSettings", code}}; };
     const std::string dcb22 = "Error writing dcb (22), text of 22";
     struct Row {

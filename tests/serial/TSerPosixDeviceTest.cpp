@@ -17,7 +17,8 @@ TEST(TSerPosixDevice, RestoreLineStatePutsBackWhatTheDriverHeld) {
     struct Row { const char* what; L settings; } rows[] = {
         // rate, flags, Xon and Xoff limits, size, parity, stop bits; Xon, Xoff characters
         {"K-line record", {10400, L::fBinary, 0, 0, 8, 0, 0, 0x11, 0x13}},
-        {"other framing, software handshake", {4800, L::fBinary | L::fOutX | L::fInX, 0, 0, 7, 2, 2, 0x21, 0x23}},
+        {"other framing, software handshake",
+         {4800, L::fBinary | L::fOutX | L::fInX, 0, 0, 7, 2, 2, 0x21, 0x23}},
     };
     for (const Row& row : rows) {
         PseudoTerminal far;

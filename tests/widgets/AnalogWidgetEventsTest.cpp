@@ -53,7 +53,8 @@ TEST(AnalogWidgetEvents, OnlySingleWheelNotchesCount) {
     TUiVSlider slider;
     slider.SetDigit(100);
     QSignalSpy change(&slider, &TUiVSlider::OnValueChange);
-    const struct { int delta, digit; } notches[] = {{120, 101}, {240, 101}, {-120, 100}, {60, 100}, {-240, 100}};
+    const struct { int delta, digit; } notches[] = {
+        {120, 101}, {240, 101}, {-120, 100}, {60, 100}, {-240, 100}};
     for (const auto& notch : notches) {
         Wheel(slider, notch.delta);
         EXPECT_EQ(slider.Digit(), notch.digit) << notch.delta;

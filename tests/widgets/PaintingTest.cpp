@@ -43,8 +43,9 @@ TEST(Painting, DialPointerMovesWithTheValue) {
     for (const float value : {0.0f, 100.0f}) {
         dial.SetValue(value);
         const QImage picture = Picture(dial);
-        EXPECT_EQ(Near(picture.pixelColor(dial.PointAt(0, radius).toPoint()), dial.PointerColor()), value == 0);
-        EXPECT_EQ(Near(picture.pixelColor(dial.PointAt(270, radius).toPoint()), dial.PointerColor()), value == 100);
+        const QColor pointer = dial.PointerColor();
+        EXPECT_EQ(Near(picture.pixelColor(dial.PointAt(0, radius).toPoint()), pointer), value == 0);
+        EXPECT_EQ(Near(picture.pixelColor(dial.PointAt(270, radius).toPoint()), pointer), value == 100);
     }
 }
 
