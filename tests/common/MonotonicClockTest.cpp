@@ -12,6 +12,7 @@ TEST(MonotonicClockTest, UnitsAgree) {
         const std::int64_t us = MonotonicUs();
         const std::int64_t ms = MonotonicMs();
         const std::int64_t after = MonotonicNs();
+        ASSERT_LE(before, after);
         ASSERT_LE(before / 1000, us);
         ASSERT_LE(us, after / 1000);
         ASSERT_LE(before / 1000000, ms);
