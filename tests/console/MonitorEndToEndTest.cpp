@@ -1,56 +1,30 @@
-#include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QPushButton>
 #include <QTableView>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QToolButton>
-#include <gtest/gtest.h>
-#include <unistd.h>
 
-#include "support/PtyTester.h"
-#include "support/QtPrinters.h"
-#include "support/TextFile.h"
-#include "settings/IniSettingsStore.h"
-#include "monitor/LinkMonitor.h"
+#include "ConsoleOnPty.h"
 #include "console/MonitorModel.h"
 #include "console/MonitorWindow.h"
-#include "console/TForm1.h"
-#include "widgets/TUiColBitBtn.h"
+#include "monitor/LinkMonitor.h"
 
 namespace {
 
-using Bytes = PtyTester::Bytes;
-
-// The program on a pseudo-terminal with its monitor open, driven with real key and mouse events.
-class MonitorEndToEnd : public ::testing::Test {
+// The program shown and active with its ignition on, driven with real key and mouse events.
+class MonitorEndToEnd : public ConsoleOnPty {
 protected:
-    void TearDown() override {
-        EXPECT_TRUE(messages_.isEmpty()) << messages_.join("; ").toStdString();
-        form_.reset();
-    }
-
     void Start() {
-        ini_ = dir_.filePath(QStringLiteral("s.ini"));
-        if (!QFile::exists(ini_))  // a restart keeps what the first run stored
-            WriteFile(ini_, "[MK-Vorta-Tester]\nCOM-Port=" + tester_.DevicePath().toUtf8() + "\n");
-        ConsoleOptions options;
-        options.messageSink = [this](const QString& m) { messages_ << m; };
-        form_ = std::make_unique<TForm1>(options, std::make_unique<IniSettingsStore>(ini_));
+        ConsoleOnPty::Start();
         form_->show();
         form_->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
-        QTest::mouseClick(form_->findChild<TUiColBitBtn*>(QStringLiteral("UiColBitBtn2")), Qt::LeftButton);
+        Press("UiColBitBtn2");
     }
-
     MonitorWindow* OpenWithF12() {
         QTest::keyClick(form_.get(), Qt::Key_F12);
-        MonitorWindow* window = form_->MonitorWindowIfMade();
-        EXPECT_NE(window, nullptr);
-        return window;
+        EXPECT_NE(form_->MonitorWindowIfMade(), nullptr);
+        return form_->MonitorWindowIfMade();
     }
-
     // The texts of the rows a view shows, columns from `from` on (the time column differs
     // between a live run and its trace read back, whose time starts at its first row).
     static QStringList Rows(QAbstractItemModel* model, int from = MonitorModel::ColGap) {
@@ -62,25 +36,7 @@ protected:
         }
         return rows;
     }
-
-    template <typename T>
-    T* Child(QWidget* parent, const char* name) {
-        T* child = parent->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(child, nullptr) << name;
-        return child;
-    }
-
-    QTemporaryDir dir_;
-    QString ini_;
-    PtyTester tester_;
-    QStringList messages_;
-    std::unique_ptr<TForm1> form_;
 };
-
-const Bytes kStart = {0x81, 0x10, 0xF1, 0x81, 0x03};
-const Bytes kRead01 = {0x82, 0x10, 0xF1, 0x21, 0x01, 0xA5};
-const Bytes kTesterPresent = {0x81, 0x10, 0xF1, 0x3E, 0xC0};
-const Bytes kOtherAddress = {0x81, 0x11, 0xF1, 0x3E, 0xC1};
 
 TEST_F(MonitorEndToEnd, RowsDecodedPauseFilterSaveAndReopen) {
     Start();
@@ -89,50 +45,46 @@ TEST_F(MonitorEndToEnd, RowsDecodedPauseFilterSaveAndReopen) {
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Монитор K-линии"));
 
-    ASSERT_EQ(tester_.Exchange(kStart).size(), 7u);
-    ASSERT_GT(tester_.Exchange(kRead01).size(), 10u);
-    tester_.Send(kOtherAddress);
+    ASSERT_EQ(tester_.Exchange({0x81, 0x10, 0xF1, 0x81, 0x03}).size(), 7u);
+    ASSERT_GT(tester_.Exchange({0x82, 0x10, 0xF1, 0x21, 0x01, 0xA5}).size(), 10u);
+    tester_.Send({0x81, 0x11, 0xF1, 0x3E, 0xC1});
     QAbstractItemModel* view = window->View().model();
     QTRY_COMPARE_WITH_TIMEOUT(view->rowCount(), 5, 2000);
     const QStringList rows = Rows(view, MonitorModel::ColDirection);
-    EXPECT_EQ(rows[0], QStringLiteral("тестер → ЭБУ | 81 10 F1 81 03 | StartCommunication | fmt 81, to 10, from F1, len 1"));
-    EXPECT_EQ(rows[1], QStringLiteral("ЭБУ → тестер | 83 F1 10 C1 6B 8F 3F | "
-                                      "StartCommunication positive, key bytes 6B 8F | fmt 83, to F1, from 10, len 3"));
-    EXPECT_TRUE(rows[3].contains(QStringLiteral("ReadDataByLocalIdentifier positive 01: run-state")) &&
-                rows[3].contains(QStringLiteral("coolant 20 °C")))
+    EXPECT_EQ(rows[0], "тестер → ЭБУ | 81 10 F1 81 03 | StartCommunication | fmt 81, to 10, from F1, len 1");
+    EXPECT_EQ(rows[1], "ЭБУ → тестер | 83 F1 10 C1 6B 8F 3F | "
+                       "StartCommunication positive, key bytes 6B 8F | fmt 83, to F1, from 10, len 3");
+    EXPECT_TRUE(rows[3].contains("ReadDataByLocalIdentifier positive 01: run-state") &&
+                rows[3].contains("coolant 20 °C"))
         << rows[3].toStdString();
-    EXPECT_EQ(rows[4], QStringLiteral("тестер → ЭБУ | 81 11 F1 3E C1 | TesterPresent | fmt 81, to 11, from F1, len 1"));
     // The unanswered request's reason comes as a row of its own, in red.
     QTRY_COMPARE_WITH_TIMEOUT(view->rowCount(), 6, 2000);
-    EXPECT_EQ(view->index(5, MonitorModel::ColMeaning).data().toString(),
-              QStringLiteral("request unanswered: another address"));
+    EXPECT_EQ(view->index(5, MonitorModel::ColMeaning).data().toString(), "request unanswered: another address");
     EXPECT_TRUE(view->index(5, 0).data(Qt::ForegroundRole).isValid());
     EXPECT_FALSE(view->index(4, 0).data(Qt::ForegroundRole).isValid());
 
     // Paused, the view holds still while the ring keeps collecting.
-    QTest::mouseClick(Child<QPushButton>(window, "MonitorPause"), Qt::LeftButton);
-    ASSERT_EQ(tester_.Exchange(kTesterPresent).size(), 5u);
+    Press("MonitorPause");
+    ASSERT_EQ(tester_.Exchange({0x81, 0x10, 0xF1, 0x3E, 0xC0}).size(), 5u);
     window->Refresh();
     EXPECT_EQ(view->rowCount(), 6);
     EXPECT_EQ(form_->Monitor().Ring().Size(), 8u);
-    QTest::mouseClick(Child<QPushButton>(window, "MonitorPause"), Qt::LeftButton);
+    Press("MonitorPause");
     QTRY_COMPARE_WITH_TIMEOUT(view->rowCount(), 8, 2000);
 
     // Filter: replies only, by key presses on the direction list; then one service.
-    auto* direction = Child<QComboBox>(window, "MonitorDirection");
+    auto* direction = Find<QComboBox>("MonitorDirection");
     direction->setFocus();
     QTest::keyClick(direction, Qt::Key_Down);
     QTest::keyClick(direction, Qt::Key_Down);
-    EXPECT_EQ(direction->currentText(), QStringLiteral("ЭБУ → тестер"));
     EXPECT_EQ(Rows(view, MonitorModel::ColDirection).filter(QStringLiteral("ЭБУ → тестер")).size(), 3);
     EXPECT_EQ(view->rowCount(), 3);
-    auto* service = Child<QComboBox>(window, "MonitorService");
+    auto* service = Find<QComboBox>("MonitorService");
     service->setCurrentIndex(service->findData(0x21));
     ASSERT_EQ(view->rowCount(), 1);
     EXPECT_TRUE(Rows(view).front().contains(QStringLiteral("61 01")));
     direction->setCurrentIndex(0);
     service->setCurrentIndex(0);
-    EXPECT_EQ(view->rowCount(), 8);
 
     // Saved and opened again: the same rows and the same report, offline.
     const QString path = dir_.filePath(QStringLiteral("bench.trace"));
@@ -143,25 +95,22 @@ TEST_F(MonitorEndToEnd, RowsDecodedPauseFilterSaveAndReopen) {
     ASSERT_NE(offline, nullptr) << error.toStdString();
     EXPECT_EQ(Rows(offline->View().model()), Rows(view));
     EXPECT_EQ(offline->Monitor().Report().Json(), form_->Monitor().Report().Json());
-    QFile csv(dir_.filePath(QStringLiteral("bench.csv")));
-    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
-    EXPECT_EQ(csv.readAll().count('\n'), 9);  // a head line and the 8 rows
+    EXPECT_EQ(ReadFile(dir_.filePath(QStringLiteral("bench.csv"))).count('\n'), 9);  // a head line, 8 rows
     offline->close();
-
     EXPECT_EQ(MonitorWindow::OpenTrace(dir_.filePath(QStringLiteral("missing.trace")), form_.get(), &error), nullptr);
     EXPECT_FALSE(error.isEmpty());
 }
 
 TEST_F(MonitorEndToEnd, ButtonOpensTheSameWindowWhichKeepsItsPlace) {
     Start();
-    QTest::mouseClick(Child<QToolButton>(form_.get(), "MonitorButton"), Qt::LeftButton);
+    Press("MonitorButton");
     MonitorWindow* window = form_->MonitorWindowIfMade();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(OpenWithF12(), window);
     // The bottom strip and the toolbar keep their places.
-    EXPECT_EQ(Child<QWidget>(form_.get(), "UiColBitBtn5")->geometry(), QRect(476, 605, 296, 28));
-    const QRect monitorButton = Child<QWidget>(form_.get(), "MonitorButton")->geometry();
-    EXPECT_LT(Child<QWidget>(form_.get(), "b17")->mapTo(form_.get(), QPoint(117, 0)).x(), monitorButton.left());
+    EXPECT_EQ(Find("UiColBitBtn5")->geometry(), QRect(476, 605, 296, 28));
+    const QRect monitorButton = Find("MonitorButton")->geometry();
+    EXPECT_LT(Find("b17")->mapTo(form_.get(), QPoint(117, 0)).x(), monitorButton.left());
     EXPECT_LE(monitorButton.right(), 780);
     const QRect place(40, 60, 1010, 590);
     window->setGeometry(place);
