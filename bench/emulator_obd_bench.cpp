@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "emulator/EcuEmulator.h"
-#include "support/LoopEnvironment.h"
+#include "support/FakeEnvironment.h"
 #include "protocol/KwpFrame.h"
 
 namespace {
@@ -20,7 +20,7 @@ namespace {
 // Communication is started at 0x33 once; then each request arrives 100 ms after the
 // previous one, in one chunk.
 void RunRequest(benchmark::State& state, std::uint8_t target, std::vector<std::uint8_t> data, std::size_t replySize) {
-    LoopEnvironment env;
+    FakeEnvironment env;
     env.variant = EcuVariant::B7;  // an M7.9.7 with its engine running
     env.mirrors[Mirror::EngineSpeed] = "2450";
     env.mirrors[Mirror::Speed] = "87";
@@ -30,18 +30,18 @@ void RunRequest(benchmark::State& state, std::uint8_t target, std::vector<std::u
     EcuEmulator emulator(env, [&now] { return now; });
     emulator.Obd().Set(EcuVariant::B7, true);
     const std::uint8_t start = 0x81;
-    env.SetRequest(BuildFunctionalFrame(0x33, 0xF1, &start, 1));
-    emulator.SerComm1RxChar(env.Size());
-    env.written = 0;
+    env.looped = BuildFunctionalFrame(0x33, 0xF1, &start, 1);
+    emulator.SerComm1RxChar(static_cast<int>(env.looped->size()));
+    env.writtenBytes = 0;
 
-    env.SetRequest(target == 0x33 ? BuildFunctionalFrame(target, 0xF1, data.data(), data.size())
-                                  : BuildFrame(target, 0xF1, data.data(), data.size(), FrameForm::Short));
-    const int size = env.Size();
+    env.looped = target == 0x33 ? BuildFunctionalFrame(target, 0xF1, data.data(), data.size())
+                                : BuildFrame(target, 0xF1, data.data(), data.size(), FrameForm::Short);
+    const int size = static_cast<int>(env.looped->size());
     for (auto _ : state) {
         now += std::chrono::milliseconds(100);
         emulator.SerComm1RxChar(size);
     }
-    if (env.written != replySize * static_cast<std::size_t>(state.iterations())) {
+    if (env.writtenBytes != replySize * static_cast<std::size_t>(state.iterations())) {
         state.SkipWithError("a request went unanswered");
     }
     state.SetItemsProcessed(state.iterations());

@@ -11,40 +11,40 @@
 #include <vector>
 
 #include "emulator/EcuEmulator.h"
-#include "support/LoopEnvironment.h"
+#include "support/FakeEnvironment.h"
 
 namespace {
 
 // Communication is started once; then each request arrives 100 ms after the previous
 // one, as from a tester, in one chunk or cut into three.
 void RunRequest(benchmark::State& state, std::vector<std::uint8_t> request, std::size_t replySize) {
-    LoopEnvironment env;
+    FakeEnvironment env;
     auto now = std::chrono::steady_clock::time_point{};
     EcuEmulator emulator(env, [&now] { return now; });
-    env.SetRequest({0x81, 0x10, 0xF1, 0x81, 0x03});
-    emulator.SerComm1RxChar(env.Size());
-    env.written = 0;
+    env.looped = FakeEnvironment::Bytes{0x81, 0x10, 0xF1, 0x81, 0x03};
+    emulator.SerComm1RxChar(static_cast<int>(env.looped->size()));
+    env.writtenBytes = 0;
 
     const bool split = state.range(0) != 0;
-    env.SetRequest(request);
-    const int size = env.Size();
+    env.looped = request;
+    const int size = static_cast<int>(env.looped->size());
     for (auto _ : state) {
         now += std::chrono::milliseconds(100);
         if (split) {
             // Pieces of 2, 1 and the rest, 5 ms apart.
-            env.SetRequest({request.begin(), request.begin() + 2});
+            env.looped = FakeEnvironment::Bytes(request.begin(), request.begin() + 2);
             emulator.SerComm1RxChar(2);
             now += std::chrono::milliseconds(5);
-            env.SetRequest({request.begin() + 2, request.begin() + 3});
+            env.looped = FakeEnvironment::Bytes(request.begin() + 2, request.begin() + 3);
             emulator.SerComm1RxChar(1);
             now += std::chrono::milliseconds(5);
-            env.SetRequest({request.begin() + 3, request.end()});
+            env.looped = FakeEnvironment::Bytes(request.begin() + 3, request.end());
             emulator.SerComm1RxChar(size - 3);
         } else {
             emulator.SerComm1RxChar(size);
         }
     }
-    if (env.written != replySize * static_cast<std::size_t>(state.iterations())) {
+    if (env.writtenBytes != replySize * static_cast<std::size_t>(state.iterations())) {
         state.SkipWithError("a request went unanswered");
     }
     state.SetItemsProcessed(state.iterations());

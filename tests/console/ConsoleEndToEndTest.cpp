@@ -67,23 +67,19 @@ TEST_F(ConsoleEndToEnd, StartsWithDefaultsAndMirrorsInTheUserLocale) {
 TEST_F(ConsoleEndToEnd, MirrorsAndConsumptionFollowTheControls) {
     Start();
     const QString nbsp(QChar(0x00A0));
-    struct Row {
-        float speed, fuel;
-        QString edit9, edit14, edit1;
-        float dial4;
-    };
-    const Row rows[] = {
+    // Speed and fuel flow set; the speed, fuel flow and consumption mirrors and the fuel dial shown.
+    const std::tuple<float, float, QString, QString, QString, float> rows[] = {
         {2, 40, "2", "40,0", "2" + nbsp + "000,0", 40.0f},  // the dial stops at 40, the mirror does not
         {0.25f, 40, "0", "40,0", "0,0", 0.0f},               // one grid step of speed counts as 0
         {3.5f, 1.0f, "4", "1,0", "25,0", 25.0f},              // halves go to the even neighbour
     };
-    for (const Row& r : rows) {
-        Set("UiDial1", r.speed);
-        Set("UiVSlider5", r.fuel);
-        EXPECT_EQ(Text("Edit9"), r.edit9) << r.speed;
-        EXPECT_EQ(Text("Edit14"), r.edit14) << r.fuel;
-        EXPECT_EQ(Text("Edit1"), r.edit1) << r.speed << " " << r.fuel;
-        EXPECT_NEAR(Find<TUiDial>("UiDial4")->Value(), r.dial4, 0.05f);
+    for (const auto& [speed, fuel, edit9, edit14, edit1, dial4] : rows) {
+        Set("UiDial1", speed);
+        Set("UiVSlider5", fuel);
+        EXPECT_EQ(Text("Edit9"), edit9) << speed;
+        EXPECT_EQ(Text("Edit14"), edit14) << fuel;
+        EXPECT_EQ(Text("Edit1"), edit1) << speed << " " << fuel;
+        EXPECT_NEAR(Find<TUiDial>("UiDial4")->Value(), dial4, 0.05f);
     }
 }
 

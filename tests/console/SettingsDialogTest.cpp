@@ -91,10 +91,7 @@ TEST(TForm2, FirstRunShowsDefaultsAndOkWritesTheIniFile) {
     QTest::mouseClick(b.Fluctuation(), Qt::LeftButton);
     b.Press("BitBtn1");
     // the configuration folder is made on the first write
-    EXPECT_EQ(ReadFile(b.iniPath), "[MK-Vorta-Tester]\nCOM-Port=" + dev + "ttyUSB10\nEN=1\nPogr=5\n"
-                                   "OBD-Ja5=0\nOBD-B1=0\nOBD-Ja7=0\nOBD-B7=1\nOBD-BMP=0\nOBD-b17=1\nP2=0\nP1=0\n"
-                                   "RealFraming-Ja5=0\nRealFraming-B1=0\nRealFraming-Ja7=0\nRealFraming-B7=0\n"
-                                   "RealFraming-BMP=0\nRealFraming-b17=0\n");
+    EXPECT_EQ(b.StoredLine(), "dev/ttyUSB10 EN1 5 P2=0 P1=0 obd:000101 real:000000");
     EXPECT_FALSE(b.form.isVisible());
     EXPECT_TRUE(b.messages.isEmpty());
 }

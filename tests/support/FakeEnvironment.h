@@ -14,7 +14,7 @@
 #include "emulator/EcuEnvironment.h"
 
 // A console and port in memory: chunks queued for reading, every written frame kept,
-// lamps and the log recorded.
+// lamps and the log recorded. Under a benchmark's loop the same request comes on every read.
 class FakeEnvironment : public EcuEnvironment {
 public:
     using Bytes = std::vector<std::uint8_t>;
@@ -38,6 +38,7 @@ public:
     int Waiting() const { return static_cast<int>(pending.size()); }
 
     int ReadBuf(std::uint8_t* buffer, int count) override {
+        if (looped) pending.assign(looped->begin(), looped->end());
         const int n = std::min<int>(count, static_cast<int>(pending.size()));
         for (int i = 0; i < n; ++i) {
             buffer[i] = pending.front();
@@ -50,7 +51,8 @@ public:
         if (!writeError.empty()) {
             throw std::runtime_error(writeError);
         }
-        written.emplace_back(buffer, buffer + count);
+        writtenBytes += static_cast<std::size_t>(count);
+        if (!looped) written.emplace_back(buffer, buffer + count);
         replyWaiting = replyWaiting || holdAfterEachReply;
         return count;
     }
@@ -75,7 +77,9 @@ public:
     ReplyFraming Framing() const override { return framing; }
 
     void SetLamp(Lamp lamp, bool on) override { lamps[lamp] = on; }
-    void AppendLog(const std::string& line) override { log.push_back(line); }
+    void AppendLog(const std::string& line) override {
+        if (!looped) log.push_back(line);
+    }
     void EnableResetTimer() override {
         if (!resetTimerEnabled) {
             resetTimerEnabled = true;
@@ -103,10 +107,14 @@ public:
     std::optional<std::chrono::steady_clock::time_point> arrival;
     bool replyWaiting = false;        // a reply still waits to leave
     bool holdAfterEachReply = false;  // every reply written waits, as a paced line's do
+    // A benchmark's loop: while set, every read hands over this request again, and what is
+    // written is only counted and the log dropped, so that nothing grows.
+    std::optional<Bytes> looped;
 
     // What the emulator did.
     std::deque<std::uint8_t> pending;
     std::vector<Bytes> written;
+    std::size_t writtenBytes = 0;
     std::map<Lamp, bool> lamps;
     std::vector<std::string> log;
     std::vector<std::chrono::steady_clock::time_point> answering;  // each request's last byte
