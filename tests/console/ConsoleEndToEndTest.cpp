@@ -59,7 +59,6 @@ TEST_F(ConsoleEndToEnd, StartsWithDefaultsAndMirrorsInTheUserLocale) {
     };
     for (const auto& [edit, text] : mirrors) EXPECT_EQ(Text(edit), QString::fromUtf8(text)) << edit;
     EXPECT_TRUE(Marked("Ja5"));
-    EXPECT_FALSE(Marked("B1"));
     EXPECT_EQ(form_->windowTitle(), QStringLiteral("Тестер БК \"ВОРТА\" ЛОРН-7 Веролин"));
     EXPECT_EQ(form_->size(), QSize(781, 639));
 }
