@@ -3,11 +3,14 @@
 #include <chrono>
 #include <cstdint>
 #include <initializer_list>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "emulator/EcuEmulator.h"
+#include "emulator/TroubleCodeList.h"
 #include "support/FakeEnvironment.h"
 #include "protocol/KwpFrame.h"
 
@@ -22,6 +25,20 @@ inline Bytes Join(std::initializer_list<Bytes> parts) {
 // The data bytes of one reply frame: after the header (and length byte), before the checksum.
 inline Bytes Data(const Bytes& frame) {
     return frame.size() < 4 ? Bytes{} : Bytes(frame.begin() + (frame[0] == 0x80 ? 4 : 3), frame.end() - 1);
+}
+
+// The console's whole list of trouble codes, the first `count` items of each given code ticked.
+inline void FillTroubleCodes(FakeEnvironment& env, const std::vector<std::pair<std::string, int>>& ticks) {
+    env.troubleCodes.clear();
+    for (const std::string& item : TroubleCodeList()) env.troubleCodes.push_back({item, false});
+    for (auto [code, count] : ticks) {
+        for (auto& [text, ticked] : env.troubleCodes) {
+            if (count > 0 && text.compare(0, 4, code) == 0) {
+                ticked = true;
+                --count;
+            }
+        }
+    }
 }
 
 // An emulator on a fake port with a hand-driven clock and seed source: each chunk arrives
