@@ -8,7 +8,6 @@
 
 #include "emulator/ConversionError.h"
 #include "support/EmulatorHarness.h"
-#include "support/HexBytes.h"
 #include "protocol/ObdPids.h"
 
 namespace {

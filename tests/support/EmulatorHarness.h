@@ -12,6 +12,7 @@
 #include "emulator/EcuEmulator.h"
 #include "emulator/TroubleCodeList.h"
 #include "support/FakeEnvironment.h"
+#include "support/HexBytes.h"
 #include "protocol/KwpFrame.h"
 
 using Bytes = std::vector<std::uint8_t>;
