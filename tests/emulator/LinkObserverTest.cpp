@@ -1,31 +1,25 @@
-#include <gtest/gtest.h>
-
-#include <string>
-#include <vector>
-
-#include "common/HexText.h"
-#include "support/EmulatorHarness.h"
 #include "protocol/LinkObserver.h"
+#include "support/EmulatorHarness.h"
 
 namespace {
 
 using std::chrono::milliseconds;
 
-// Writes every observation down as one short line, so a table can list them in order.
+// Writes every observation down as one short line, so a table can list them in order; a frame
+// read in pieces names its span and the least and greatest gap between them.
 class Recorder : public LinkObserver {
 public:
     void RequestReceived(const std::uint8_t* frame, std::size_t n, const FrameArrival& a) override {
         const auto ms = [](auto d) { return std::to_string(std::chrono::duration_cast<milliseconds>(d).count()); };
-        seen.push_back("frame " + HexText(frame, n) + " span " + ms(a.last - a.first) + " gaps " + ms(a.minGap) + ".." +
-                       ms(a.maxGap));
+        const bool pieces = a.last != a.first || a.maxGap.count() != 0;
+        seen.push_back("frame " + HexText(frame, n) +
+                       (pieces ? " span " + ms(a.last - a.first) + " gaps " + ms(a.minGap) + ".." + ms(a.maxGap) : ""));
     }
     void RequestUnanswered(UnansweredReason reason) override {
-        static const char* const kNames[] = {"ignition off", "other address", "not started", "no service",
-                                             "fault"};
+        static const char* const kNames[] = {"ignition off", "other address", "not started", "no service", "fault"};
         seen.push_back(std::string("unanswered: ") + kNames[static_cast<int>(reason)]);
     }
-    void BytesIgnored(IgnoredBytes why, const std::uint8_t* bytes, std::size_t n,
-                      FrameArrival::TimePoint) override {
+    void BytesIgnored(IgnoredBytes why, const std::uint8_t* bytes, std::size_t n, FrameArrival::TimePoint) override {
         static const char* const kNames[] = {"ignition off", "wake-up", "not a frame start", "stale"};
         seen.push_back(std::string("ignored ") + kNames[static_cast<int>(why)] + ": " + HexText(bytes, n));
     }
@@ -35,47 +29,59 @@ public:
 
 struct Step {
     int afterMs;
-    Bytes chunk;
+    std::string chunk;
     bool ignition = true;
 };
 
-struct Case {
-    const char* what;
-    EcuVariant variant;
-    bool started;  // StartCommunication answered before the steps
-    std::vector<Step> steps;
-    std::vector<std::string> seen;
-};
-
+// Chunks in, and what became of their bytes out: the observer's lines, then the replies written.
 TEST(LinkObserverTest, TellsWhatBecameOfEveryByte) {
-    const Bytes tp10 = {0x81, 0x10, 0xF1, 0x3E, 0xC0};
-    const Bytes tp11 = {0x81, 0x11, 0xF1, 0x3E, 0xC1};
-    const Bytes rd10 = {0x82, 0x10, 0xF1, 0x21, 0x07, 0xAB};  // local identifier 07: nobody serves it
+    struct Case {
+        const char* what;
+        EcuVariant variant;
+        bool started;  // StartCommunication answered before the steps
+        std::vector<Step> steps;
+        std::vector<std::string> seen;
+    };
+    const std::string start = "81 10 F1 81 03", stop = "81 10 F1 82 04", present = "81 10 F1 3E C0";
+    const std::string keys = "reply 83 F1 10 C1 6B 8F 3F", stopped = "reply 81 F1 10 C2 44";
     const auto ja5 = EcuVariant::Ja5;
     const std::vector<Case> cases = {
-        {"answered: nothing but the frame", ja5, true, {{5, tp10}}, {"frame 81 10 F1 3E C0 span 0 gaps 0..0"}},
-        {"ignition off: the chunk, no frame", ja5, true, {{5, tp10, false}}, {"ignored ignition off: 81 10 F1 3E C0"}},
-        {"another address", ja5, true, {{5, tp11}},
-         {"frame 81 11 F1 3E C1 span 0 gaps 0..0", "unanswered: other address"}},
-        {"B7 serves 0x11", EcuVariant::B7, true, {{5, tp11}}, {"frame 81 11 F1 3E C1 span 0 gaps 0..0"}},
-        {"before StartCommunication", ja5, false, {{5, tp10}},
-         {"frame 81 10 F1 3E C0 span 0 gaps 0..0", "unanswered: not started"}},
-        {"StartCommunication at an address the type does not serve", EcuVariant::BMP, false,
-         {{5, {0x81, 0x10, 0xF1, 0x81, 0x03}}}, {"frame 81 10 F1 81 03 span 0 gaps 0..0", "unanswered: other address"}},
-        {"no service", ja5, true, {{5, rd10}}, {"frame 82 10 F1 21 07 AB span 0 gaps 0..0", "unanswered: no service"}},
-        {"frame without data names no service", ja5, true, {{5, {0x80, 0x10, 0xF1, 0x00, 0x81}}},
-         {"frame 80 10 F1 00 81 span 0 gaps 0..0", "unanswered: no service"}},
-        {"byte by byte: the gaps between the pieces", ja5, true,
-         {{5, {0x81}}, {4, {0x10}}, {6, {0xF1}}, {5, {0x3E}}, {4, {0xC0}}}, {"frame 81 10 F1 3E C0 span 19 gaps 4..6"}},
-        {"two pieces: bytes of one piece came together", ja5, true, {{5, {0x81, 0x10}}, {12, {0xF1, 0x3E, 0xC0}}},
-         {"frame 81 10 F1 3E C0 span 12 gaps 0..12"}},
-        {"wake-up zero alone", ja5, true, {{5, {0x00}}}, {"ignored wake-up: 00"}},
-        {"wake-up zero with the frame behind it", ja5, true, {{5, Join({{0x00}, tp10})}},
-         {"ignored wake-up: 00", "ignored not a frame start: 81 10 F1 3E C0"}},
-        {"rubbish after a frame", ja5, true, {{5, Join({tp10, {0x05, 0x06}})}},
-         {"frame 81 10 F1 3E C0 span 0 gaps 0..0", "ignored not a frame start: 05 06"}},
-        {"partial frame dropped after 40 ms", ja5, true, {{5, {0x81, 0x10, 0xF1}}, {41, tp10}},
-         {"ignored stale: 81 10 F1", "frame 81 10 F1 3E C0 span 0 gaps 0..0"}},
+        {"whole frame in one chunk", ja5, false, {{0, start}}, {"frame " + start, keys}},
+        {"split in two, answered at the last byte", ja5, false, {{0, "81 10 F1"}, {5, "81 03"}},
+         {"frame " + start + " span 5 gaps 0..5", keys}},
+        {"length-byte frame split inside its header", ja5, false, {{0, "80 10"}, {3, "F1"}, {3, "01 82"}, {3, "04"}},
+         {"frame 80 10 F1 01 82 04 span 9 gaps 0..3", stopped}},
+        {"two frames in one chunk, both answered in order", ja5, false, {{0, start + " " + stop}},
+         {"frame " + start, "frame " + stop, keys, stopped}},
+        {"a chunk completes a frame and starts the next", ja5, false, {{0, start + " 81 10"}, {5, "F1 82 04"}},
+         {"frame " + start, keys, "frame " + stop + " span 5 gaps 0..5", stopped}},
+        {"a fragment older than 40 ms is dropped", ja5, false, {{0, "81 10 F1"}, {41, stop}},
+         {"ignored stale: 81 10 F1", "frame " + stop, stopped}},
+        {"40 ms exactly still continues", ja5, false, {{0, "81 10 F1"}, {40, "82 04"}},
+         {"frame " + stop + " span 40 gaps 0..40", stopped}},
+        {"wake-up zero before the frame: chunk ignored", ja5, false, {{0, "00 " + start}},
+         {"ignored wake-up: 00", "ignored not a frame start: " + start}},
+        {"bad format byte after a frame: rest ignored", ja5, false, {{0, start + " C1 " + stop}},
+         {"frame " + start, "ignored not a frame start: C1 " + stop, keys}},
+        {"continuation bytes are data, whatever their value; checksum not checked", ja5, false,
+         {{0, "82 10 F1"}, {5, "82 00 05"}}, {"frame 82 10 F1 82 00 05 span 5 gaps 0..5", stopped}},
+        {"ignition-off chunk dropped, partial frame keeps waiting", ja5, false,
+         {{0, "81 10 F1"}, {10, "81 03", false}, {10, "82 04"}},
+         {"ignored ignition off: 81 03", "frame " + stop + " span 20 gaps 0..20", stopped}},
+        {"ignition-off chunk does not refresh the partial frame's time", ja5, false,
+         {{0, "81 10 F1"}, {30, "00", false}, {30, "82 04"}}, {"ignored ignition off: 00", "ignored stale: 81 10 F1"}},
+        {"long form after a stale fragment", ja5, false, {{0, "80"}, {60, "80 10 F1 01 82 04"}},
+         {"ignored stale: 80", "frame 80 10 F1 01 82 04", stopped}},
+        {"a frame without data names no service, and is not the previous request again", ja5, false,
+         {{0, start + " 80 10 F1 00 81"}}, {"frame " + start, "frame 80 10 F1 00 81", "unanswered: no service", keys}},
+        {"another address", ja5, true, {{5, "81 11 F1 3E C1"}}, {"frame 81 11 F1 3E C1", "unanswered: other address"}},
+        {"before StartCommunication", ja5, false, {{5, present}}, {"frame " + present, "unanswered: not started"}},
+        {"StartCommunication at an address the type does not serve", EcuVariant::BMP, false, {{5, start}},
+         {"frame " + start, "unanswered: other address"}},
+        {"local identifier 07: nobody serves it", ja5, true, {{5, "82 10 F1 21 07 AB"}},
+         {"frame 82 10 F1 21 07 AB", "unanswered: no service"}},
+        {"byte by byte: the gaps between the pieces", ja5, true, {{5, "81"}, {4, "10"}, {6, "F1"}, {5, "3E"}, {4, "C0"}},
+         {"frame " + present + " span 19 gaps 4..6", "reply 81 F1 10 7E 00"}},
     };
     for (const Case& c : cases) {
         EmulatorHarness h(c.variant);
@@ -84,7 +90,8 @@ TEST(LinkObserverTest, TellsWhatBecameOfEveryByte) {
         h.emulator.SetLinkObserver(&recorder);
         for (const Step& step : c.steps) {
             h.env.ignition = step.ignition;
-            h.Chunk(step.chunk, step.afterMs);
+            h.Chunk(Hex(step.chunk), step.afterMs);
+            for (const Bytes& reply : h.Replies()) recorder.seen.push_back("reply " + HexText(reply));
         }
         EXPECT_EQ(recorder.seen, c.seen) << c.what;
     }
