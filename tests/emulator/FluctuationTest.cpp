@@ -1,13 +1,8 @@
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <limits>
-#include <vector>
 
 #include "support/EmulatorHarness.h"
 #include "emulator/Fluctuation.h"
-
-namespace {
 
 // Seeds whose two draws after re-seeding are: 0 (0, 3) both down; 20 (62, 62) both up;
 // 22 (69, 28) speed up, fuel down; 13 (40, 81) speed stays, fuel up.
@@ -69,5 +64,3 @@ TEST(FluctuationTest, TimerWalksOnlyWhileTheTripCheckRuns) {
     EXPECT_EQ(f.SpeedDeviationPercent(), 0);
     EXPECT_EQ(f.FuelDeviationPercent(), 0);
 }
-
-}  // namespace

@@ -7,8 +7,6 @@
 #include "emulator/MirrorNumber.h"
 #include "support/MessageOf.h"
 
-namespace {
-
 const NumberFormat kRussian{",", "\u00A0"};
 const NumberFormat kEnglish{".", ","};
 
@@ -63,5 +61,3 @@ TEST(MirrorNumber, ErrorsNameTheTextAndTheKindOfValue) {
     EXPECT_EQ(MessageOf<ConversionError>([&] { number.Integer("12a"); }), "'12a' is not a valid integer value");
     EXPECT_EQ(MessageOf<ConversionError>([&] { number.Float("abc"); }), "'abc' is not a valid floating point value");
 }
-
-}  // namespace

@@ -1,8 +1,4 @@
-#include <gtest/gtest.h>
-
 #include "support/EmulatorHarness.h"
-
-namespace {
 
 using Ms = std::chrono::milliseconds;
 
@@ -61,5 +57,3 @@ TEST(RequestHolding, ANoticeLostOrLateDoesNotStrandHeldRequests) {
     EXPECT_TRUE(h.Replies().empty());
     EXPECT_EQ(h.emulator.HeldRequests(), 0);
 }
-
-}  // namespace

@@ -5,8 +5,6 @@
 
 #include "emulator/Windows1251.h"
 
-namespace {
-
 using Bytes = std::vector<std::uint8_t>;
 
 TEST(Windows1251, OneBytePerCharacterAndQuestionMarksForTheRest) {
@@ -30,5 +28,3 @@ TEST(Windows1251, OneBytePerCharacterAndQuestionMarksForTheRest) {
         EXPECT_EQ(ToWindows1251(text), bytes) << text;
     }
 }
-
-}  // namespace
