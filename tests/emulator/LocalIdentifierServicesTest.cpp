@@ -29,13 +29,8 @@ const MirrorTexts kAtIdle = {"0", "20", "900", "0", "61", "0.7", "9.5", "13.0", 
 // space grouping, non-zero deviations, halves rounded to even and clamped fields. All
 // rows run on one emulator: every reply reads the mirrors, ticks and type anew.
 TEST(LocalIdentifier01, WholeBlocksWorkedOutByHand) {
-    struct Row {
-        V variant;
-        int speedDeviation, fuelDeviation, percent, ticked;
-        MirrorTexts mirrors;
-        const char* block;
-    };
-    const Row rows[] = {
+    // The type, speed and fuel deviation, their percent, codes ticked, the mirrors, the block.
+    const std::tuple<V, int, int, int, int, MirrorTexts, const char*> rows[] = {
         // N 1000: running 00; V 250 +3 % = 258: FF; Q 12.25 × 50 = 612.5: 612; I 82.5: 82;
         // J 2.05 ms × 125 = 256.25: 256; C 600 × 128: FF FF.
         {V::Ja5, 3, -2, 5, 0, {"250", "-40", "1000", "100", "120", "12,5", "2\u00A0000,0", "14,2", "825", "2,05", "600,0"},
@@ -67,13 +62,13 @@ TEST(LocalIdentifier01, WholeBlocksWorkedOutByHand) {
     };
     EmulatorHarness h;
     h.env.format = NumberFormat{",", "\u00A0"};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(static_cast<int>(row.variant));
-        h.env.variant = row.variant;
-        SetMirrors(h.env, row.mirrors);
-        TickFirst(h.env, row.ticked);
-        h.SetDeviations(row.speedDeviation, row.fuelDeviation, static_cast<std::uint8_t>(row.percent));
-        EXPECT_EQ(HexText(Data(h.Ask({0x21, 0x01}))), row.block);
+    for (const auto& [variant, speed, fuel, percent, ticked, mirrors, block] : rows) {
+        SCOPED_TRACE(static_cast<int>(variant));
+        h.env.variant = variant;
+        SetMirrors(h.env, mirrors);
+        TickFirst(h.env, ticked);
+        h.SetDeviations(speed, fuel, static_cast<std::uint8_t>(percent));
+        EXPECT_EQ(HexText(Data(h.Ask({0x21, 0x01}))), block);
     }
 }
 
