@@ -12,8 +12,8 @@ public:
     void RequestReceived(const std::uint8_t* frame, std::size_t n, const FrameArrival& a) override {
         const auto ms = [](auto d) { return std::to_string(std::chrono::duration_cast<milliseconds>(d).count()); };
         const bool pieces = a.last != a.first || a.maxGap.count() != 0;
-        seen.push_back("frame " + HexText(frame, n) +
-                       (pieces ? " span " + ms(a.last - a.first) + " gaps " + ms(a.minGap) + ".." + ms(a.maxGap) : ""));
+        const std::string span = " span " + ms(a.last - a.first) + " gaps " + ms(a.minGap) + ".." + ms(a.maxGap);
+        seen.push_back("frame " + HexText(frame, n) + (pieces ? span : ""));
     }
     void RequestUnanswered(UnansweredReason reason) override {
         static const char* const kNames[] = {"ignition off", "other address", "not started", "no service", "fault"};
@@ -36,7 +36,6 @@ struct Step {
 // Chunks in, and what became of their bytes out: the observer's lines, then the replies written.
 TEST(LinkObserverTest, TellsWhatBecameOfEveryByte) {
     struct Case {
-        const char* what;
         EcuVariant variant;
         bool started;  // StartCommunication answered before the steps
         std::vector<Step> steps;
@@ -46,44 +45,55 @@ TEST(LinkObserverTest, TellsWhatBecameOfEveryByte) {
     const std::string keys = "reply 83 F1 10 C1 6B 8F 3F", stopped = "reply 81 F1 10 C2 44";
     const auto ja5 = EcuVariant::Ja5;
     const std::vector<Case> cases = {
-        {"whole frame in one chunk", ja5, false, {{0, start}}, {"frame " + start, keys}},
-        {"split in two, answered at the last byte", ja5, false, {{0, "81 10 F1"}, {5, "81 03"}},
-         {"frame " + start + " span 5 gaps 0..5", keys}},
-        {"length-byte frame split inside its header", ja5, false, {{0, "80 10"}, {3, "F1"}, {3, "01 82"}, {3, "04"}},
+        // whole frame in one chunk
+        {ja5, false, {{0, start}}, {"frame " + start, keys}},
+        // split in two, answered at the last byte
+        {ja5, false, {{0, "81 10 F1"}, {5, "81 03"}}, {"frame " + start + " span 5 gaps 0..5", keys}},
+        // length-byte frame split inside its header
+        {ja5, false, {{0, "80 10"}, {3, "F1"}, {3, "01 82"}, {3, "04"}},
          {"frame 80 10 F1 01 82 04 span 9 gaps 0..3", stopped}},
-        {"two frames in one chunk, both answered in order", ja5, false, {{0, start + " " + stop}},
-         {"frame " + start, "frame " + stop, keys, stopped}},
-        {"a chunk completes a frame and starts the next", ja5, false, {{0, start + " 81 10"}, {5, "F1 82 04"}},
+        // two frames in one chunk, both answered in order
+        {ja5, false, {{0, start + " " + stop}}, {"frame " + start, "frame " + stop, keys, stopped}},
+        // a chunk completes a frame and starts the next
+        {ja5, false, {{0, start + " 81 10"}, {5, "F1 82 04"}},
          {"frame " + start, keys, "frame " + stop + " span 5 gaps 0..5", stopped}},
-        {"a fragment older than 40 ms is dropped", ja5, false, {{0, "81 10 F1"}, {41, stop}},
-         {"ignored stale: 81 10 F1", "frame " + stop, stopped}},
-        {"40 ms exactly still continues", ja5, false, {{0, "81 10 F1"}, {40, "82 04"}},
-         {"frame " + stop + " span 40 gaps 0..40", stopped}},
-        {"wake-up zero before the frame: chunk ignored", ja5, false, {{0, "00 " + start}},
-         {"ignored wake-up: 00", "ignored not a frame start: " + start}},
-        {"bad format byte after a frame: rest ignored", ja5, false, {{0, start + " C1 " + stop}},
+        // a fragment older than 40 ms is dropped
+        {ja5, false, {{0, "81 10 F1"}, {41, stop}}, {"ignored stale: 81 10 F1", "frame " + stop, stopped}},
+        // 40 ms exactly still continues
+        {ja5, false, {{0, "81 10 F1"}, {40, "82 04"}}, {"frame " + stop + " span 40 gaps 0..40", stopped}},
+        // wake-up zero before the frame: chunk ignored
+        {ja5, false, {{0, "00 " + start}}, {"ignored wake-up: 00", "ignored not a frame start: " + start}},
+        // bad format byte after a frame: rest ignored
+        {ja5, false, {{0, start + " C1 " + stop}},
          {"frame " + start, "ignored not a frame start: C1 " + stop, keys}},
-        {"continuation bytes are data, whatever their value; checksum not checked", ja5, false,
-         {{0, "82 10 F1"}, {5, "82 00 05"}}, {"frame 82 10 F1 82 00 05 span 5 gaps 0..5", stopped}},
-        {"ignition-off chunk dropped, partial frame keeps waiting", ja5, false,
-         {{0, "81 10 F1"}, {10, "81 03", false}, {10, "82 04"}},
+        // continuation bytes are data, whatever their value; checksum not checked
+        {ja5, false, {{0, "82 10 F1"}, {5, "82 00 05"}}, {"frame 82 10 F1 82 00 05 span 5 gaps 0..5", stopped}},
+        // ignition-off chunk dropped, partial frame keeps waiting
+        {ja5, false, {{0, "81 10 F1"}, {10, "81 03", false}, {10, "82 04"}},
          {"ignored ignition off: 81 03", "frame " + stop + " span 20 gaps 0..20", stopped}},
-        {"ignition-off chunk does not refresh the partial frame's time", ja5, false,
-         {{0, "81 10 F1"}, {30, "00", false}, {30, "82 04"}}, {"ignored ignition off: 00", "ignored stale: 81 10 F1"}},
-        {"long form after a stale fragment", ja5, false, {{0, "80"}, {60, "80 10 F1 01 82 04"}},
+        // ignition-off chunk does not refresh the partial frame's time
+        {ja5, false, {{0, "81 10 F1"}, {30, "00", false}, {30, "82 04"}},
+         {"ignored ignition off: 00", "ignored stale: 81 10 F1"}},
+        // long form after a stale fragment
+        {ja5, false, {{0, "80"}, {60, "80 10 F1 01 82 04"}},
          {"ignored stale: 80", "frame 80 10 F1 01 82 04", stopped}},
-        {"a frame without data names no service, and is not the previous request again", ja5, false,
-         {{0, start + " 80 10 F1 00 81"}}, {"frame " + start, "frame 80 10 F1 00 81", "unanswered: no service", keys}},
-        {"another address", ja5, true, {{5, "81 11 F1 3E C1"}}, {"frame 81 11 F1 3E C1", "unanswered: other address"}},
-        {"before StartCommunication", ja5, false, {{5, present}}, {"frame " + present, "unanswered: not started"}},
-        {"StartCommunication at an address the type does not serve", EcuVariant::BMP, false, {{5, start}},
-         {"frame " + start, "unanswered: other address"}},
-        {"local identifier 07: nobody serves it", ja5, true, {{5, "82 10 F1 21 07 AB"}},
-         {"frame 82 10 F1 21 07 AB", "unanswered: no service"}},
-        {"byte by byte: the gaps between the pieces", ja5, true, {{5, "81"}, {4, "10"}, {6, "F1"}, {5, "3E"}, {4, "C0"}},
+        // a frame without data names no service, and is not the previous request again
+        {ja5, false, {{0, start + " 80 10 F1 00 81"}},
+         {"frame " + start, "frame 80 10 F1 00 81", "unanswered: no service", keys}},
+        // another address
+        {ja5, true, {{5, "81 11 F1 3E C1"}}, {"frame 81 11 F1 3E C1", "unanswered: other address"}},
+        // before StartCommunication
+        {ja5, false, {{5, present}}, {"frame " + present, "unanswered: not started"}},
+        // StartCommunication at an address the type does not serve
+        {EcuVariant::BMP, false, {{5, start}}, {"frame " + start, "unanswered: other address"}},
+        // local identifier 07: nobody serves it
+        {ja5, true, {{5, "82 10 F1 21 07 AB"}}, {"frame 82 10 F1 21 07 AB", "unanswered: no service"}},
+        // byte by byte: the gaps between the pieces
+        {ja5, true, {{5, "81"}, {4, "10"}, {6, "F1"}, {5, "3E"}, {4, "C0"}},
          {"frame " + present + " span 19 gaps 4..6", "reply 81 F1 10 7E 00"}},
     };
-    for (const Case& c : cases) {
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const Case& c = cases[i];
         EmulatorHarness h(c.variant);
         if (c.started) h.Start();
         Recorder recorder;
@@ -93,7 +103,7 @@ TEST(LinkObserverTest, TellsWhatBecameOfEveryByte) {
             h.Chunk(Hex(step.chunk), step.afterMs);
             for (const Bytes& reply : h.Replies()) recorder.seen.push_back("reply " + HexText(reply));
         }
-        EXPECT_EQ(recorder.seen, c.seen) << c.what;
+        EXPECT_EQ(recorder.seen, c.seen) << "case " << i;
     }
 }
 
