@@ -23,26 +23,22 @@ struct ObdBench {
         FillTroubleCodes(h.env, {});
     }
 
-    std::string Functional(const Bytes& data, std::uint8_t target = 0x33) {
-        h.Chunk(BuildFunctionalFrame(target, 0xF1, data.data(), data.size()), 100);
-        return HexFrames(h.Replies());
+    // Every frame written in answer to a request at `target`, a functional one at 0x33.
+    std::vector<Bytes> Exchange(const Bytes& data, std::uint8_t target) {
+        h.Chunk(target == 0x33 ? BuildFunctionalFrame(target, 0xF1, data.data(), data.size())
+                               : BuildFrame(target, 0xF1, data.data(), data.size(), FrameForm::Short), 100);
+        return h.Replies();
     }
-    std::string Physical(const Bytes& data, std::uint8_t target) {
-        h.Chunk(BuildFrame(target, 0xF1, data.data(), data.size(), FrameForm::Short), 100);
-        return HexFrames(h.Replies());
-    }
+    std::string Functional(const Bytes& data) { return HexFrames(Exchange(data, 0x33)); }
+    std::string Physical(const Bytes& data, std::uint8_t target) { return HexFrames(Exchange(data, target)); }
 
     // The data bytes of every reply frame to a request at `target` (0x33: functional), the
     // session started there first. Each frame must be a short frame from `from` to F1 that
     // a tester takes: at most 7 data bytes, the checksum right.
     std::string Ask(const Bytes& data, std::uint8_t target = 0x33, std::uint8_t from = 0x10) {
-        if (!h.emulator.CommunicationActive()) {
-            target == 0x33 ? Functional({0x81}) : Physical({0x81}, target);
-        }
-        h.Chunk(target == 0x33 ? BuildFunctionalFrame(target, 0xF1, data.data(), data.size())
-                               : BuildFrame(target, 0xF1, data.data(), data.size(), FrameForm::Short), 100);
+        if (!h.emulator.CommunicationActive()) Exchange({0x81}, target);
         std::vector<Bytes> replies;
-        for (const Bytes& frame : h.Replies()) {
+        for (const Bytes& frame : Exchange(data, target)) {
             EXPECT_LE(frame.size(), 11u);
             EXPECT_EQ(frame[0] & 0xC0, 0x80);
             EXPECT_EQ(frame[1], 0xF1);
