@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <limits>
+#include <tuple>
 
 #include "support/EmulatorHarness.h"
 #include "emulator/Fluctuation.h"
@@ -9,16 +10,10 @@
 TEST(FluctuationTest, KnownSeedsGiveAKnownWalkAndDeviatedValues) {
     constexpr long long kMax = std::numeric_limits<long long>::max();
     constexpr long long kMin = std::numeric_limits<long long>::min();
-    struct Row {
-        std::vector<std::uint32_t> seeds;  // one per step, the last one for ever
-        std::uint8_t percent;
-        int ticks;
-        bool enabled;
-        int speedDeviation, fuelDeviation;
-        long long speed, reportedSpeed;
-        double fuel, reportedFuel;
-    };
-    const Row rows[] = {
+    // Seeds, one per step and the last one for ever; percent; steps; on; speed and fuel deviation;
+    // a speed and its deviated value; a fuel rate and its deviated value.
+    using Seeds = std::vector<std::uint32_t>;
+    const std::tuple<Seeds, std::uint8_t, int, bool, int, int, long long, long long, double, double> rows[] = {
         {{0}, 5, 7, true, -5, -5, 60, 57, 10.0, 9.5},  // held at the bound; 60 − 3
         {{0}, 5, 7, false, -5, -5, 60, 60, 10.0, 10.0},  // walked but not applied
         {{20}, 5, 9, true, 5, 5, 50, 52, 10.0, 10.5},  // 50 + R(2.5): half to even
@@ -34,14 +29,14 @@ TEST(FluctuationTest, KnownSeedsGiveAKnownWalkAndDeviatedValues) {
         {{0}, 5, 0, true, 0, 0, 77, 77, 5.0, 5.0},  // on, but never walked: the mirror values
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const Row& row = rows[i];
-        Fluctuation f([&row, n = std::size_t{0}]() mutable { return row.seeds[std::min(n++, row.seeds.size() - 1)]; });
-        f.Configure(row.enabled, row.percent);
-        for (int tick = 0; tick < row.ticks; ++tick) f.Timer4Timer(true);
-        EXPECT_EQ(f.SpeedDeviationPercent(), row.speedDeviation) << "row " << i;
-        EXPECT_EQ(f.FuelDeviationPercent(), row.fuelDeviation) << "row " << i;
-        EXPECT_EQ(f.DeviatedSpeed(row.speed), row.reportedSpeed) << "row " << i;
-        EXPECT_DOUBLE_EQ(f.DeviatedFuel(row.fuel), row.reportedFuel) << "row " << i;
+        const auto& [seeds, percent, ticks, on, speedDeviation, fuelDeviation, speed, toSpeed, fuel, toFuel] = rows[i];
+        Fluctuation f([&seeds = seeds, n = std::size_t{0}]() mutable { return seeds[std::min(n++, seeds.size() - 1)]; });
+        f.Configure(on, percent);
+        for (int tick = 0; tick < ticks; ++tick) f.Timer4Timer(true);
+        EXPECT_EQ(f.SpeedDeviationPercent(), speedDeviation) << "row " << i;
+        EXPECT_EQ(f.FuelDeviationPercent(), fuelDeviation) << "row " << i;
+        EXPECT_EQ(f.DeviatedSpeed(speed), toSpeed) << "row " << i;
+        EXPECT_DOUBLE_EQ(f.DeviatedFuel(fuel), toFuel) << "row " << i;
     }
 }
 
