@@ -52,44 +52,34 @@ struct ObdBench {
     EmulatorHarness h;
 };
 
+// A session started at 0x33 is the session of the type's own addresses: the manufacturer
+// services answer there, and a functional stop ends it; a physical StopCommunication leaves
+// communication on, as always.
 TEST(ObdSessionTest, FunctionalStartPresentAndStop) {
-    struct Row {
-        V variant;
-        std::vector<std::pair<Bytes, const char*>> exchange;  // request to 0x33, frames in answer
-    };
+    using Exchange = std::vector<std::tuple<Bytes, std::uint8_t, const char*>>;  // request, target, frames
     const char* const kB7Keys = "83 F1 10 C1 EF 8F C3";  // the type's own keys, as at 0x10
     const Bytes kStart = {0x81}, kPresent = {0x3E}, kStop = {0x82}, kSpeed = {0x01, 0x0D};
-    const Row rows[] = {
+    const std::pair<V, Exchange> rows[] = {
         {V::B7,
-         {{kPresent, ""}, {kSpeed, ""}, {kStop, ""},  // nothing before StartCommunication
-          {kStart, kB7Keys}, {kPresent, "81 F1 10 7E 00"}, {{0x3E, 0x01}, "81 F1 10 7E 00"},
-          {kSpeed, "83 F1 10 41 0D 00 D2"}, {{0x21, 0x01}, ""}, {{0x1A, 0x90}, ""},  // no manufacturer services
-          {kStop, "81 F1 10 C2 44"}, {kPresent, ""}, {kSpeed, ""},  // the stop ended the session
-          {kStart, kB7Keys}}},
+         {{kPresent, 0x33, ""}, {kSpeed, 0x33, ""}, {kStop, 0x33, ""},  // nothing before StartCommunication
+          {kStart, 0x33, kB7Keys}, {kPresent, 0x33, "81 F1 10 7E 00"}, {{0x3E, 0x01}, 0x33, "81 F1 10 7E 00"},
+          {kSpeed, 0x33, "83 F1 10 41 0D 00 D2"}, {{0x21, 0x01}, 0x33, ""}, {{0x1A, 0x90}, 0x33, ""},
+          {kPresent, 0x11, "81 F1 11 7E 01"}, {{0x1A, 0x90}, 0x10, "95 F1 10 5A 90 58 54 41 32 31 31 30 34 39 38"
+                                                                " 37 36 35 34 33 32 31 30 39 AB"},
+          {kStop, 0x33, "81 F1 10 C2 44"}, {kPresent, 0x33, ""}, {kSpeed, 0x33, ""}, {kPresent, 0x10, ""},
+          {kStart, 0x10, "83 F1 10 C1 EF 8F C3"}, {kStop, 0x10, "81 F1 10 C2 44"}, {kPresent, 0x33, "81 F1 10 7E 00"},
+          {kStop, 0x33, "81 F1 10 C2 44"}, {kStart, 0x33, kB7Keys}}},
         {V::BMP,
-         {{kStart, "83 F1 11 C1 6B 8F 40"}, {kPresent, "81 F1 11 7E 01"}, {kSpeed, "83 F1 11 41 0D 00 D3"}}},
+         {{kStart, 0x33, "83 F1 11 C1 6B 8F 40"}, {kPresent, 0x33, "81 F1 11 7E 01"},
+          {kSpeed, 0x33, "83 F1 11 41 0D 00 D3"}}},
     };
-    for (const Row& row : rows) {
-        ObdBench b(row.variant);
-        for (std::size_t i = 0; i < row.exchange.size(); ++i) {
-            const auto& [request, frames] = row.exchange[i];
-            EXPECT_EQ(b.Functional(request), frames) << static_cast<int>(row.variant) << " step " << i;
+    for (const auto& [variant, exchange] : rows) {
+        ObdBench b(variant);
+        for (std::size_t i = 0; i < exchange.size(); ++i) {
+            const auto& [request, target, frames] = exchange[i];
+            EXPECT_EQ(HexFrames(b.Exchange(request, target)), frames) << static_cast<int>(variant) << " step " << i;
         }
     }
-}
-
-TEST(ObdSessionTest, FunctionalSessionIsTheSessionOfThePhysicalAddress) {
-    ObdBench b(V::B7);
-    b.Functional({0x81});
-    // started at 0x33, the manufacturer services answer at 0x10 and 0x11 too
-    EXPECT_EQ(b.Physical({0x3E}, 0x11), "81 F1 11 7E 01");
-    EXPECT_NE(b.Physical({0x21, 0x01}, 0x10), "");
-    b.Functional({0x82});
-    EXPECT_EQ(b.Physical({0x3E}, 0x10), "");
-    // a physical StopCommunication leaves communication on, as always
-    b.Physical({0x81}, 0x10);
-    EXPECT_EQ(b.Physical({0x82}, 0x10), "81 F1 10 C2 44");
-    EXPECT_EQ(b.Functional({0x3E}), "81 F1 10 7E 00");
 }
 
 // How functional frames are sized and split the framing and link observer tables show; here,
