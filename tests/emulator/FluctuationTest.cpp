@@ -23,7 +23,6 @@ TEST(FluctuationTest, KnownSeedsGiveAKnownWalkAndDeviatedValues) {
         {{22}, 5, 2, true, 2, -2, 100, 102, 10.0, 9.8},
         {{13}, 5, 1, true, 0, 1, 100, 100, 10.0, 10.1},
         {{20}, 0, 5, true, 0, 0, 77, 77, 5.0, 5.0},  // percent 0: no deviation ever
-        {{20}, 1, 3, true, 1, 1, 100, 101, 10.0, 10.1},
         {{20}, 255, 9, true, 9, 9, 100, 109, 10.0, 10.9},  // the bound is unsigned
         {{0, 20, 20, 13}, 5, 4, true, 1, 2, 100, 101, 10.0, 10.2},  // down, up, up, then stay / up
         {{0}, 5, 0, true, 0, 0, 77, 77, 5.0, 5.0},  // on, but never walked: the mirror values
