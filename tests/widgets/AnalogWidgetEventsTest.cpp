@@ -83,25 +83,6 @@ TEST(AnalogWidgetEvents, SliderJumpsToThePressedRowAndDragsAbsolutely) {
     EXPECT_NEAR(slider.KnobCenterY(), top, 0.5);
 }
 
-TEST(AnalogWidgetEvents, WithoutMouseJumpOnlyTheKnobGrips) {
-    TUiVSlider slider;
-    slider.SetEnableMouseJump(false);
-    slider.show();
-    slider.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&slider));
-    slider.SetValue(50);
-    const int x = qRound(slider.TrackRect().center().x());
-    QTest::mouseClick(&slider, Qt::LeftButton, Qt::NoModifier, QPoint(x, qRound(slider.TrackTop()) + 2));
-    EXPECT_FLOAT_EQ(slider.Value(), 50.0f);
-    EXPECT_TRUE(slider.hasFocus());
-
-    const int knob = qRound(slider.KnobCenterY());
-    QTest::mousePress(&slider, Qt::LeftButton, Qt::NoModifier, QPoint(x, knob + 3));
-    QTest::mouseMove(&slider, QPoint(x, qRound(slider.TrackBottom()) + 10));
-    QTest::mouseRelease(&slider, Qt::LeftButton, Qt::NoModifier, QPoint(x, qRound(slider.TrackBottom()) + 10));
-    EXPECT_FLOAT_EQ(slider.Value(), 0.0f);
-}
-
 // The dial turns relative to the mouse: a press at an angle of the span, moves to further angles
 // (999: off the face), and the digit after them.
 TEST(AnalogWidgetEvents, DialPointerFollowsTheMouseWhereverItWasPressed) {
@@ -148,19 +129,6 @@ TEST(AnalogWidgetEvents, PointerColourFollowsFocusAndEnabledState) {
     dial->SetEnabled(false);
     EXPECT_NE(dial->PointerColor(), dial->ColorFocus());
     EXPECT_NE(dial->PointerColor(), dial->ColorNonFocus());
-}
-
-TEST(AnalogWidgetEvents, LinkedReadOutMirrorsValueAndSettings) {
-    TUiVSlider slider;
-    auto* indicator = new TUiValueInd;
-    slider.SetValueIndicator(indicator);
-    slider.SetValue(6.8f);
-    EXPECT_FLOAT_EQ(indicator->Value(), slider.Value());
-    slider.SignalSettings().SetValueUnit("л/час");
-    EXPECT_EQ(indicator->SignalSettings().ValueUnit(), "л/час");
-    delete indicator;
-    EXPECT_EQ(slider.ValueIndicator(), nullptr);
-    slider.SetValue(7.0f);
 }
 
 // When they are reported is the model's table; here the read-out passes them on.

@@ -1,7 +1,6 @@
 #include "widgets/BinaryStateModel.h"
 
 #include <gtest/gtest.h>
-#include <vector>
 
 namespace {
 
@@ -66,27 +65,6 @@ TEST(BinaryStateModel, StatusBitsFollowTheRules) {
     model.SetMode(mButton);
     EXPECT_EQ(model.StatusInt(), 0);
     EXPECT_FALSE(model.Checked());
-}
-
-// Three radio buttons of one window sharing GroupIndex 1, and a fourth that joins them.
-TEST(BinaryStateModel, AMemberJoiningARadioGroupTakesOverItsState) {
-    BinaryStateModel members[3];
-    const auto group = [&] { return std::vector<BinaryStateModel*>{&members[0], &members[1], &members[2]}; };
-    for (int bit = 0; bit < 3; ++bit) {
-        members[bit].SetHooks({nullptr, nullptr, group});
-        members[bit].SetMode(mRadioButton);
-        members[bit].SetStatusBit(bit);
-        members[bit].SetGroupIndex(1);
-    }
-    members[1].Press();
-    BinaryStateModel late;
-    late.SetHooks({nullptr, nullptr, group});
-    late.SetStatusBit(1);
-    late.SetGroupIndex(1);
-    EXPECT_EQ(late.StatusInt(), 2);
-    EXPECT_TRUE(late.Checked());
-    late.SetGroupIndex(-3);
-    EXPECT_EQ(late.GroupIndex(), 1);
 }
 
 }  // namespace

@@ -1,11 +1,8 @@
 #include "widgets/TUiColBitBtn.h"
-#include "widgets/TUiLED.h"
-#include "widgets/TUiToggleSwitch.h"
 
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <memory>
 #include <vector>
 
 namespace {
@@ -66,31 +63,6 @@ TEST(TwoStateWidgets, PushButtonWithEmptyTextOnShowsNoTextWhilePressed) {
     EXPECT_EQ(onlyOn.ShownText(), "Настройка");
 }
 
-TEST(TwoStateWidgets, RadioButtonsOfOneWindowShareTheirBits) {
-    QWidget window;
-    std::vector<TUiColBitBtn*> buttons;
-    std::vector<std::unique_ptr<QSignalSpy>> statusInt;
-    for (int bit = 0; bit < 3; ++bit) {
-        auto* b = new TUiColBitBtn(&window);
-        b->move(0, bit * 30);
-        b->SetMode(mRadioButton);
-        b->SetStatusBit(bit);
-        b->SetGroupIndex(1);
-        buttons.push_back(b);
-        statusInt.push_back(std::make_unique<QSignalSpy>(b, &TUiColBitBtn::OnStatusIntChanged));
-    }
-    QTest::mouseClick(buttons[2], Qt::LeftButton, Qt::NoModifier, Middle(*buttons[2]));
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(buttons[i]->StatusInt(), 4) << i;
-        EXPECT_EQ(buttons[i]->Checked(), i == 2) << i;
-        EXPECT_EQ(statusInt[i]->count(), 1) << i;  // every member told once
-    }
-    QTest::mousePress(buttons[0], Qt::LeftButton, Qt::NoModifier, Middle(*buttons[0]));
-    EXPECT_TRUE(buttons[0]->Checked());
-    EXPECT_FALSE(buttons[2]->Checked());
-    EXPECT_EQ(buttons[1]->StatusInt(), 1);
-}
-
 TEST(TwoStateWidgets, EachAspectShowsTheCheckedOrBlinkingLook) {
     constexpr int kAll = coGlyph | coText | coTextCol | coBtnCol | coBevel;
     struct Row { const char* what; bool checked; int checkedOptions; bool flashing; int ticks; bool textOn, faceOn, textColOn; }
@@ -131,43 +103,6 @@ TEST(TwoStateWidgets, DisabledButtonUsesItsDisabledColours) {
     button.SetEnabled(false);
     EXPECT_EQ(button.ShownFaceColor(), button.ColorDisabled());
     EXPECT_EQ(button.ShownTextColor(), button.TextColDisabled());
-}
-
-TEST(TwoStateWidgets, BlinkingLampRegistersOnlyWhileCheckedAndFlashing) {
-    auto* led = new TUiLED;
-    led->SetFrequency(ff2Hz);  // toggles every fourth tick
-    led->SetChecked(true);
-    BlinkService& blink = BlinkService::Instance();
-    EXPECT_FALSE(blink.IsRegistered(led));
-    led->SetFlashing(true);
-    EXPECT_TRUE(blink.IsRegistered(led));
-    EXPECT_TRUE(blink.Running());
-    const bool expected[] = {true, true, true, false, false, false, false, true};
-    for (bool lit : expected) {
-        blink.Tick();
-        EXPECT_EQ(led->Lit(), lit);
-    }
-    led->SetChecked(false);
-    EXPECT_FALSE(blink.IsRegistered(led));
-    led->SetChecked(true);
-    const BlinkClient* gone = led;
-    delete led;
-    EXPECT_FALSE(blink.IsRegistered(gone));
-    EXPECT_FALSE(blink.Running());
-}
-
-TEST(TwoStateWidgets, ToggleSwitchShowsTheTextAndSideOfItsState) {
-    TUiToggleSwitch toggle;
-    toggle.SetTextOn("Вкл");
-    toggle.SetTextOff("Выкл");
-    const QRectF down = toggle.LeverRect();
-    QTest::mouseClick(&toggle, Qt::LeftButton, Qt::NoModifier, Middle(toggle));
-    EXPECT_TRUE(toggle.Checked());
-    EXPECT_EQ(toggle.ShownText(), "Вкл");
-    EXPECT_EQ(toggle.ShownColor(), toggle.ColorOn());
-    EXPECT_LT(toggle.LeverRect().top(), down.top());
-    toggle.SetSwapGraphic(true);
-    EXPECT_EQ(toggle.LeverRect(), down);
 }
 
 }  // namespace
