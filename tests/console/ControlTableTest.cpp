@@ -47,12 +47,4 @@ TEST_F(ControlTableTest, EveryControlItNamesIsInTheWindowOnceAndRegistered) {
     EXPECT_EQ(found, QStringList());
 }
 
-TEST(ControlTable, AbsentControlIsReportedByItsName) {
-    const OperatorControls none;
-    EXPECT_EQ(MessageOf<std::logic_error>([&] { none.Instrument(Mirror::Injection); }),
-              "the window has no control UiVSlider9");
-    EXPECT_EQ(MessageOf<std::logic_error>([&] { none.LampLed(Lamp::ESUDCONTROL7OFF); }),
-              "the window has no control ESUDCONTROL7OFF");
-}
-
 }  // namespace

@@ -13,7 +13,6 @@ TEST(MirrorFormat, DecimalTextUsesTheLocaleSeparatorsAndParsesBack) {
     const std::tuple<QLocale, double, int, QString> rows[] = {
         {QLocale(QLocale::Russian, QLocale::Russia), 2000.0, 1, "2" + QString(QChar(0x00A0)) + "000,0"},
         {us, 2000.0, 1, "2,000.0"},
-        {QLocale::c(), 2000.0, 1, "2,000.0"},
         {us, 2.05, 2, "2.05"},
     };
     for (const auto& [locale, value, decimals, text] : rows) {
