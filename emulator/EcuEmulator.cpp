@@ -6,6 +6,9 @@
 #include <utility>
 
 #include "common/HexText.h"
+#include "emulator/AnsweringAddress.h"
+#include "emulator/Iso9141Frame.h"
+#include "emulator/SessionServices.h"
 
 namespace {
 
@@ -57,8 +60,34 @@ void EcuEmulator::HandleChunk(std::size_t n) {
     env_.SetLamp(Lamp::UiLED2, true);
     env_.AppendLog(LogLine(rxBuffer_.data(), n));
 
-    // Functional frames are taken only while the selected type answers OBD-II.
-    assembler_.SetAcceptFunctional(obd_.Enabled());
+    RunDue(arrival);
+    if (session_.CurrentStage() == SlowInitSession::Stage::AwaitingInvertedKey) {
+        AwaitInvertedKey(n, arrival);
+        AskWake();
+        return;
+    }
+    recogniser_.SetAddresses(SlowInitAddresses());
+    if (session_.Active() && session_.Link() == SlowInitLink::Iso9141) {
+        recogniser_.Bytes(rxBuffer_.data(), n, arrival, iso9141_.Pending());
+        iso9141_.Accept(rxBuffer_.data(), n, arrival);
+        if (observer_ != nullptr) {
+            const auto& dropped = iso9141_.Dropped();
+            if (!dropped.empty()) {
+                observer_->BytesIgnored(IgnoredBytes::StalePartialFrame, dropped.data(), dropped.size(), arrival);
+            }
+            const auto& ignored = iso9141_.Ignored();
+            if (!ignored.empty() && !recogniser_.HoldsLoneByte()) {
+                observer_->BytesIgnored(IgnoredBytes::NotAFrameStart, ignored.data(), ignored.size(), arrival);
+            }
+        }
+        AskWake();
+        return;
+    }
+    recogniser_.Bytes(rxBuffer_.data(), n, arrival, assembler_.SplitFramePending());
+
+    // Functional frames are taken only while the selected type answers OBD-II, and from a tester
+    // that woke it with a fast init, or with a slow init to 0x33 that opened a KWP2000 link.
+    assembler_.SetAcceptFunctional(obd_.Enabled() && (obdProtocols_.fast || KwpSlowInitAt33()));
     assembler_.Accept(rxBuffer_.data(), n, arrival);
     if (observer_ != nullptr) {
         const auto stale = assembler_.DroppedStale();
@@ -69,9 +98,11 @@ void EcuEmulator::HandleChunk(std::size_t n) {
     while (const auto frame = assembler_.NextFrame()) {
         Serve(*frame, arrival);
     }
-    if (observer_ != nullptr) {
+    // A lone byte that may be a 5-baud address is told of once it is known to be none.
+    if (observer_ != nullptr && !recogniser_.HoldsLoneByte()) {
         ReportIgnored(arrival);
     }
+    AskWake();
 }
 
 void EcuEmulator::Serve(const FrameView& frame, FrameAssembler::TimePoint arrival) {
@@ -87,6 +118,9 @@ void EcuEmulator::Serve(const FrameView& frame, FrameAssembler::TimePoint arriva
         }
         return;
     }
+    if (session_.Active() && session_.Link() == SlowInitLink::Kwp) {
+        session_.RequestRead(arrival);
+    }
     if (held_.empty() && !env_.ReplyWaiting()) {
         Answer(frame, arrival);
         return;
@@ -98,7 +132,7 @@ void EcuEmulator::Serve(const FrameView& frame, FrameAssembler::TimePoint arriva
 
 void EcuEmulator::Answer(const FrameView& frame, FrameAssembler::TimePoint lastByteRead) {
     std::copy_n(frame.data, frame.length, requestData_.begin());
-    env_.AnsweringRequest(lastByteRead);
+    env_.AnsweringRequest(lastByteRead, std::chrono::milliseconds::zero());
     const std::uint64_t before = framer_.FramesWritten();
     bool addressServed = false;
     if (frame.functional) {
@@ -111,6 +145,10 @@ void EcuEmulator::Answer(const FrameView& frame, FrameAssembler::TimePoint lastB
         observer_->RequestUnanswered(!addressServed                       ? UnansweredReason::OtherAddress
                                      : !dispatcher_.CommunicationActive() ? UnansweredReason::NotStarted
                                                                           : UnansweredReason::NoService);
+    }
+    // StopCommunication closes a link a slow init opened as it closes any other.
+    if (session_.Active() && session_.Link() == SlowInitLink::Kwp && !dispatcher_.CommunicationActive()) {
+        session_.End();
     }
 }
 
@@ -146,4 +184,142 @@ void EcuEmulator::ResetFlags() {
     dispatcher_.SetCommunicationActive(false);
     assembler_.Reset();
     held_.clear();
+    session_.End();
+    recogniser_.Reset();
+    iso9141_.Reset();
+    AskWake();
+}
+
+void EcuEmulator::TimeReached() {
+    RunDue(clock_());
+    AskWake();
+}
+
+void EcuEmulator::AskWake() {
+    std::optional<FrameAssembler::TimePoint> next;
+    for (const auto& due : {recogniser_.Deadline(), session_.Deadline(), iso9141_.Deadline()}) {
+        if (due && (!next || *due < *next)) {
+            next = due;
+        }
+    }
+    env_.WakeAt(next);
+}
+
+std::vector<std::uint8_t> EcuEmulator::SlowInitAddresses() const {
+    std::vector<std::uint8_t> addresses;
+    const EcuVariant variant = env_.Variant();
+    if (obd_.Enabled() && obdProtocols_.SlowInitAt33()) {
+        addresses.push_back(kObdFunctionalAddress);
+    }
+    if (slowInit_.Enabled(variant)) {
+        for (const std::uint8_t own : {kEngineAddress, kSecondEngineAddress}) {
+            if (BranchAt(own, variant) != ServiceBranch::None) {
+                addresses.push_back(own);
+            }
+        }
+    }
+    return addresses;
+}
+
+bool EcuEmulator::KwpSlowInitAt33() const {
+    return session_.Active() && session_.Link() == SlowInitLink::Kwp && session_.Address() == kObdFunctionalAddress;
+}
+
+void EcuEmulator::RunDue(FrameAssembler::TimePoint now) {
+    if (const auto heard = recogniser_.Check(now)) {
+        BeginSlowInit(*heard);
+    }
+    if (const auto frame = iso9141_.Check(now)) {
+        ServeIso9141(*frame);
+    }
+    const bool wasActive = session_.Active();
+    if (session_.Expire(now)) {
+        if (wasActive && session_.Link() == SlowInitLink::Kwp) {
+            dispatcher_.SetCommunicationActive(false);
+        }
+        iso9141_.Reset();
+        if (observer_ != nullptr) {
+            observer_->SlowInit(wasActive ? SlowInitStep::LinkDropped : SlowInitStep::Refused, session_.Address(), now);
+        }
+    }
+}
+
+void EcuEmulator::BeginSlowInit(const SlowInitRecogniser::Heard& heard) {
+    const EcuVariant variant = env_.Variant();
+    SlowInitSession::KeyBytes keys{};
+    SlowInitLink link = SlowInitLink::Kwp;
+    if (heard.address == kObdFunctionalAddress) {
+        // The options may have changed since the address began.
+        if (!obd_.Enabled() || !obdProtocols_.SlowInitAt33()) {
+            return;
+        }
+        // With both on, the controller's own protocol, KWP2000, answers.
+        link = obdProtocols_.slow ? SlowInitLink::Kwp : SlowInitLink::Iso9141;
+        const auto& bytes = obdProtocols_.slow ? kIso14230SlowInitKeyBytes : kIso9141KeyBytes;
+        keys = {bytes[0], bytes[1]};
+    } else {
+        const auto own = StartCommunicationKeyBytes(heard.address, variant);
+        if (!slowInit_.Enabled(variant) || !own) {
+            return;
+        }
+        keys = {(*own)[0], (*own)[1]};
+    }
+    // A new init ends whatever link was open.
+    dispatcher_.SetCommunicationActive(false);
+    assembler_.Reset();
+    iso9141_.Reset();
+    if (observer_ != nullptr) {
+        observer_->SlowInit(SlowInitStep::Address, heard.address, heard.end);
+    }
+    const auto bytes = session_.Begin(heard.address, keys, link, heard.end, initTiming_);
+    WriteInitByte(SlowInitStep::Sync, bytes[0]);
+    WriteInitByte(SlowInitStep::KeyByte1, bytes[1]);
+    WriteInitByte(SlowInitStep::KeyByte2, bytes[2]);
+}
+
+void EcuEmulator::AwaitInvertedKey(std::size_t n, FrameAssembler::TimePoint arrival) {
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::uint8_t byte = rxBuffer_[i];
+        const auto inverted = session_.TesterByte(byte, arrival, initTiming_);
+        if (inverted) {
+            if (observer_ != nullptr) {
+                observer_->SlowInit(SlowInitStep::InvertedKey, byte, arrival);
+            }
+            WriteInitByte(SlowInitStep::InvertedAddress, *inverted);
+            if (session_.Link() == SlowInitLink::Kwp) {
+                dispatcher_.SetCommunicationActive(true);
+            }
+            return;  // what came with it is no request
+        }
+        if (session_.CurrentStage() == SlowInitSession::Stage::Idle) {
+            if (observer_ != nullptr) {
+                observer_->SlowInit(SlowInitStep::Refused, byte, arrival);
+            }
+            return;
+        }
+    }
+}
+
+void EcuEmulator::WriteInitByte(SlowInitStep step, const SlowInitSession::TimedByte& byte) {
+    if (observer_ != nullptr) {
+        observer_->SlowInit(step, byte.byte, byte.moment);
+    }
+    env_.WriteAt(&byte.byte, 1, byte.moment);
+}
+
+void EcuEmulator::ServeIso9141(const Iso9141Assembler::Frame& frame) {
+    if (observer_ != nullptr) {
+        observer_->RequestReceived(frame.bytes.data(), frame.bytes.size(), frame.arrival);
+    }
+    session_.RequestRead(frame.arrival.last);
+    const std::size_t length = frame.bytes.size() - kIso9141HeaderSize - 1;
+    std::copy_n(frame.bytes.begin() + kIso9141HeaderSize, length, requestData_.begin());
+    env_.AnsweringRequest(frame.arrival.last, kIso9141P2Min);
+    const std::uint64_t before = framer_.FramesWritten();
+    framer_.SetIso9141Replies(ObdResponder::ReplyAddress(env_.Variant()));
+    obd_.Iso9141(requestData_, length);
+    framer_.SetIso9141Replies(std::nullopt);
+    if (observer_ != nullptr && framer_.FramesWritten() == before) {
+        observer_->RequestUnanswered(UnansweredReason::NoService);
+    }
 }

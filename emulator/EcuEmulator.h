@@ -11,10 +11,16 @@
 #include "emulator/EcuEnvironment.h"
 #include "emulator/Fluctuation.h"
 #include "protocol/FrameAssembler.h"
+#include "emulator/Iso9141Assembler.h"
 #include "protocol/LinkObserver.h"
+#include "emulator/ObdProtocols.h"
 #include "emulator/ObdResponder.h"
 #include "emulator/ResponseFramer.h"
 #include "emulator/ServiceContext.h"
+#include "emulator/SlowInitOption.h"
+#include "emulator/SlowInitRecogniser.h"
+#include "emulator/SlowInitSession.h"
+#include "emulator/SlowInitTiming.h"
 
 // The emulated controller as the console sees it: the port's received-data handler, the
 // deviation timer, and the flags start-up resets.
@@ -41,6 +47,10 @@ public:
     // cannot be converted throws; that request is then dropped and the rest stay held.
     void ReplyGone();
 
+    // The moment the environment was asked for (EcuEnvironment::WakeAt) has come: a 5-baud
+    // address heard, an ISO 9141-2 request ended, a slow-init link dropped after P3max.
+    void TimeReached();
+
     // Timer4: one step of the deviation walk while the trip check runs.
     void Timer4Timer();
 
@@ -56,6 +66,15 @@ public:
     Fluctuation& GetFluctuation() { return fluctuation_; }
     // Which controller types also answer the generic OBD-II requests.
     ObdOption& Obd() { return obd_.Option(); }
+    // How an OBD-II tester may open the link (fast init unless the console says otherwise).
+    void SetObdProtocols(ObdProtocols protocols) { obdProtocols_ = protocols; }
+    ObdProtocols GetObdProtocols() const { return obdProtocols_; }
+    // Which controller types answer a slow init at their own address.
+    SlowInitOption& SlowInit() { return slowInit_; }
+    // The controller's W1 and W4, from the next slow init on.
+    SlowInitTiming& InitTiming() { return initTiming_; }
+    // The link a slow init opened, when it is open.
+    const SlowInitSession& SlowInitLinkState() const { return session_; }
 
 private:
     // A request completed while a reply was waiting.
@@ -74,6 +93,16 @@ private:
     void Answer(const FrameView& frame, FrameAssembler::TimePoint lastByteRead);
     void ReportIgnored(FrameAssembler::TimePoint arrival);
 
+    // Slow init and the links it opens.
+    std::vector<std::uint8_t> SlowInitAddresses() const;
+    void RunDue(FrameAssembler::TimePoint now);
+    void BeginSlowInit(const SlowInitRecogniser::Heard& heard);
+    void AwaitInvertedKey(std::size_t n, FrameAssembler::TimePoint arrival);
+    void ServeIso9141(const Iso9141Assembler::Frame& frame);
+    void WriteInitByte(SlowInitStep step, const SlowInitSession::TimedByte& byte);
+    bool KwpSlowInitAt33() const;
+    void AskWake();
+
     EcuEnvironment& env_;
     Clock clock_;
     Fluctuation fluctuation_;
@@ -85,4 +114,10 @@ private:
     RequestBuffer requestData_{};
     LinkObserver* observer_ = nullptr;
     std::deque<HeldRequest> held_;
+    ObdProtocols obdProtocols_;
+    SlowInitOption slowInit_;
+    SlowInitTiming initTiming_;
+    SlowInitRecogniser recogniser_;
+    SlowInitSession session_;
+    Iso9141Assembler iso9141_;
 };

@@ -89,8 +89,21 @@ public:
     virtual std::optional<std::chrono::steady_clock::time_point> LastReadArrival() const { return std::nullopt; }
 
     // Reply timing. The replies written until the next call answer a request whose last byte
-    // was read from the device at `lastByteRead`.
-    virtual void AnsweringRequest(std::chrono::steady_clock::time_point lastByteRead) { (void)lastByteRead; }
+    // was read from the device at `lastByteRead`, and leave no earlier than `p2Min` after it
+    // (0: as the reply timing says).
+    virtual void AnsweringRequest(std::chrono::steady_clock::time_point lastByteRead,
+                                  std::chrono::milliseconds p2Min) {
+        (void)lastByteRead, (void)p2Min;
+    }
+    // Bytes of a slow init, to leave at `moment` (at once when it has passed), after whatever
+    // waits to leave before them.
+    virtual void WriteAt(const std::uint8_t* buffer, int count, std::chrono::steady_clock::time_point moment) {
+        (void)moment;
+        WriteBuf(buffer, count);
+    }
+    // EcuEmulator::TimeReached is to be called at `moment`; nullopt: no call is needed. Each
+    // call replaces the one before.
+    virtual void WakeAt(std::optional<std::chrono::steady_clock::time_point> moment) { (void)moment; }
     // True while a reply still waits to leave: a controller busy with its answer takes the
     // next request only after it (EcuEmulator::ReplyGone).
     virtual bool ReplyWaiting() const { return false; }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -14,6 +15,8 @@ constexpr std::uint8_t kIso9141ReplyTarget = 0x6B;
 constexpr std::size_t kIso9141MaxData = 7;
 constexpr std::size_t kIso9141HeaderSize = 3;
 constexpr std::size_t kIso9141MaxFrame = kIso9141HeaderSize + kIso9141MaxData + 1;
+// A controller whose key bytes are 08 08 answers no earlier than P2min after a request.
+constexpr std::chrono::milliseconds kIso9141P2Min{25};
 
 // 48 6B `source` + data + checksum into `out`; the frame's size, or 0 (nothing written) for no
 // data, more than 7 data bytes or too little room.

@@ -1,8 +1,15 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+
+// The key bytes of a slow init to 0x33: ISO 9141-2 (the tester answers F7), and ISO 14230-4
+// (the tester answers 70; frames then carry KWP2000 headers).
+constexpr std::array<std::uint8_t, 2> kIso9141KeyBytes = {0x08, 0x08};
+constexpr std::array<std::uint8_t, 2> kIso14230SlowInitKeyBytes = {0xE9, 0x8F};
 
 // The ways an OBD-II tester may open the link to the types that answer OBD-II: ISO 14230-4
 // with the fast-init wake-up (the default), ISO 14230-4 with a slow init at 0x33, and ISO

@@ -69,6 +69,12 @@ void ObdResponder::Physical(const RequestBuffer& requestData, std::size_t length
     Services(requestData, length);
 }
 
+void ObdResponder::Iso9141(const RequestBuffer& requestData, std::size_t length) {
+    if (length > 0 && option_.Enabled(env_.Variant())) {
+        Services(requestData, length);
+    }
+}
+
 void ObdResponder::Services(const RequestBuffer& requestData, std::size_t length) {
     if (requestData[0] < kFirstObdMode || requestData[0] > kLastObdMode) {
         return;

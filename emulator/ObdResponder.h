@@ -35,6 +35,9 @@ public:
     // at an address the selected type answers at, once communication is active.
     void Physical(const RequestBuffer& requestData, std::size_t length, std::uint8_t target, std::uint8_t source);
 
+    // A request on a link opened as ISO 9141-2: the OBD services, once communication is active.
+    void Iso9141(const RequestBuffer& requestData, std::size_t length);
+
     // The address OBD replies to 0x33 come from: the type's physical address, 0x10 where
     // the type answers there (so for M7.9.7 too), else 0x11.
     static std::uint8_t ReplyAddress(EcuVariant variant);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "emulator/HexConversionError.h"
+#include "emulator/Iso9141Frame.h"
 #include "protocol/KwpFrame.h"
 
 namespace {
@@ -45,6 +46,7 @@ void ResponseFramer::SendBytes(const std::uint8_t* data, std::size_t n, FrameFor
         form = FrameForm::Long;
     }
     const std::size_t size =
+        iso9141Source_ ? Iso9141ReplyInto(txBuffer_.data(), txBuffer_.size(), *iso9141Source_, data, n) :
         FrameInto(txBuffer_.data(), txBuffer_.size(), requestSource_, requestTarget_, data, n, form);
     if (size == 0) {
         return;

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "emulator/EcuEnvironment.h"
@@ -36,6 +37,10 @@ public:
         SendFixed(bytes.data(), N);
     }
 
+    // On a link opened as ISO 9141-2, replies go as 48 6B `source` + data + checksum, whatever
+    // form is asked for; nullopt: KWP2000 frames again.
+    void SetIso9141Replies(std::optional<std::uint8_t> source) { iso9141Source_ = source; }
+
     // Frames handed to the port so far: tells whether a request was answered.
     std::uint64_t FramesWritten() const { return framesWritten_; }
 
@@ -44,5 +49,6 @@ private:
     std::uint64_t framesWritten_ = 0;
     std::uint8_t requestTarget_ = 0;
     std::uint8_t requestSource_ = 0;
+    std::optional<std::uint8_t> iso9141Source_;
     std::array<std::uint8_t, 1024> txBuffer_{};
 };

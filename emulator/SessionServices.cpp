@@ -30,25 +30,39 @@ void AcceptTiming(SessionContext& ctx) {
     ctx.framer.SendBytes(reply.data(), reply.size(), FrameForm::Short);
 }
 
+// The type's StartCommunication reply at `target`; null where it does not answer there.
+const std::array<std::uint8_t, 7>* KeyFrame(std::uint8_t target, EcuVariant variant) {
+    switch (BranchAt(target, variant)) {
+    case ServiceBranch::At10:
+        return variant == EcuVariant::B7 ? &kKeysAt10M797 : &kKeysAt10;
+    case ServiceBranch::At11:
+        return &kKeysAt11;
+    case ServiceBranch::None:
+        break;
+    }
+    return nullptr;
+}
+
+constexpr std::size_t kFirstKeyByte = 4;
+
 }  // namespace
 
 void StartCommunication(SessionContext& ctx) {
     if (!Is(ctx, kStartCommunication)) {
         return;
     }
-    const EcuVariant variant = ctx.service.env.Variant();
-    switch (BranchAt(ctx.service.RequestTarget, variant)) {
-    case ServiceBranch::At10:
+    if (const auto* keys = KeyFrame(ctx.service.RequestTarget, ctx.service.env.Variant())) {
         ctx.CommunicationActive = true;
-        ctx.framer.SendFixed(variant == EcuVariant::B7 ? kKeysAt10M797 : kKeysAt10);
-        break;
-    case ServiceBranch::At11:
-        ctx.CommunicationActive = true;
-        ctx.framer.SendFixed(kKeysAt11);
-        break;
-    case ServiceBranch::None:
-        break;
+        ctx.framer.SendFixed(*keys);
     }
+}
+
+std::optional<std::array<std::uint8_t, 2>> StartCommunicationKeyBytes(std::uint8_t target, EcuVariant variant) {
+    const auto* keys = KeyFrame(target, variant);
+    if (keys == nullptr) {
+        return std::nullopt;
+    }
+    return std::array<std::uint8_t, 2>{(*keys)[kFirstKeyByte], (*keys)[kFirstKeyByte + 1]};
 }
 
 void StopCommunication(SessionContext& ctx) {

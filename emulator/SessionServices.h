@@ -1,5 +1,10 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
+#include <optional>
+
+#include "emulator/EcuVariant.h"
 #include "emulator/ResponseFramer.h"
 #include "emulator/ServiceContext.h"
 
@@ -16,6 +21,10 @@ struct SessionContext {
 // 81: the fixed key-byte frame of the selected controller type at the address it serves
 // StartCommunication at; sets CommunicationActive.
 void StartCommunication(SessionContext& ctx);
+// The two key bytes of that StartCommunication reply at `target` (C1 and the next two bytes:
+// 6B 8F, for M7.9.7 at 0x10 EF 8F); nullopt where the type does not answer at `target`. A slow
+// init at the type's own address sends the same two.
+std::optional<std::array<std::uint8_t, 2>> StartCommunicationKeyBytes(std::uint8_t target, EcuVariant variant);
 // 82 at any address, with or without communication: C2. Leaves communication active.
 void StopCommunication(SessionContext& ctx);
 

@@ -33,6 +33,18 @@ enum class UnansweredReason {
     FaultMode,     // an injected fault withheld the reply
 };
 
+// The steps of a slow init, as the line shows them.
+enum class SlowInitStep {
+    Address,          // the 5-baud address heard (its end: W1 counts from there)
+    Sync,             // 0x55 on its way, at its moment
+    KeyByte1,         // the key bytes, each at its moment
+    KeyByte2,
+    InvertedKey,      // the tester's second key byte, inverted
+    InvertedAddress,  // on its way at its moment: the link is open
+    Refused,          // the tester answered wrongly or not at all: the init ends unanswered
+    LinkDropped,      // no request for P3max: a new init is needed
+};
+
 // Watches what the emulator makes of the bytes it reads. The emulator calls it on the
 // main thread while it handles a chunk; without an observer it does none of this work.
 class LinkObserver {
@@ -44,4 +56,8 @@ public:
     virtual void RequestUnanswered(UnansweredReason reason) = 0;
     virtual void BytesIgnored(IgnoredBytes why, const std::uint8_t* bytes, std::size_t n,
                               FrameArrival::TimePoint arrival) = 0;
+    // A step of a slow init: the byte it is about and its moment.
+    virtual void SlowInit(SlowInitStep step, std::uint8_t byte, FrameArrival::TimePoint at) {
+        (void)step, (void)byte, (void)at;
+    }
 };

@@ -56,9 +56,15 @@ public:
         replyWaiting = replyWaiting || holdAfterEachReply;
         return count;
     }
-    void AnsweringRequest(std::chrono::steady_clock::time_point lastByteRead) override {
+    void AnsweringRequest(std::chrono::steady_clock::time_point lastByteRead,
+                          std::chrono::milliseconds p2Min) override {
         answering.push_back(lastByteRead);
+        answeringP2Min.push_back(p2Min);
     }
+    void WriteAt(const std::uint8_t* buffer, int count, std::chrono::steady_clock::time_point moment) override {
+        timed.push_back({Bytes(buffer, buffer + count), moment});
+    }
+    void WakeAt(std::optional<std::chrono::steady_clock::time_point> moment) override { wake = moment; }
     bool ReplyWaiting() const override { return replyWaiting; }
 
     bool IgnitionOn() const override { return ignition; }
@@ -118,6 +124,10 @@ public:
     std::map<Lamp, bool> lamps;
     std::vector<std::string> log;
     std::vector<std::chrono::steady_clock::time_point> answering;  // each request's last byte
+    std::vector<std::chrono::milliseconds> answeringP2Min;
+    // Slow-init bytes and their moments; when the emulator asked to be called back.
+    std::vector<std::pair<Bytes, std::chrono::steady_clock::time_point>> timed;
+    std::optional<std::chrono::steady_clock::time_point> wake;
     bool resetTimerEnabled = false;
     int resetTimerStarts = 0;
 };
