@@ -1,6 +1,8 @@
 #include "SerialDevice.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -30,6 +32,8 @@ bool SerialDevice::Open(const std::string& path, int baud, std::string* error) {
         *error = SystemText("cannot open", path);
         return false;
     }
+    char resolved[PATH_MAX];
+    pseudoTerminal_ = ::realpath(path.c_str(), resolved) != nullptr && std::strncmp(resolved, "/dev/pts/", 9) == 0;
     TermiosImage line;
     if (GetTermios2(fd_, line) != 0) {
         *error = SystemText("not a serial device:", path);
@@ -107,4 +111,12 @@ int SerialDevice::DiscardInput() {
     ::ioctl(fd_, FIONREAD, &waiting);
     ::tcflush(fd_, TCIFLUSH);
     return waiting;
+}
+
+bool SerialDevice::SetBreak(bool on, std::string* error) {
+    if (::ioctl(fd_, on ? TIOCSBRK : TIOCCBRK) != 0) {
+        *error = SystemText("cannot switch the break on", "the device");
+        return false;
+    }
+    return true;
 }

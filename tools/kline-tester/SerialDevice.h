@@ -28,8 +28,13 @@ public:
     int Read(std::uint8_t* buffer, std::size_t capacity, int timeoutMs, std::string* error);
     // Drops whatever waits unread; returns how many bytes that was.
     int DiscardInput();
+    // Holds the line low (a break) or lets it go; false with the system's text in *error.
+    bool SetBreak(bool on, std::string* error);
+    // Whether the device is a pseudo-terminal, which carries no breaks.
+    bool IsPseudoTerminal() const { return pseudoTerminal_; }
 
 private:
     int fd_ = -1;
     std::chrono::steady_clock::time_point lastDrained_{};
+    bool pseudoTerminal_ = false;
 };

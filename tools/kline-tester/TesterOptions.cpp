@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "protocol/LiveBlockDecoder.h"
+#include "emulator/Iso9141Frame.h"
 #include "protocol/KwpFrame.h"
 
 namespace {
@@ -53,6 +54,16 @@ const char* TesterOptions::Usage() {
            "  --decode obd       decode OBD replies (modes 01, 03 and 09) with names and units\n"
            "  --functional       send with the functional header (C0 + length) to 33, as OBD\n"
            "                     testers do: every request is then written --to 33 ...\n"
+           "  --slowinit ADDR    wake the controller with a slow init first: ADDR (e.g. 33, 10)\n"
+           "                     at 5 baud after 300 ms of silence (on a pseudo-terminal the\n"
+           "                     byte written whole), then 55 and the key bytes read, the\n"
+           "                     second sent back inverted after W4, the inverted address read;\n"
+           "                     each step is printed with its time and the W windows measured.\n"
+           "                     With it, requests may be left out\n"
+           "  --w4 MS            our wait before the inverted key byte (default 30)\n"
+           "  --key-answer HEX   send this byte instead of the inverted key byte\n"
+           "  --protocol P       kwp (default) or iso9141: requests framed 68 6A F1 ... and\n"
+           "                     written --to 33, replies 48 6B ... read\n"
            "  --baud N           line rate (default 10400)\n"
            "  --quiet            with --repeat: print only the statistics\n"
            "  --stamp            end each reply line with its arrival, seconds since the start\n"
@@ -136,6 +147,22 @@ std::optional<TesterOptions> TesterOptions::Parse(const std::vector<std::string>
             }
             options.decode = value ? VariantByShortName(*value) : std::nullopt;
             if (!options.decode) return fail("--decode needs a controller type (Ja5 B1 Ja7 B7 BMP b17) or obd");
+        } else if (arg == "--slowinit") {
+            const std::string* value = needValue();
+            options.slowInit = value ? ParseByte(*value) : std::nullopt;
+            if (!options.slowInit) return fail("--slowinit needs an address in hex, e.g. --slowinit 33");
+        } else if (arg == "--w4") {
+            const std::string* value = needValue();
+            if (!value || !ParseInt(*value, 0, 60000, &options.w4Ms)) return fail("--w4 needs 0..60000 ms");
+        } else if (arg == "--key-answer") {
+            const std::string* value = needValue();
+            options.keyAnswer = value ? ParseByte(*value) : std::nullopt;
+            if (!options.keyAnswer) return fail("--key-answer needs a byte in hex");
+        } else if (arg == "--protocol") {
+            const std::string* value = needValue();
+            if (value && *value == "iso9141") options.iso9141 = true;
+            else if (value && *value == "kwp") options.iso9141 = false;
+            else return fail("--protocol needs kwp or iso9141");
         } else if (arg == "--functional") {
             options.functional = true;
         } else if (arg == "--wakeup") {
@@ -153,10 +180,16 @@ std::optional<TesterOptions> TesterOptions::Parse(const std::vector<std::string>
         }
     }
     if (options.device.empty()) return fail("no device given");
-    if (options.requests.empty()) return fail("no request given (--to ADDR HEX...)");
-    if (options.functional) {
+    if (options.requests.empty() && !options.slowInit) return fail("no request given (--to ADDR HEX...)");
+    if (options.functional || options.iso9141) {
         for (const TesterRequest& request : options.requests) {
-            if (request.target != kObdFunctionalAddress) return fail("with --functional every request goes --to 33");
+            if (request.target != kObdFunctionalAddress) {
+                return fail(options.iso9141 ? "with --protocol iso9141 every request goes --to 33"
+                                            : "with --functional every request goes --to 33");
+            }
+            if (options.iso9141 && request.data.size() > kIso9141MaxData) {
+                return fail("an ISO 9141-2 request holds at most 7 data bytes");
+            }
         }
     }
     return options;

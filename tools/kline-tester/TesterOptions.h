@@ -31,6 +31,10 @@ struct TesterOptions {
     std::optional<EcuVariant> decode;
     bool decodeObd = false;   // --decode obd: OBD replies (modes 01, 03, 09) read back
     bool functional = false;  // requests with the functional header, to 33
+    std::optional<std::uint8_t> slowInit;  // --slowinit ADDR: a slow init first
+    int w4Ms = 30;                         // our W4 before the inverted key byte
+    std::optional<std::uint8_t> keyAnswer; // sent instead of the inverted key byte
+    bool iso9141 = false;                  // --protocol iso9141: 68 6A F1 frames
     bool help = false;
     bool version = false;
 

@@ -4,13 +4,17 @@
 #include <thread>
 #include <vector>
 
+#include "Iso9141Exchange.h"
 #include "KLineExchange.h"
+#include "SlowInitTester.h"
 #include "LatencyStats.h"
 #include "protocol/LiveBlockDecoder.h"
 #include "SerialDevice.h"
 #include "TesterOptions.h"
 #include "common/HexText.h"
+#include "emulator/Iso9141Frame.h"
 #include "protocol/KwpFrame.h"
+#include "emulator/ObdProtocols.h"
 #include "protocol/ObdReplyDecoder.h"
 
 namespace {
@@ -30,9 +34,15 @@ void PrintDecoded(EcuVariant variant, const std::vector<std::uint8_t>& frame) {
     }
 }
 
-void PrintObd(const ExchangeResult& result) {
+void PrintObd(const ExchangeResult& result, bool iso9141) {
     std::vector<std::vector<std::uint8_t>> data;
-    auto add = [&data](const std::vector<std::uint8_t>& frame) {
+    auto add = [&data, iso9141](const std::vector<std::uint8_t>& frame) {
+        if (iso9141) {
+            if (frame.size() > kIso9141HeaderSize + 1) {
+                data.emplace_back(frame.begin() + kIso9141HeaderSize, frame.end() - 1);
+            }
+            return;
+        }
         const FrameView view = DecodeFrame(frame.data());
         data.emplace_back(view.data, view.data + view.length);
     };
@@ -83,8 +93,8 @@ bool Report(const TesterOptions& options, const std::vector<std::uint8_t>& reque
             if (!result.trailing.empty()) {
                 std::printf("   then %s\n", HexText(result.trailing).c_str());
             }
-            if (options.decode) PrintDecoded(*options.decode, result.reply);
-            if (options.decodeObd) PrintObd(result);
+            if (options.decode && !options.iso9141) PrintDecoded(*options.decode, result.reply);
+            if (options.decodeObd) PrintObd(result, options.iso9141);
         }
         return result.checksumOk;
     case ExchangeResult::Status::Busy:
@@ -111,6 +121,33 @@ bool Report(const TesterOptions& options, const std::vector<std::uint8_t>& reque
         return false;
     }
     return false;
+}
+
+const char* Window(double ms, double min, double max) {
+    return ms >= min && ms <= max ? "ok" : "OUTSIDE";
+}
+
+// Runs the slow init and prints its steps and windows; true when the link opened.
+bool SlowInit(const TesterOptions& options, SerialDevice& device) {
+    std::printf("slow init %02X%s\n", *options.slowInit,
+                device.IsPseudoTerminal() ? " (pseudo-terminal: the address written as one byte)" : "");
+    SlowInitTester tester(device, options.w4Ms, options.keyAnswer);
+    const SlowInitTester::Result result = tester.Run(*options.slowInit);
+    for (const auto& step : result.steps) {
+        std::printf("%9.3f ms  %-26s %02X\n", step.atMs, step.what.c_str(), step.byte);
+    }
+    if (!result.ok) {
+        std::printf("!! slow init: %s\n", result.error.c_str());
+        return false;
+    }
+    std::printf("W1 %.3f ms (60-300 %s)  W2 %.3f ms (5-20 %s)  W3 %.3f ms (0-20 %s)\n", result.w1Ms,
+                Window(result.w1Ms, 60, 300), result.w2Ms, Window(result.w2Ms, 5, 20), result.w3Ms,
+                Window(result.w3Ms, 0, 20));
+    std::printf("W4 ours %.3f ms, the controller's %.3f ms (25-50 %s)\n", result.w4Ms, result.w4ControllerMs,
+                Window(result.w4ControllerMs, 25, 50));
+    const bool iso9141 = result.kb1 == kIso9141KeyBytes[0] && result.kb2 == kIso9141KeyBytes[1];
+    std::printf("key bytes %02X %02X: %s\n", result.kb1, result.kb2, iso9141 ? "ISO 9141-2" : "KWP2000");
+    return true;
 }
 
 }  // namespace
@@ -146,10 +183,15 @@ int main(int argc, char** argv) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
 
+    if (options->slowInit && !SlowInit(*options, device)) {
+        return 1;
+    }
+
     std::vector<std::vector<std::uint8_t>> frames;
     std::vector<bool> severalFrames;
     for (const auto& request : options->requests) {
-        frames.push_back(options->functional
+        frames.push_back(options->iso9141 ? BuildIso9141Request(request.data.data(), request.data.size())
+                         : options->functional
                              ? BuildFunctionalFrame(request.target, options->source, request.data.data(),
                                                     request.data.size())
                              : BuildFrame(request.target, options->source, request.data.data(),
@@ -168,7 +210,9 @@ int main(int argc, char** argv) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(options->intervalMs));
             }
             KLineExchange exchange(device, options->echo, options->p2maxMs, options->p1maxMs);
-            const ExchangeResult result = exchange.Exchange(frame, severalFrames[i]);
+            Iso9141Exchange iso9141(device, options->p2maxMs, options->p1maxMs);
+            const ExchangeResult result =
+                options->iso9141 ? iso9141.Exchange(frame) : exchange.Exchange(frame, severalFrames[i]);
             ++sent;
             if (Report(*options, frame, result, print)) ++good;
             if (!result.pending.empty()) ++pending;
