@@ -11,16 +11,16 @@
 #include "emulator/EcuEnvironment.h"
 #include "emulator/Fluctuation.h"
 #include "protocol/FrameAssembler.h"
-#include "emulator/Iso9141Assembler.h"
+#include "protocol/Iso9141Assembler.h"
 #include "protocol/LinkObserver.h"
-#include "emulator/ObdProtocols.h"
+#include "protocol/ObdProtocols.h"
 #include "emulator/ObdResponder.h"
 #include "emulator/ResponseFramer.h"
 #include "emulator/ServiceContext.h"
 #include "emulator/SlowInitOption.h"
-#include "emulator/SlowInitRecogniser.h"
+#include "protocol/SlowInitRecogniser.h"
 #include "emulator/SlowInitSession.h"
-#include "emulator/SlowInitTiming.h"
+#include "protocol/SlowInitTiming.h"
 
 // The emulated controller as the console sees it: the port's received-data handler, the
 // deviation timer, and the flags start-up resets.

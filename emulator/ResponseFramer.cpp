@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "emulator/HexConversionError.h"
-#include "emulator/Iso9141Frame.h"
+#include "protocol/Iso9141Frame.h"
 #include "protocol/KwpFrame.h"
 
 namespace {

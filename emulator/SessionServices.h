@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "emulator/EcuVariant.h"
+#include "protocol/EcuVariant.h"
 #include "emulator/ResponseFramer.h"
 #include "emulator/ServiceContext.h"
 

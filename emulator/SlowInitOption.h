@@ -3,7 +3,7 @@
 #include <array>
 #include <cstddef>
 
-#include "emulator/EcuVariant.h"
+#include "protocol/EcuVariant.h"
 
 // Which controller types answer a slow init at their own address. Off for every type until
 // the console says otherwise.

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "emulator/SlowInitTiming.h"
+#include "protocol/SlowInitTiming.h"
 
 // What a link opened by a slow init carries.
 enum class SlowInitLink {

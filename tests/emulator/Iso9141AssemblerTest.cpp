@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "emulator/Iso9141Assembler.h"
-#include "emulator/Iso9141Frame.h"
+#include "protocol/Iso9141Assembler.h"
+#include "protocol/Iso9141Frame.h"
 
 namespace {
 

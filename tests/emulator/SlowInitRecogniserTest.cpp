@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "emulator/SlowInitRecogniser.h"
+#include "protocol/SlowInitRecogniser.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "common/HexText.h"
 #include "emulator/EmulatorHarness.h"
-#include "emulator/Iso9141Frame.h"
+#include "protocol/Iso9141Frame.h"
 #include "emulator/TroubleCodeList.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <chrono>
 
 #include "SerialDevice.h"
-#include "emulator/Iso9141Frame.h"
+#include "protocol/Iso9141Frame.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <thread>
 
 #include "SerialDevice.h"
-#include "emulator/FiveBaudByte.h"
-#include "emulator/SlowInitRecogniser.h"
+#include "protocol/FiveBaudByte.h"
+#include "protocol/SlowInitRecogniser.h"
 
 namespace {
 

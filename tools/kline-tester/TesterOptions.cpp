@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "protocol/LiveBlockDecoder.h"
-#include "emulator/Iso9141Frame.h"
+#include "protocol/Iso9141Frame.h"
 #include "protocol/KwpFrame.h"
 
 namespace {

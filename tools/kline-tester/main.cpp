@@ -12,9 +12,9 @@
 #include "SerialDevice.h"
 #include "TesterOptions.h"
 #include "common/HexText.h"
-#include "emulator/Iso9141Frame.h"
+#include "protocol/Iso9141Frame.h"
 #include "protocol/KwpFrame.h"
-#include "emulator/ObdProtocols.h"
+#include "protocol/ObdProtocols.h"
 #include "protocol/ObdReplyDecoder.h"
 
 namespace {

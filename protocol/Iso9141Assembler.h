@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "emulator/LinkObserver.h"
+#include "protocol/LinkObserver.h"
 
 // Gathers the bytes of ISO 9141-2 requests, which carry no length: a request ends with the byte
 // whose checksum closes it when no byte follows within P4max. Testers send the bytes one at a

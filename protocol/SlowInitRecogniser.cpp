@@ -1,8 +1,8 @@
-#include "emulator/SlowInitRecogniser.h"
+#include "protocol/SlowInitRecogniser.h"
 
 #include <algorithm>
 
-#include "emulator/FiveBaudByte.h"
+#include "protocol/FiveBaudByte.h"
 
 namespace {
 

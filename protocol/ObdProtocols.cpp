@@ -1,4 +1,4 @@
-#include "emulator/ObdProtocols.h"
+#include "protocol/ObdProtocols.h"
 
 namespace {
 

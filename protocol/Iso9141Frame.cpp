@@ -1,8 +1,8 @@
-#include "emulator/Iso9141Frame.h"
+#include "protocol/Iso9141Frame.h"
 
 #include <algorithm>
 
-#include "emulator/KwpFrame.h"
+#include "protocol/KwpFrame.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "emulator/Iso9141Assembler.h"
+#include "protocol/Iso9141Assembler.h"
 
 #include <algorithm>
 
-#include "emulator/Iso9141Frame.h"
+#include "protocol/Iso9141Frame.h"
 
 bool Iso9141Assembler::Closes() const {
     return Iso9141FrameCloses(frame_.bytes.data(), frame_.bytes.size());

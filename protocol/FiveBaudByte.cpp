@@ -1,4 +1,4 @@
-#include "emulator/FiveBaudByte.h"
+#include "protocol/FiveBaudByte.h"
 
 bool FiveBaudSlotLow(std::uint8_t byte, int slot) {
     if (slot <= 0) {
