@@ -69,6 +69,8 @@ bool BenchSession::Start(QString* error, std::unique_ptr<SettingsStore> store) {
     }
     console.linkTap = tap_.get();
     console.obdOverride = options_.obd;
+    console.slowInitOverride = options_.slowInit;
+    console.obdProtocols = options_.obdProtocols;
     console.framing = options_.framing;
     console.p2Ms = options_.p2Ms;
     console.p1Ms = options_.p1Ms;

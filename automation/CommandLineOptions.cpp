@@ -58,11 +58,22 @@ CommandLineOptions::Parsed CommandLineOptions::Parse(const QStringList& args) {
         QStringLiteral("Drive a cycle from the start, for unattended runs: curve, nedc, wltc2, wltc3b or the "
                        "path of a cycle file (time_s,speed_kmh[,rpm,fuel_lph,injection_ms,throttle_pct,coolant_c])."),
         QStringLiteral("NAME|PATH"));
+    const QCommandLineOption slowInit(
+        QStringLiteral("slow-init"),
+        QStringLiteral("For this run, every controller type answers a slow init (5 baud) at its own "
+                       "address (on) or none does (off), whatever the settings hold."),
+        QStringLiteral("on|off"));
+    const QCommandLineOption obdProtocols(
+        QStringLiteral("obd-protocols"),
+        QStringLiteral("How OBD-II testers may open the link this run: a comma-separated list of fast "
+                       "(ISO 14230-4, fast init), slow (ISO 14230-4, slow init) and iso9141 (ISO 9141-2)."),
+        QStringLiteral("LIST"));
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help."));
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Show the version."));
-    parser.addOptions({port, ptyLink, noEcho, control, hidden, trace, obd, framing, p2, p1, cycle, help, version});
+    parser.addOptions({port, ptyLink, noEcho, control, hidden, trace, obd, framing, p2, p1, cycle, slowInit, obdProtocols,
+                       help, version});
 
     Parsed parsed;
     if (!parser.parse(args)) {
@@ -90,7 +101,8 @@ CommandLineOptions::Parsed CommandLineOptions::Parse(const QStringList& args) {
         parsed.text = QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first());
         return parsed;
     }
-    for (const auto* option : {&port, &ptyLink, &control, &trace, &obd, &framing, &p2, &p1, &cycle}) {
+    for (const auto* option :
+         {&port, &ptyLink, &control, &trace, &obd, &framing, &p2, &p1, &cycle, &slowInit, &obdProtocols}) {
         if (parser.values(*option).size() > 1) {
             parsed.text = QStringLiteral("Option '%1' given more than once.").arg(option->names().first());
             return parsed;
@@ -133,6 +145,22 @@ CommandLineOptions::Parsed CommandLineOptions::Parse(const QStringList& args) {
         options.obd = OptionWords::ParseOnOff(parser.value(obd));
         if (!options.obd) {
             parsed.text = QStringLiteral("Option '--obd' needs on or off.");
+            return parsed;
+        }
+    }
+    if (parser.isSet(slowInit)) {
+        const QString value = parser.value(slowInit);
+        if (value != QLatin1String("on") && value != QLatin1String("off")) {
+            parsed.text = QStringLiteral("Option '--slow-init' needs on or off.");
+            return parsed;
+        }
+        options.slowInit = value == QLatin1String("on");
+    }
+    if (parser.isSet(obdProtocols)) {
+        options.obdProtocols = ObdProtocols::Parse(parser.value(obdProtocols).toStdString());
+        if (!options.obdProtocols) {
+            parsed.text = QStringLiteral("Option '--obd-protocols' takes a comma-separated list of fast, slow and "
+                                         "iso9141, e.g. fast,iso9141.");
             return parsed;
         }
     }

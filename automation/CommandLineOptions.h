@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <optional>
 
+#include "protocol/ObdProtocols.h"
 #include "protocol/ReplyFraming.h"
 
 // The program's command line. Nothing here is stored as a setting.
@@ -20,6 +21,8 @@ struct CommandLineOptions {
     std::optional<int> p2Ms;              // --p2 MS: reply timing, this run
     std::optional<int> p1Ms;              // --p1 MS
     QString cycle;      // --cycle NAME|PATH: drive this cycle from the start
+    std::optional<bool> slowInit;         // --slow-init on|off: every type at its own address, or none
+    std::optional<ObdProtocols> obdProtocols;  // --obd-protocols LIST
 
     // What the program does with the command line.
     enum class Action { Run, ShowHelp, ShowVersion, Fail };

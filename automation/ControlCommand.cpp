@@ -9,6 +9,7 @@
 #include "automation/OptionWords.h"
 #include "console/ControlTable.h"
 #include "protocol/ReplyTiming.h"
+#include "protocol/SlowInitTiming.h"
 
 using OptionWords::ParseCount;
 
@@ -149,6 +150,7 @@ const Named<ControlQuery> kQueries[] = {
     {"fault", ControlQuery::Fault},       {"report", ControlQuery::Report},   {"obd", ControlQuery::Obd},
     {"framing", ControlQuery::Framing},   {"timing", ControlQuery::Timing},   {"ignition", ControlQuery::Ignition},
     {"engine", ControlQuery::Engine},     {"cycle", ControlQuery::Cycle},     {"verdict", ControlQuery::Verdict},
+    {"slowinit", ControlQuery::SlowInit},
 };
 
 // A bound as the instrument's scale shows it: a float range end read as the decimal it was
@@ -288,6 +290,13 @@ private:
             command.lamp = lamp->lamp;
             return command;
         }
+        if (what == QLatin1String("obd") && words_.size() == 3) {
+            if (words_[2] != QLatin1String("protocols")) {
+                return Fail(QStringLiteral("usage: get obd [protocols]"));
+            }
+            command.query = ControlQuery::ObdProtocols;
+            return command;
+        }
         if (!Arity(2, QStringLiteral("get %1").arg(what.left(64)))) return std::nullopt;
         if (const auto* row = FindRow(ControlTable::kValues, &ControlTable::ValueRow::word, what)) {
             command.query = ControlQuery::Mirror;
@@ -406,6 +415,18 @@ private:
     }
 
     std::optional<ControlCommand> Obd() {
+        if (words_.size() >= 2 && words_[1] == QLatin1String("protocols")) {
+            if (!Arity(3, QStringLiteral("obd protocols LIST"))) return std::nullopt;
+            const auto protocols = ObdProtocols::Parse(words_[2].toStdString());
+            if (!protocols) {
+                return Fail(QStringLiteral("bad protocol list '%1', a comma-separated list of fast, slow and iso9141")
+                                .arg(words_[2].left(64)));
+            }
+            ControlCommand command;
+            command.kind = ControlCommand::Kind::ObdProtocols;
+            command.protocols = *protocols;
+            return command;
+        }
         if (!Arity(2, Usage())) return std::nullopt;
         const auto on = OptionWords::ParseOnOff(words_[1]);
         if (!on) {
@@ -414,6 +435,18 @@ private:
         ControlCommand command;
         command.kind = ControlCommand::Kind::Obd;
         command.obdOn = *on;
+        return command;
+    }
+
+    std::optional<ControlCommand> SlowInit() {
+        if (!Arity(2, QStringLiteral("slowinit on|off"))) return std::nullopt;
+        const QString state = words_[1];
+        if (state != QLatin1String("on") && state != QLatin1String("off")) {
+            return Fail(QStringLiteral("usage: slowinit on|off"));
+        }
+        ControlCommand command;
+        command.kind = ControlCommand::Kind::SlowInit;
+        command.slowInitOn = state == QLatin1String("on");
         return command;
     }
 
@@ -431,7 +464,22 @@ private:
     }
 
     std::optional<ControlCommand> Timing() {
-        if (!Arity(3, Usage())) return std::nullopt;
+        if (words_.size() >= 2 && (words_[1] == QLatin1String("w1") || words_[1] == QLatin1String("w4"))) {
+            if (!Arity(3, QStringLiteral("timing w1|w4 MS"))) return std::nullopt;
+            const auto ms = ParseCount(words_[2], SlowInitTiming::kMaxSettableMs);
+            if (!ms) {
+                return Fail(QStringLiteral("bad %1 '%2', 0 to %3 ms")
+                                .arg(words_[1], words_[2].left(64))
+                                .arg(SlowInitTiming::kMaxSettableMs));
+            }
+            ControlCommand command;
+            command.kind = ControlCommand::Kind::InitTiming;
+            command.initWait = words_[1] == QLatin1String("w1") ? ControlCommand::InitWait::W1
+                                                                : ControlCommand::InitWait::W4;
+            command.initWaitMs = *ms;
+            return command;
+        }
+        if (!Arity(3, QStringLiteral("timing P2 P1"))) return std::nullopt;
         const auto p2 = ParseCount(words_[1], ReplyTiming::kMaxP2Ms);
         if (!p2) {
             return Fail(QStringLiteral("bad P2 '%1', 0 to %2 ms").arg(words_[1].left(64)).arg(ReplyTiming::kMaxP2Ms));
@@ -572,10 +620,18 @@ const VerbRow LineParser::kVerbs[] = {
     {"fault", "fault MODE", "makes the replies faulty until fault none", [] {
          return QStringLiteral("MODE one of: ") + FaultChoices();
      }, &LineParser::Fault},
-    {"obd", "obd on|off", "every controller type answers OBD-II requests, or none does", nullptr, &LineParser::Obd},
+    {"obd", "obd on|off", "every controller type answers OBD-II requests, or none does; obd protocols LIST "
+     "chooses how OBD-II testers may open the link", [] {
+         return QStringLiteral("LIST a comma-separated list of fast, slow and iso9141");
+     }, &LineParser::Obd},
+    {"slowinit", "slowinit on|off", "every controller type answers a slow init at its own address, or none does",
+     nullptr, &LineParser::SlowInit},
     {"framing", "framing compact|real", "frames the replies of all six types", nullptr, &LineParser::Framing},
-    {"timing", "timing P2 P1", "sets the reply timing in whole ms", [] {
-         return QStringLiteral("P2 0 to %1, P1 0 to %2").arg(ReplyTiming::kMaxP2Ms).arg(ReplyTiming::kMaxP1Ms);
+    {"timing", "timing P2 P1", "sets the reply timing in whole ms; timing w1|w4 MS the slow init's W1 or W4", [] {
+         return QStringLiteral("P2 0 to %1, P1 0 to %2, W1 and W4 0 to %3")
+             .arg(ReplyTiming::kMaxP2Ms)
+             .arg(ReplyTiming::kMaxP1Ms)
+             .arg(SlowInitTiming::kMaxSettableMs);
      }, &LineParser::Timing},
     {"clear", "clear report", "starts the report's counts afresh", nullptr, &LineParser::Clear},
     {"cycle",

@@ -10,11 +10,13 @@
 #include "automation/ValueRange.h"
 #include "emulator/EcuEnvironment.h"
 #include "protocol/EcuVariant.h"
+#include "protocol/ObdProtocols.h"
 #include "protocol/ReplyFraming.h"
 
 // What a "get" asks for.
 enum class ControlQuery {
-    Mirror, Variant, Dtc, Ident, Lamp, Trip, Fault, Report, Obd, Framing, Timing, Cycle, Verdict, Ignition, Engine
+    Mirror, Variant, Dtc, Ident, Lamp, Trip, Fault, Report, Obd, ObdProtocols, SlowInit, Framing, Timing, Cycle,
+    Verdict, Ignition, Engine
 };
 
 using ValueRangeOf = std::function<ValueRange(Mirror)>;
@@ -22,9 +24,11 @@ using ValueRangeOf = std::function<ValueRange(Mirror)>;
 // One line of the control interface, parsed and checked, not yet carried out.
 struct ControlCommand {
     enum class Kind {
-        Set, Get, Click, Variant, Dtc, Ident, Fault, ClearReport, Obd, Framing, Timing,
-        CycleList, CycleStart, CycleStop, CycleDevice, CycleReport, Quit, Help
+        Set, Get, Click, Variant, Dtc, Ident, Fault, ClearReport, Obd, ObdProtocols, SlowInit, Framing, Timing,
+        InitTiming, CycleList, CycleStart, CycleStop, CycleDevice, CycleReport, Quit, Help
     };
+    // Which of the controller's slow-init waits "timing w1|w4 MS" sets.
+    enum class InitWait { W1, W4 };
 
     Kind kind = Kind::Quit;
     ControlQuery query = ControlQuery::Mirror;  // Get
@@ -44,6 +48,10 @@ struct ControlCommand {
     int p2Ms = 0;  // Timing
     int p1Ms = 0;
     EnteredFigures figures;  // CycleDevice
+    ObdProtocols protocols;  // ObdProtocols
+    bool slowInitOn = false;  // SlowInit
+    InitWait initWait = InitWait::W1;  // InitTiming
+    int initWaitMs = 0;
 
     // Parses one line without its line end. On failure returns nothing and puts the reason
     // (without the "ERR " prefix) into *error. With rangeOf, "set" takes only a value inside

@@ -75,6 +75,18 @@ QString ControlCommandExecutor::Run(const ControlCommand& command) {
     case Kind::Obd:
         target_.SetObdEnabled(command.obdOn);
         break;
+    case Kind::ObdProtocols:
+        target_.SetObdProtocols(command.protocols);
+        break;
+    case Kind::SlowInit:
+        target_.SetSlowInit(command.slowInitOn);
+        break;
+    case Kind::InitTiming: {
+        SlowInitTiming timing = target_.InitTiming();
+        (command.initWait == ControlCommand::InitWait::W1 ? timing.w1Ms : timing.w4Ms) = command.initWaitMs;
+        target_.SetInitTiming(timing);
+        break;
+    }
     case Kind::Framing:
         target_.SetFraming(command.framing);
         break;
@@ -144,6 +156,10 @@ QString ControlCommandExecutor::Answer(const ControlCommand& command) const {
         return Ok(target_.ReportJson());
     case ControlQuery::Obd:
         return Ok(target_.ObdEnabled() ? QStringLiteral("on") : QStringLiteral("off"));
+    case ControlQuery::ObdProtocols:
+        return Ok(QString::fromStdString(target_.GetObdProtocols().Text()));
+    case ControlQuery::SlowInit:
+        return Ok(target_.SlowInit() ? QStringLiteral("on") : QStringLiteral("off"));
     case ControlQuery::Framing:
         return Ok(FramingText());
     case ControlQuery::Ignition:

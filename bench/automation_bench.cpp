@@ -40,6 +40,12 @@ public:
     bool LampOn(Lamp) const override { return false; }
     void SetObdEnabled(bool) override {}
     bool ObdEnabled() const override { return false; }
+    void SetSlowInit(bool) override {}
+    bool SlowInit() const override { return false; }
+    void SetObdProtocols(ObdProtocols) override {}
+    ObdProtocols GetObdProtocols() const override { return {}; }
+    void SetInitTiming(SlowInitTiming) override {}
+    SlowInitTiming InitTiming() const override { return {}; }
     void SetReplyTiming(ReplyTiming t) override { timing_ = t; }
     ReplyTiming Timing() const override { return timing_; }
     void SetFraming(ReplyFraming f) override { framing_ = f; }

@@ -30,8 +30,20 @@ int ConsoleEnvironment::WriteBuf(const std::uint8_t* buffer, int count) {
     return b_.replies->Send(buffer, count);  // it tells the monitor as the frame leaves
 }
 
-void ConsoleEnvironment::AnsweringRequest(std::chrono::steady_clock::time_point lastByteRead) {
-    b_.replies->AnsweringRequest(lastByteRead);
+void ConsoleEnvironment::AnsweringRequest(std::chrono::steady_clock::time_point lastByteRead,
+                                          std::chrono::milliseconds p2Min) {
+    b_.replies->AnsweringRequest(lastByteRead, p2Min);
+}
+
+void ConsoleEnvironment::WriteAt(const std::uint8_t* buffer, int count, std::chrono::steady_clock::time_point moment) {
+    // The wake-up exchange is no reply: no fault of the link tap touches it.
+    b_.replies->SendAt(buffer, count, moment);
+}
+
+void ConsoleEnvironment::WakeAt(std::optional<std::chrono::steady_clock::time_point> moment) {
+    if (b_.wakeAt) {
+        b_.wakeAt(moment);
+    }
 }
 
 bool ConsoleEnvironment::ReplyWaiting() const {

@@ -40,6 +40,8 @@ public:
         QTimer* resetTimer = nullptr;   // Timer2
         std::function<std::optional<std::chrono::milliseconds>()> engineRunTime;
         std::function<void()> clearTroubleCodes;  // UiColBitBtn8Click
+        // Calls the emulator back at the moment it asks for (nullopt: no call).
+        std::function<void(std::optional<std::chrono::steady_clock::time_point>)> wakeAt;
     };
 
     ConsoleEnvironment(Bindings bindings, MirrorFormat format);
@@ -48,7 +50,10 @@ public:
     int WriteBuf(const std::uint8_t* buffer, int count) override;
     // The port's stamp of the chunk the last ReadBuf gave (ReadBuf gives one chunk at a time).
     std::optional<std::chrono::steady_clock::time_point> LastReadArrival() const override { return lastArrival_; }
-    void AnsweringRequest(std::chrono::steady_clock::time_point lastByteRead) override;
+    void AnsweringRequest(std::chrono::steady_clock::time_point lastByteRead,
+                          std::chrono::milliseconds p2Min) override;
+    void WriteAt(const std::uint8_t* buffer, int count, std::chrono::steady_clock::time_point moment) override;
+    void WakeAt(std::optional<std::chrono::steady_clock::time_point> moment) override;
     bool ReplyWaiting() const override;
 
     bool IgnitionOn() const override;

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 
+#include "protocol/ObdProtocols.h"
 #include "protocol/ReplyFraming.h"
 
 class LinkTap;
@@ -27,4 +28,8 @@ struct ConsoleOptions {
     // Every controller type answers OBD-II requests (true) or none does (false), whatever
     // the store holds; empty: as stored.
     std::optional<bool> obdOverride;
+    // Every controller type answers a slow init at its own address (true) or none does.
+    std::optional<bool> slowInitOverride;
+    // How OBD-II testers may open the link, instead of the stored choice.
+    std::optional<ObdProtocols> obdProtocols;
 };

@@ -22,6 +22,7 @@
 #include "console/TForm1.h"
 #include "console/TForm2.h"
 #include "console/TripCheckPanel.h"
+#include "emulator/EcuEmulator.h"
 #include "serial/TSerComm.h"
 #include "widgets/TUiAnalogCControl.h"
 #include "widgets/TUiColBitBtn.h"
@@ -114,6 +115,30 @@ void FormOperatorPanel::SetObdEnabled(bool on) {
 
 bool FormOperatorPanel::ObdEnabled() const {
     return form_->obd_->CurrentAnswers();
+}
+
+void FormOperatorPanel::SetSlowInit(bool on) {
+    form_->emulator_->SlowInit().SetAll(on);
+}
+
+bool FormOperatorPanel::SlowInit() const {
+    return form_->emulator_->SlowInit().Enabled(Variant());
+}
+
+void FormOperatorPanel::SetObdProtocols(ObdProtocols protocols) {
+    form_->emulator_->SetObdProtocols(protocols);
+}
+
+ObdProtocols FormOperatorPanel::GetObdProtocols() const {
+    return form_->emulator_->GetObdProtocols();
+}
+
+void FormOperatorPanel::SetInitTiming(SlowInitTiming timing) {
+    form_->emulator_->InitTiming() = timing;
+}
+
+SlowInitTiming FormOperatorPanel::InitTiming() const {
+    return form_->emulator_->InitTiming();
 }
 
 void FormOperatorPanel::SetReplyTiming(ReplyTiming timing) {

@@ -13,8 +13,10 @@
 #include "protocol/ReplyTiming.h"
 #include "emulator/EcuEnvironment.h"
 #include "protocol/EcuVariant.h"
+#include "protocol/ObdProtocols.h"
 #include "protocol/ReplyFraming.h"
 #include "settings/SettingsStore.h"
+#include "protocol/SlowInitTiming.h"
 
 class LinkMonitor;
 class ReplyLine;
@@ -61,6 +63,17 @@ public:
     virtual void SetObdEnabled(bool on) = 0;
     // Whether the current type answers OBD-II requests.
     virtual bool ObdEnabled() const = 0;
+
+    // Every controller type answers a slow init at its own address, or none does, for this run;
+    // and whether the current type does.
+    virtual void SetSlowInit(bool on) = 0;
+    virtual bool SlowInit() const = 0;
+    // How OBD-II testers may open the link, for this run.
+    virtual void SetObdProtocols(ObdProtocols protocols) = 0;
+    virtual ObdProtocols GetObdProtocols() const = 0;
+    // The controller's W1 and W4, from the next slow init on.
+    virtual void SetInitTiming(SlowInitTiming timing) = 0;
+    virtual SlowInitTiming InitTiming() const = 0;
 
     // Reply timing, from the next reply on.
     virtual void SetReplyTiming(ReplyTiming timing) = 0;

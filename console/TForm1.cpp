@@ -616,6 +616,20 @@ void TForm1::Bind(const ConsoleOptions& options) {
         this);
     b.engineRunTime = [this] { return engineRun_->RunTime(); };
     b.clearTroubleCodes = [this] { UiColBitBtn8Click(); };
+    // The emulator's moments (a 5-baud address heard, an ISO 9141-2 request ended, P3max) are
+    // kept on the main thread's timer; the bytes those moments send leave through the pacer.
+    wakeTimer_ = new QTimer(this);
+    wakeTimer_->setObjectName(QStringLiteral("WakeTimer"));
+    wakeTimer_->setSingleShot(true);
+    wakeTimer_->setTimerType(Qt::PreciseTimer);
+    b.wakeAt = [this](std::optional<std::chrono::steady_clock::time_point> moment) {
+        if (!moment) {
+            wakeTimer_->stop();
+            return;
+        }
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(*moment - std::chrono::steady_clock::now());
+        wakeTimer_->start(static_cast<int>(std::max<std::int64_t>(0, left.count())));
+    };
     environment_ = std::make_unique<ConsoleEnvironment>(std::move(b), format_);
     emulator_ = std::make_unique<EcuEmulator>(*environment_);
     emulator_->SetLinkObserver(monitor_.get());
@@ -640,6 +654,13 @@ void TForm1::Bind(const ConsoleOptions& options) {
     connect(parameters_, &ParameterControls::IgnitionOffFromTripTab, trip_, &TripCheckPanel::StopTimers);
     BindCycles(options);
 
+    connect(wakeTimer_, &QTimer::timeout, this, [this] {
+        try {
+            emulator_->TimeReached();
+        } catch (const std::exception& e) {
+            reporter_.Report(this, QString::fromStdString(e.what()));
+        }
+    });
     connect(Timer1_, &QTimer::timeout, this, &TForm1::Timer1Timer);
     connect(Timer2_, &QTimer::timeout, this, &TForm1::Timer2Timer);
     connect(controls_.Button(ControlButton::ClearDtc), &TUiBinGControl::OnClick, this, &TForm1::UiColBitBtn8Click);
@@ -688,6 +709,16 @@ void TForm1::FormCreate(const ConsoleOptions& options) {
         if (options.obdOverride) {
             obd_->SetAll(*options.obdOverride);
         }
+        if (!settings.obdProtocolsError.isEmpty()) {
+            reporter_.Report(this, settings.obdProtocolsError);
+        }
+        ApplySlowInitSettings(settings);
+        if (options.slowInitOverride) {
+            emulator_->SlowInit().SetAll(*options.slowInitOverride);
+        }
+        if (options.obdProtocols) {
+            emulator_->SetObdProtocols(*options.obdProtocols);
+        }
 
         variants_->SelectEcuVariant(EcuVariant::Ja5);
         parameters_->FillMirrors();
@@ -729,7 +760,15 @@ void TForm1::SetSettingsDialog(TForm2* dialog) {
         const StartupSettings stored = StartupSettings::Read(*store_);
         replyLine_->SetTiming(stored.timing);
         framing_ = stored.framing;
+        ApplySlowInitSettings(stored);
     });
+}
+
+void TForm1::ApplySlowInitSettings(const StartupSettings& settings) {
+    for (const EcuVariant type : kEcuVariants) {
+        emulator_->SlowInit().Set(type, settings.slowInit[static_cast<std::size_t>(type)]);
+    }
+    emulator_->SetObdProtocols(settings.obdProtocols);
 }
 
 void TForm1::Timer1Timer() {

@@ -11,6 +11,7 @@
 #include "console/MirrorFormat.h"
 #include "console/OperatorControls.h"
 #include "settings/SettingsStore.h"
+#include "settings/StoredSettings.h"
 #include "console/TripCheckPanel.h"
 #include "emulator/EcuEnvironment.h"
 #include "serial/TSerComm.h"
@@ -107,6 +108,8 @@ private:
     void BuildTimers();
     void BuildObdMark();
     void LoadObdSettings();
+    // Slow init per type and the OBD-II protocols, as stored.
+    void ApplySlowInitSettings(const StartupSettings& settings);
     void BuildReplyLine();
     // A reply frame has left: the monitor's row and the link tap's trace.
     void ReplyFrameLeft(const std::uint8_t* bytes, std::size_t n, std::chrono::steady_clock::time_point first,
@@ -141,6 +144,7 @@ private:
     QListWidget* CheckListBox1_ = nullptr;
     DeferredLogView* Memo1_ = nullptr;
     QLabel* obdMark_ = nullptr;
+    QTimer* wakeTimer_ = nullptr;  // calls the emulator back when it asks to be
     QTimer *Timer1_ = nullptr, *Timer2_ = nullptr, *Timer3_ = nullptr, *Timer4_ = nullptr, *Timer5_ = nullptr;
     OperatorControls controls_;
     TripCheckPanel::Controls tripControls_{};  // the trip tab's own read-outs, the rest added when bound

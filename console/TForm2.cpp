@@ -94,9 +94,11 @@ TForm2::TForm2(SettingsStore& store, MessageReporter reporter, QWidget* parent, 
     column->addSpacing(4);
     column->addWidget(ObdLabel_);
     column->addLayout(obdGrid);
+    column->addLayout(BuildObdProtocolsGroup());
     column->addSpacing(4);
     column->addLayout(BuildTimingGroup());
     column->addLayout(BuildFramingGroup());
+    column->addLayout(BuildSlowInitGroup());
     column->addStretch();
     column->addLayout(buttons);
 
@@ -157,6 +159,36 @@ QLayout* TForm2::BuildFramingGroup() {
     return row;
 }
 
+QLayout* TForm2::BuildSlowInitGroup() {
+    auto* group = Named(new QGroupBox(QStringLiteral("Медленная инициализация (5 бод)"), this), "GroupBoxSlowInit");
+    auto* grid = new QGridLayout(group);
+    int index = 0;
+    for (const EcuVariantInfo& type : EcuVariants()) {
+        auto* box = new QCheckBox(type.caption, group);
+        box->setObjectName(QStringLiteral("CheckBoxSlowInit") + QLatin1String(ShortName(type.variant)));
+        grid->addWidget(box, index % 3, index / 3);
+        slowInit_[type.variant] = box;
+        ++index;
+    }
+    auto* row = new QHBoxLayout;
+    row->addWidget(group);
+    return row;
+}
+
+QLayout* TForm2::BuildObdProtocolsGroup() {
+    auto* group = Named(new QGroupBox(QStringLiteral("Протоколы OBD-II"), this), "GroupBoxObdProtocols");
+    auto* box = new QVBoxLayout(group);
+    ObdFast_ = Named(new QCheckBox(QStringLiteral("ISO 14230-4 with fast init"), group), "CheckBoxObdFast");
+    ObdSlow_ = Named(new QCheckBox(QStringLiteral("ISO 14230-4 with slow init"), group), "CheckBoxObdSlow");
+    ObdIso9141_ = Named(new QCheckBox(QStringLiteral("ISO 9141-2"), group), "CheckBoxObdIso9141");
+    for (QCheckBox* protocol : {ObdFast_, ObdSlow_, ObdIso9141_}) {
+        box->addWidget(protocol);
+    }
+    auto* row = new QHBoxLayout;
+    row->addWidget(group);
+    return row;
+}
+
 void TForm2::FillPortList(const QString& storedName) {
     ComboBox1_->clear();
     ComboBox1_->addItems(SerialPortNames::ClassicNames());
@@ -199,6 +231,14 @@ void TForm2::Load() {
     for (const auto& [variant, box] : realFraming_) {
         box->setChecked(RealFramingFromText(store_.ReadString(kSection, RealFramingKey(variant), kDefaultRealFraming)));
     }
+    // As start-up takes them: a bad stored list shows as fast init alone.
+    const StartupSettings stored = StartupSettings::Read(store_);
+    for (const auto& [variant, box] : slowInit_) {
+        box->setChecked(stored.slowInit[static_cast<std::size_t>(variant)]);
+    }
+    ObdFast_->setChecked(stored.obdProtocols.fast);
+    ObdSlow_->setChecked(stored.obdProtocols.slow);
+    ObdIso9141_->setChecked(stored.obdProtocols.iso9141);
 }
 
 void TForm2::LoadAndShow() {
@@ -213,6 +253,11 @@ void TForm2::BitBtn1Click() {
     const auto percent = ParseInteger(Edit1_->text());
     if (!percent || *percent < 0 || *percent > 100) {
         reporter_.Report(this, QStringLiteral("Процент колебания должен быть целым числом от 0 до 100."));
+        return;
+    }
+    const ObdProtocols protocols{ObdFast_->isChecked(), ObdSlow_->isChecked(), ObdIso9141_->isChecked()};
+    if (!protocols.fast && !protocols.slow && !protocols.iso9141) {
+        reporter_.Report(this, QStringLiteral("Выберите хотя бы один протокол OBD-II."));
         return;
     }
     try {
@@ -233,6 +278,11 @@ void TForm2::BitBtn1Click() {
             store_.WriteString(kSection, RealFramingKey(variant),
                                box->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
         }
+        for (const auto& [variant, box] : slowInit_) {
+            store_.WriteString(kSection, SlowInitKey(variant),
+                               box->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+        }
+        store_.WriteString(kSection, kObdProtocols, QString::fromStdString(protocols.Text()));
     } catch (const SettingsStoreError& e) {
         reporter_.Report(this, e.Message());
         return;

@@ -49,6 +49,8 @@ private:
     void FillPortList(const QString& storedName);
     QLayout* BuildFramingGroup();
     QLayout* BuildTimingGroup();
+    QLayout* BuildSlowInitGroup();
+    QLayout* BuildObdProtocolsGroup();
 
     SettingsStore& store_;
     MessageReporter reporter_;
@@ -67,6 +69,12 @@ private:
     QPushButton* ButtonIso14230_ = nullptr;
     // Per controller type: live-data replies framed as the real controllers do.
     std::map<EcuVariant, QCheckBox*> realFraming_;
+    // Per controller type: a slow init answered at the type's own address.
+    std::map<EcuVariant, QCheckBox*> slowInit_;
+    // How OBD-II testers may open the link: fast init, slow init, ISO 9141-2.
+    QCheckBox* ObdFast_ = nullptr;
+    QCheckBox* ObdSlow_ = nullptr;
+    QCheckBox* ObdIso9141_ = nullptr;
     QPushButton* BitBtn1_;
     QPushButton* BitBtn2_;
     QLabel* ObdLabel_;

@@ -8,7 +8,7 @@ ReplyLine::ReplyLine(ReplyPacer::Writer writer, ReplyPacer::Events events)
 
 int ReplyLine::Send(const std::uint8_t* bytes, int count) {
     // Nothing to wait for and nothing waiting ahead of it: straight to the port.
-    if (!timing_.Paced() && !pacer_.Busy()) {
+    if (!timing_.Paced() && p2Min_.count() == 0 && !pacer_.Busy()) {
         if (frameLeft_) {
             const Clock::time_point now = Clock::now();
             frameLeft_(bytes, static_cast<std::size_t>(count), now, now);
@@ -30,6 +30,10 @@ void ReplyLine::Send(const ReplyPieces& pieces) {
 void ReplyLine::Pace(ReplyPieces pieces) {
     // A controller busy with one answer starts timing the next request when it is done.
     const Clock::time_point from = std::max(requestEnd_, pacer_.LastGone());
-    pacer_.Queue({std::move(pieces), from + std::chrono::milliseconds(timing_.p2Ms),
-                  std::chrono::milliseconds(timing_.p1Ms)});
+    const auto p2 = std::max(std::chrono::milliseconds(timing_.p2Ms), p2Min_);
+    pacer_.Queue({std::move(pieces), from + p2, std::chrono::milliseconds(timing_.p1Ms)});
+}
+
+void ReplyLine::SendAt(const std::uint8_t* bytes, int count, Clock::time_point moment) {
+    pacer_.Queue({{ReplyPiece{std::vector<std::uint8_t>(bytes, bytes + count), 0}}, moment, {}});
 }

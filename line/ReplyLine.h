@@ -28,8 +28,12 @@ public:
     void SetTiming(ReplyTiming timing) { timing_ = timing; }
     ReplyTiming Timing() const { return timing_; }
 
-    // The replies sent until the next call answer a request whose last byte was read then.
-    void AnsweringRequest(Clock::time_point lastByteRead) { requestEnd_ = lastByteRead; }
+    // The replies sent until the next call answer a request whose last byte was read then, and
+    // leave no earlier than `p2Min` after it, whatever the timing says (an ISO 9141-2 link).
+    void AnsweringRequest(Clock::time_point lastByteRead, std::chrono::milliseconds p2Min = {}) {
+        requestEnd_ = lastByteRead;
+        p2Min_ = p2Min;
+    }
 
     // A whole reply frame; returns what the port took (or count, when the pacer took it).
     // A port error of an immediate write is thrown; the pacer's are told through its events.
@@ -37,6 +41,10 @@ public:
     // A reply in pieces with pauses between them, through the pacer; one piece without a pause
     // is a whole frame as above.
     void Send(const ReplyPieces& pieces);
+
+    // Bytes of a wake-up exchange, to leave at `moment` (at once when it has passed), after
+    // whatever waits before them; each is told as a frame of its own.
+    void SendAt(const std::uint8_t* bytes, int count, Clock::time_point moment);
 
     // True while a reply waits for its moment or is being written.
     bool Waiting() const { return pacer_.Busy(); }
@@ -51,4 +59,5 @@ private:
     ReplyPacer pacer_;
     ReplyTiming timing_;
     Clock::time_point requestEnd_{};
+    std::chrono::milliseconds p2Min_{};
 };

@@ -18,6 +18,10 @@ QString RealFramingKey(EcuVariant variant) {
     return QStringLiteral("RealFraming-") + QLatin1String(ShortName(variant));
 }
 
+QString SlowInitKey(EcuVariant variant) {
+    return QStringLiteral("SlowInit-") + QLatin1String(ShortName(variant));
+}
+
 }  // namespace StoredSettings
 
 namespace {
@@ -52,6 +56,18 @@ StartupSettings StartupSettings::Read(const SettingsStore& store) {
         if (RealFramingFromText(store.ReadString(kSection, RealFramingKey(type), kDefaultRealFraming))) {
             s.framing.Set(type, ReplyFraming::Real);
         }
+    }
+    for (const EcuVariant type : kEcuVariants) {
+        s.slowInit[static_cast<std::size_t>(type)] =
+            store.ReadString(kSection, SlowInitKey(type), kDefaultSlowInit) == QLatin1String("1");
+    }
+    const QString protocols = store.ReadString(kSection, kObdProtocols, kDefaultObdProtocols);
+    if (const auto parsed = ObdProtocols::Parse(protocols.trimmed().toStdString())) {
+        s.obdProtocols = *parsed;
+    } else {
+        s.obdProtocolsError = QStringLiteral("'%1' is not a valid value of %2 (a list of fast, slow and iso9141); "
+                                             "fast is used.")
+                                  .arg(protocols, kObdProtocols);
     }
     const QString percentText = store.ReadString(kSection, kFluctuationPercent, kDefaultFluctuationPercent);
     if (const auto percent = ParseInteger(percentText)) {

@@ -2,10 +2,12 @@
 
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <cstdint>
 #include <optional>
 
 #include "settings/FramingByType.h"
+#include "protocol/ObdProtocols.h"
 #include "protocol/ReplyTiming.h"
 #include "protocol/EcuVariant.h"
 
@@ -37,6 +39,16 @@ inline bool RealFramingFromText(const QString& text) {
     return text == QLatin1String("1");
 }
 
+// Per controller type: "1" answers a slow init at the type's own address ("SlowInit-Ja5" …
+// "SlowInit-b17"). Absent means off.
+QString SlowInitKey(EcuVariant variant);
+inline const QString kDefaultSlowInit = QStringLiteral("0");
+
+// How OBD-II testers may open the link to the types that answer OBD-II: a comma-separated list
+// of fast, slow and iso9141. Absent means fast, as before.
+inline const QString kObdProtocols = QStringLiteral("OBD-Protocols");
+inline const QString kDefaultObdProtocols = QStringLiteral("fast");
+
 // Fluctuation is on exactly when "EN" holds "1".
 inline bool FluctuationEnabledFromText(const QString& text) {
     return text == QLatin1String("1");
@@ -54,11 +66,15 @@ struct StartupSettings {
     std::uint8_t fluctuationPercent = 5;
     FramingByType framing;
     ReplyTiming timing;
+    std::array<bool, 6> slowInit{};  // per type, in toolbar order
+    ObdProtocols obdProtocols;
     // Set when "Pogr" is not a number: the message for the operator; the percentage is then 5.
     QString error;
     // One message for each stored reply time that is no whole number in its range; that time
     // is then 0.
     QStringList timingErrors;
+    // Set when "OBD-Protocols" is no list of fast, slow and iso9141; fast is then used.
+    QString obdProtocolsError;
 
     static StartupSettings Read(const SettingsStore& store);
 };
