@@ -38,6 +38,10 @@ TEST(CommandLineOptionsTest, DefaultsEchoOffAndHelp) {
     EXPECT_EQ(timed.options.p2Ms, 5000);
     EXPECT_EQ(timed.options.p1Ms, 20);
     EXPECT_EQ(Parse({"--p1", "0"}).options.p1Ms, 0);
+    EXPECT_EQ(Parse({"--slow-init", "on"}).options.slowInit, std::optional<bool>(true));
+    const auto protocols = Parse({"--obd-protocols", "iso9141,fast"}).options.obdProtocols;
+    ASSERT_TRUE(protocols);
+    EXPECT_EQ(protocols->Text(), "fast,iso9141");
     const auto help = Parse({"--help"});
     EXPECT_EQ(help.action, CommandLineOptions::Action::ShowHelp);
     EXPECT_TRUE(help.text.contains(QLatin1String("--pty-link")));
@@ -71,6 +75,11 @@ TEST(CommandLineOptionsTest, RefusesWhatCannotWork) {
         {"--p2", "99999999999"},  // beyond any integer the time is kept in
         {"--p1", "4294967316"},   // 20 in its low 32 bits
         {"--p2", "1e3"},
+        {"--slow-init", "yes"},
+        {"--obd-protocols", ""},
+        {"--obd-protocols", "fast,,slow"},
+        {"--obd-protocols", "fast,fast"},
+        {"--obd-protocols", "kwp"},
     };
     for (const auto& row : rows) {
         const auto parsed = Parse(row);

@@ -64,6 +64,8 @@ TEST(ControlWords, OtherQueriesAreNotShadowedByAValue) {
         {"get fault", ControlQuery::Fault},
         {"get ignition", ControlQuery::Ignition},
         {"get engine", ControlQuery::Engine},
+        {"get obd protocols", ControlQuery::ObdProtocols},
+        {"get slowinit", ControlQuery::SlowInit},
     };
     for (const auto& [line, query] : rows) {
         EXPECT_EQ(Parsed(line).query, query) << line;
@@ -145,6 +147,12 @@ TEST(ControlWords, RefusalsSayWhy) {
         {"help warp", "unknown command 'warp', one of: set get click variant dtc ident fault obd framing timing clear "
                       "cycle help quit"},
         {"ident 90", "usage: ident OPTION TEXT (ident 90 \"\" clears it)"},
+        {"obd protocols fast;slow", "bad protocol list 'fast;slow', a comma-separated list of fast, slow and iso9141"},
+        {"obd protocols", "usage: obd protocols LIST"},
+        {"get obd protocol", "usage: get obd [protocols]"},
+        {"slowinit yes", "usage: slowinit on|off"},
+        {"timing w4 5001", "bad w4 '5001', 0 to 5000 ms"},
+        {"timing w1", "usage: timing w1|w4 MS"},
     };
     for (const auto& [line, reason] : rows) {
         const QString refusal = Refusal(line);
