@@ -45,6 +45,10 @@ std::vector<Line> Lines(const DeviceReport::Figures& f) {
         {QStringLiteral("Запросы до StartCommunication"), QString::number(f.requestsBeforeStart), QString(),
          DeviceReport::Mark::NoData, false},
         {QStringLiteral("Ответы"), QString::number(f.replies), QString(), DeviceReport::Mark::NoData, false},
+        {QStringLiteral("Медленные инициализации"), QString::number(f.slowInits), QString(), DeviceReport::Mark::NoData,
+         false},
+        {QStringLiteral("W4 мин. (до инверсии KB2)"), Ms(f.w4Min.ms), QStringLiteral("25–50 мс"), f.w4Min.mark, true},
+        {QStringLiteral("W4 макс."), Ms(f.w4Max.ms), QStringLiteral("25–50 мс"), f.w4Max.mark, true},
     };
     for (const UnansweredReason reason : {UnansweredReason::IgnitionOff, UnansweredReason::OtherAddress,
                                           UnansweredReason::NotStarted, UnansweredReason::NoService,

@@ -89,8 +89,22 @@ void DeviceReport::Add(const MonitorRow& row) {
             ++counts_.unanswered[row.reason];
             if (row.reason == UnansweredReason::OtherAddress) ++counts_.otherAddresses;
             break;
+        case LinkEvent::FiveBaudAddress: ++counts_.slowInits; break;
+        case LinkEvent::KeyByte: keyByteUs_ = row.atUs; break;
+        case LinkEvent::InvertedKey:
+            if (keyByteUs_) {
+                const std::int64_t w4 = row.atUs - *keyByteUs_;
+                w4MinUs_ = std::min(w4MinUs_.value_or(w4), w4);
+                w4MaxUs_ = std::max(w4MaxUs_.value_or(w4), w4);
+                keyByteUs_.reset();
+            }
+            break;
+        case LinkEvent::InvertedAddress: lastActivityUs_ = row.atUs; break;  // the link is open from here
+        case LinkEvent::LinkDropped: lastActivityUs_.reset(); break;
         case LinkEvent::IgnitionOff:
         case LinkEvent::Echo:
+        case LinkEvent::Sync:
+        case LinkEvent::SlowInitRefused:
         case LinkEvent::None:
             break;
         }
@@ -156,6 +170,8 @@ DeviceReport::Figures DeviceReport::Compute() const {
     f.p4Max = Graded(ms(p4MaxUs_), kP4MinMs, kP4MaxMs);
     if (p4MaxUs_ && *p4MaxUs_ == 0) f.p4Max.mark = Mark::WrittenAtOnce;
     f.longestSilence = Graded(ms(longestSilenceUs_), std::nullopt, kP3MaxMs);
+    f.w4Min = Graded(ms(w4MinUs_), kW4MinMs, kW4MaxMs);
+    f.w4Max = Graded(ms(w4MaxUs_), kW4MinMs, kW4MaxMs);
     return f;
 }
 
@@ -203,6 +219,10 @@ std::string DeviceReport::Json() const {
            ",\"malformed_headers\":" + std::to_string(f.malformedHeaders) +
            ",\"partial_frames_dropped\":" + std::to_string(f.partialFramesDropped) +
            ",\"other_addresses\":" + std::to_string(f.otherAddresses) + ",\"wake_ups\":" + std::to_string(f.wakeUps) +
+           ",\"slow_inits\":" + std::to_string(f.slowInits) + ",\"w4_min\":" + FigureJson(f.w4Min) +
+           ",\"w4_max\":" + FigureJson(f.w4Max) +
+           ",\"slow_inits\":" + std::to_string(f.slowInits) + ",\"w4_min\":" + FigureJson(f.w4Min) +
+           ",\"w4_max\":" + FigureJson(f.w4Max) +
            ",\"resolution\":{\"kind\":" + Quoted(f.resolution.kind) + ",\"text\":" + Quoted(f.resolution.text) +
            ",\"ms\":" + Number(f.resolution.resolutionMs) + "}}";
 }

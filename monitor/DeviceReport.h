@@ -39,10 +39,13 @@ public:
         int partialFramesDropped = 0;
         int otherAddresses = 0;
         int wakeUps = 0;
+        int slowInits = 0;             // 5-baud addresses heard
+        Figure w4Min, w4Max;           // the tester's W4: our second key byte to its inverted one
         StampResolution resolution;
     };
 
     static constexpr double kP3MinMs = 55, kP3MaxMs = 5000, kP4MinMs = 5, kP4MaxMs = 20;
+    static constexpr double kW4MinMs = 25, kW4MaxMs = 50;
 
     explicit DeviceReport(StampResolution resolution = StampResolution::ForDevice("pty"));
 
@@ -79,6 +82,8 @@ private:
     Pauses p3_;
     std::optional<std::int64_t> p4MinUs_, p4MaxUs_;
     std::optional<std::int64_t> longestSilenceUs_;
+    std::optional<std::int64_t> w4MinUs_, w4MaxUs_;
+    std::optional<std::int64_t> keyByteUs_;  // our last key byte of a slow init
     std::optional<std::int64_t> replyEndUs_;     // waiting for the tester's next request
     std::optional<std::int64_t> lastActivityUs_; // while communication is active
     bool lastWasWakeUp_ = false;

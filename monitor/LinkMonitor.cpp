@@ -99,7 +99,26 @@ void LinkMonitor::BytesIgnored(IgnoredBytes why, const std::uint8_t* bytes, std:
     }
 }
 
+void LinkMonitor::SlowInit(SlowInitStep step, std::uint8_t byte, TimePoint at) {
+    switch (step) {
+    case SlowInitStep::Address: Event(LinkEvent::FiveBaudAddress, &byte, 1, at); return;
+    case SlowInitStep::InvertedKey: Event(LinkEvent::InvertedKey, &byte, 1, at); return;
+    case SlowInitStep::Refused: Event(LinkEvent::SlowInitRefused, &byte, 1, at); return;
+    case SlowInitStep::LinkDropped: Event(LinkEvent::LinkDropped, nullptr, 0, at); return;
+    case SlowInitStep::Sync: initBytes_.emplace_back(LinkEvent::Sync, byte); return;
+    case SlowInitStep::KeyByte1:
+    case SlowInitStep::KeyByte2: initBytes_.emplace_back(LinkEvent::KeyByte, byte); return;
+    case SlowInitStep::InvertedAddress: initBytes_.emplace_back(LinkEvent::InvertedAddress, byte); return;
+    }
+}
+
 void LinkMonitor::FrameSent(const std::uint8_t* bytes, std::size_t n, TimePoint at, std::optional<TimePoint> lastByte) {
+    if (n == 1 && !initBytes_.empty() && initBytes_.front().second == bytes[0]) {
+        const LinkEvent event = initBytes_.front().first;
+        initBytes_.pop_front();
+        Event(event, bytes, n, at);
+        return;
+    }
     MonitorRow row = Row(MonitorRowKind::Reply, bytes, n, at);
     if (lastByte && *lastByte > at) {
         row.spanUs = static_cast<std::int32_t>(Micros(*lastByte) - row.atUs);

@@ -2,6 +2,8 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
+#include <utility>
 #include <functional>
 #include <optional>
 
@@ -25,6 +27,8 @@ public:
     void RequestReceived(const std::uint8_t* frame, std::size_t n, const FrameArrival& arrival) override;
     void RequestUnanswered(UnansweredReason reason) override;
     void BytesIgnored(IgnoredBytes why, const std::uint8_t* bytes, std::size_t n, TimePoint arrival) override;
+    // The controller's own slow-init bytes get their rows when they leave (FrameSent), the rest at once.
+    void SlowInit(SlowInitStep step, std::uint8_t byte, TimePoint at) override;
 
     // A reply frame handed to the port, its first byte at `at`; a frame whose bytes left one by
     // one (a reply timing's P1) gives its last byte's moment too.
@@ -61,5 +65,7 @@ private:
     // Ignition-off chunks are still read as frames here, so the row says which request went unanswered.
     FrameAssembler ignitionOff_;
     TimePoint lastRequestAt_{};
+    // Slow-init bytes on their way: the row each becomes as it leaves.
+    std::deque<std::pair<LinkEvent, std::uint8_t>> initBytes_;
     std::int64_t startUs_;
 };

@@ -22,7 +22,16 @@ enum class LinkEvent : std::uint8_t {
     StalePartialFrame,  // a partial frame dropped after 40 ms
     BadChecksum,        // the frame before it carries a wrong checksum
     Unanswered,         // the request before it got no reply; `reason` says why
+    // A slow init, step by step; each row holds the byte it is about.
+    FiveBaudAddress,    // the tester's address at 5 baud, at its end
+    Sync,               // our 0x55
+    KeyByte,            // our key bytes, one row each
+    InvertedKey,        // the tester's second key byte, inverted
+    InvertedAddress,    // ours: the link is open
+    SlowInitRefused,    // a wrong inverted key byte, or none: no link
+    LinkDropped,        // no request for P3max: the link a slow init opened is down
 };
+constexpr int kLinkEventCount = 15;
 
 // One frame or event in the monitor's ring. Times are steady-clock microseconds.
 struct MonitorRow {
@@ -40,6 +49,13 @@ struct MonitorRow {
 
     // Rows the operator should look at twice.
     bool IsProblem() const {
-        return kind == MonitorRowKind::Event && event != LinkEvent::WakeUp && event != LinkEvent::Echo;
+        if (kind != MonitorRowKind::Event) return false;
+        switch (event) {
+        case LinkEvent::WakeUp: case LinkEvent::Echo: case LinkEvent::FiveBaudAddress: case LinkEvent::Sync:
+        case LinkEvent::KeyByte: case LinkEvent::InvertedKey: case LinkEvent::InvertedAddress:
+            return false;
+        default:
+            return true;
+        }
     }
 };

@@ -18,8 +18,22 @@ std::string Direction(const MonitorRow& row) {
     case MonitorRowKind::Reply: return "ЭБУ → тестер";
     case MonitorRowKind::Event: break;
     }
-    return row.event == LinkEvent::Echo ? "эхо → тестер" : "событие";
+    switch (row.event) {
+    case LinkEvent::Echo: return "эхо → тестер";
+    case LinkEvent::FiveBaudAddress: case LinkEvent::InvertedKey: return "тестер → ЭБУ";
+    case LinkEvent::Sync: case LinkEvent::KeyByte: case LinkEvent::InvertedAddress: return "ЭБУ → тестер";
+    default: return "событие";
+    }
 }
+
+namespace {
+
+// "0x33": the byte a slow-init row is about.
+std::string Byte(const MonitorRow& row) {
+    return row.bytes.empty() ? std::string() : "0x" + Hex({row.bytes[0]});
+}
+
+}  // namespace
 
 std::string Meaning(const MonitorRow& row) {
     if (row.kind != MonitorRowKind::Event) {
@@ -42,6 +56,13 @@ std::string Meaning(const MonitorRow& row) {
                                      : "bad checksum";
     case LinkEvent::Unanswered:
         return std::string("request unanswered: ") + DeviceReport::ReasonName(row.reason);
+    case LinkEvent::FiveBaudAddress: return "адрес 5 бод " + Byte(row);
+    case LinkEvent::Sync: return "sync " + Byte(row);
+    case LinkEvent::KeyByte: return "key byte " + Byte(row);
+    case LinkEvent::InvertedKey: return "inverted key byte 2 " + Byte(row);
+    case LinkEvent::InvertedAddress: return "inverted address " + Byte(row) + ": link open";
+    case LinkEvent::SlowInitRefused: return "slow init ended: no or wrong inverted key byte";
+    case LinkEvent::LinkDropped: return "link dropped: no request for 5 s (P3max), a new init is needed";
     case LinkEvent::None: break;
     }
     return {};
@@ -69,6 +90,13 @@ const char* EventToken(LinkEvent event) {
     case LinkEvent::StalePartialFrame: return "partial-dropped";
     case LinkEvent::BadChecksum: return "bad-checksum";
     case LinkEvent::Unanswered: return "unanswered";
+    case LinkEvent::FiveBaudAddress: return "five-baud-address";
+    case LinkEvent::Sync: return "sync";
+    case LinkEvent::KeyByte: return "key-byte";
+    case LinkEvent::InvertedKey: return "inverted-key";
+    case LinkEvent::InvertedAddress: return "inverted-address";
+    case LinkEvent::SlowInitRefused: return "slow-init-refused";
+    case LinkEvent::LinkDropped: return "link-dropped";
     case LinkEvent::None: break;
     }
     return "none";

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "common/HexText.h"
+#include "protocol/Iso9141Frame.h"
 #include "protocol/KwpFrame.h"
 #include "protocol/LiveBlockDecoder.h"
 #include "protocol/ObdPids.h"
@@ -157,17 +158,30 @@ std::string Details(const std::uint8_t* data, std::size_t n, EcuVariant variant)
 
 Header ReadHeader(const std::uint8_t* frame, std::size_t n) {
     Header h;
-    // Four bytes at least: a frame without data still has its checksum.
-    if (n < 4) return h;
-    const FrameSize size = ExpectedFrameSize(frame, n, /*acceptFunctional=*/true);
-    if (size.status != FrameSize::Status::Known || size.bytes != n) return h;
-    const FrameView view = DecodeFrame(frame);
-    h.format = frame[0];
-    h.functional = view.functional;
-    h.target = view.target;
-    h.source = view.source;
-    h.dataOffset = static_cast<std::size_t>(view.data - frame);
-    h.length = view.length;
+    // An ISO 9141-2 frame carries no length: all its bytes up to the checksum are data.
+    const bool iso9141 = n >= 2 && ((frame[0] == kIso9141RequestHeader[0] && frame[1] == kIso9141RequestHeader[1]) ||
+                                    (frame[0] == kIso9141ReplyPriority && frame[1] == kIso9141ReplyTarget));
+    if (iso9141) {
+        if (n <= kIso9141HeaderSize + 1 || n > kIso9141MaxFrame) return h;
+        h.iso9141 = true;
+        h.format = frame[0];
+        h.target = frame[1];
+        h.source = frame[2];
+        h.dataOffset = kIso9141HeaderSize;
+        h.length = n - kIso9141HeaderSize - 1;
+    } else {
+        // Four bytes at least: a frame without data still has its checksum.
+        if (n < 4) return h;
+        const FrameSize size = ExpectedFrameSize(frame, n, /*acceptFunctional=*/true);
+        if (size.status != FrameSize::Status::Known || size.bytes != n) return h;
+        const FrameView view = DecodeFrame(frame);
+        h.format = frame[0];
+        h.functional = view.functional;
+        h.target = view.target;
+        h.source = view.source;
+        h.dataOffset = static_cast<std::size_t>(view.data - frame);
+        h.length = view.length;
+    }
     h.valid = true;
     h.checksum = frame[n - 1];
     h.expected = FrameChecksum(frame, n - 1);
@@ -195,8 +209,11 @@ std::string ServiceKey(const std::uint8_t* data, std::size_t n) {
 std::string Describe(const std::uint8_t* frame, std::size_t n, EcuVariant variant) {
     const Header h = ReadHeader(frame, n);
     if (!h.valid) return "not a whole frame";
-    std::string text = (h.functional ? "functional " : "") + std::string("fmt ") + Hex(h.format) + ", to " +
-                       Hex(h.target) + ", from " + Hex(h.source) + ", len " + std::to_string(h.length);
+    std::string text = h.iso9141 ? "ISO 9141-2 " + Hex(h.format) + " " + Hex(h.target) + ", from " + Hex(h.source) +
+                                       ", len " + std::to_string(h.length)
+                                 : (h.functional ? "functional " : "") + std::string("fmt ") + Hex(h.format) +
+                                       ", to " + Hex(h.target) + ", from " + Hex(h.source) + ", len " +
+                                       std::to_string(h.length);
     if (!h.checksumOk) text += ", bad checksum " + Hex(h.checksum) + " (sum " + Hex(h.expected) + ")";
     // The service first: the header is the same for most frames of a session.
     if (h.length == 0) return "no data | " + text;

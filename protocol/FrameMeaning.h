@@ -11,11 +11,13 @@
 // modes and PIDs. Plain text, for the link monitor: its rows, its report and its window.
 namespace FrameMeaning {
 
-// The header of a frame whose format byte is 0x80 or above; `valid` false when the bytes
-// are too few for the size the header announces.
+// The header of a frame whose format byte is 0x80 or above, or of an ISO 9141-2 frame (68 6A
+// or 48 6B, no length: all its bytes up to the checksum are data); `valid` false when the
+// bytes are too few for the size the header announces.
 struct Header {
     bool valid = false;
     bool functional = false;  // format bytes 0xC0..0xFF
+    bool iso9141 = false;
     std::uint8_t format = 0;
     std::uint8_t target = 0;
     std::uint8_t source = 0;

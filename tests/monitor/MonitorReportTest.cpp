@@ -9,7 +9,9 @@
 
 #include "monitor/DeviceReport.h"
 #include "monitor/LinkMonitor.h"
+#include "monitor/MonitorText.h"
 #include "monitor/MonitorTraceFile.h"
+#include "protocol/Iso9141Frame.h"
 #include "support/EmulatorHarness.h"
 #include "protocol/KwpFrame.h"
 
@@ -257,6 +259,52 @@ TEST(MonitorReportTest, TraceLinesReadBackAsTheSameRows) {
     EXPECT_EQ(far->skippedLines, 3);
     EXPECT_EQ(far->resolution.kind, "usb-adapter");
     std::filesystem::remove_all(dir);
+}
+
+// A slow init and an ISO 9141-2 request as the monitor shows them, the tester's W4 graded, and
+// the rows read back from their trace lines.
+TEST(MonitorReportTest, SlowInitRowsAndTheTestersW4) {
+    ScriptedTester t(EcuVariant::B7);
+    t.h.emulator.Obd().Set(EcuVariant::B7, true);
+    t.h.emulator.SetObdProtocols(*ObdProtocols::Parse("iso9141"));
+    // The slow bytes leave at their moments, as the pacer writes them.
+    auto leave = [&] {
+        for (const auto& [bytes, at] : t.h.env.timed) t.monitor.FrameSent(bytes.data(), bytes.size(), at);
+        t.h.env.timed.clear();
+    };
+    auto runUntil = [&](EmulatorHarness::TimePoint until) {
+        while (t.h.env.wake && *t.h.env.wake <= until) {
+            t.h.now = *t.h.env.wake;
+            t.h.emulator.TimeReached();
+        }
+        t.h.now = until;
+    };
+    t.h.Chunk({0x33}, 400);
+    runUntil(t.h.now + milliseconds(160));
+    leave();
+    t.Send({0xF7}, 0, 0);  // 160 ms after the address: 40 ms after the second key byte
+    leave();
+    t.Send(BuildIso9141Request(Bytes{0x01, 0x0D}.data(), 2), 100, 5);
+    runUntil(t.h.now + milliseconds(30));
+    for (const Bytes& reply : t.h.Replies()) t.monitor.FrameSent(reply.data(), reply.size(), t.h.now);
+
+    const MonitorRing& ring = t.monitor.Ring();
+    std::vector<std::string> meanings;
+    for (std::uint64_t n = ring.FirstNumber(); n < ring.NextNumber(); ++n) {
+        const std::string line = MonitorTraceFile::TextLine(ring.At(n));
+        const auto back = MonitorTraceFile::ParseTextLine(line, EcuVariant::B7);
+        ASSERT_TRUE(back.has_value()) << line;
+        EXPECT_EQ(MonitorTraceFile::TextLine(*back), line);
+        meanings.push_back(MonitorText::Meaning(ring.At(n)).substr(0, 30));
+    }
+    EXPECT_EQ(meanings, (std::vector<std::string>{"адрес 5 бод 0x33", "sync 0x55", "key byte 0x08", "key byte 0x08",
+                                                  "inverted key byte 2 0xF7", "inverted address 0xCC: link op",
+                                                  "OBD ShowCurrentData PID 0D veh", "OBD ShowCurrentData positive P"}));
+    const DeviceReport::Figures f = t.monitor.Report().Compute();
+    EXPECT_EQ(f.slowInits, 1);
+    EXPECT_EQ(Ms(f.w4Min), 40);
+    EXPECT_EQ(f.w4Max.mark, DeviceReport::Mark::Within);
+    EXPECT_EQ(f.requests.at("01 0D"), 1);
 }
 
 }  // namespace
