@@ -46,6 +46,9 @@ TEST(TesterOptionsTest, RefusesWhatCannotBeSent) {
         {"/dev/x", "--to", "10", "81", "--bogus"},
         {"/dev/x", "/dev/y", "--to", "10", "81"},
         {"/dev/x", "--to", "10", std::string(512, 'A')},        // over 255 data bytes
+        {"/dev/x", "--slowinit", "333"},
+        {"/dev/x", "--slowinit", "33", "--protocol", "9141"},
+        {"/dev/x", "--protocol", "iso9141", "--to", "33", "01", "02", "03", "04", "05", "06", "07", "08"},
         {"/dev/x", "--functional", "--to", "33", "81", "--to", "10", "3E"},  // functional names 33
     };
     std::string error;
@@ -63,6 +66,7 @@ TEST(TesterOptionsTest, HelpAndVersionNeedNothingElse) {
         {{"--help"}, true, false},
         {{"-h", "--bogus"}, true, false},
         {{"/dev/x", "--version", "--to"}, false, true},
+        {{"/dev/x", "--slowinit", "33"}, false, false},  // a slow init alone needs no request
     };
     for (const auto& [args, help, version] : rows) {
         std::string error;
