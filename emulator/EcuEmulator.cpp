@@ -67,28 +67,30 @@ void EcuEmulator::HandleChunk(std::size_t n) {
         return;
     }
     recogniser_.SetAddresses(SlowInitAddresses());
+    ReportLoneByte(false);  // whatever comes now, a lone byte before it was no address
     if (session_.Active() && session_.Link() == SlowInitLink::Iso9141) {
-        recogniser_.Bytes(rxBuffer_.data(), n, arrival, iso9141_.Pending());
+        // Accepting first drops a stale start: after 300 ms of silence no request is in progress.
         iso9141_.Accept(rxBuffer_.data(), n, arrival);
+        HearSlowInit(n, arrival, iso9141_.Pending());
         if (observer_ != nullptr) {
             const auto& dropped = iso9141_.Dropped();
             if (!dropped.empty()) {
                 observer_->BytesIgnored(IgnoredBytes::StalePartialFrame, dropped.data(), dropped.size(), arrival);
             }
             const auto& ignored = iso9141_.Ignored();
-            if (!ignored.empty() && !recogniser_.HoldsLoneByte()) {
+            if (!ignored.empty() && !loneByte_) {
                 observer_->BytesIgnored(IgnoredBytes::NotAFrameStart, ignored.data(), ignored.size(), arrival);
             }
         }
         AskWake();
         return;
     }
-    recogniser_.Bytes(rxBuffer_.data(), n, arrival, assembler_.SplitFramePending());
 
     // Functional frames are taken only while the selected type answers OBD-II, and from a tester
     // that woke it with a fast init, or with a slow init to 0x33 that opened a KWP2000 link.
     assembler_.SetAcceptFunctional(obd_.Enabled() && (obdProtocols_.fast || KwpSlowInitAt33()));
     assembler_.Accept(rxBuffer_.data(), n, arrival);
+    HearSlowInit(n, arrival, assembler_.SplitFramePending());
     if (observer_ != nullptr) {
         const auto stale = assembler_.DroppedStale();
         if (stale.n > 0) {
@@ -99,7 +101,7 @@ void EcuEmulator::HandleChunk(std::size_t n) {
         Serve(*frame, arrival);
     }
     // A lone byte that may be a 5-baud address is told of once it is known to be none.
-    if (observer_ != nullptr && !recogniser_.HoldsLoneByte()) {
+    if (observer_ != nullptr && !loneByte_) {
         ReportIgnored(arrival);
     }
     AskWake();
@@ -225,9 +227,26 @@ bool EcuEmulator::KwpSlowInitAt33() const {
     return session_.Active() && session_.Link() == SlowInitLink::Kwp && session_.Address() == kObdFunctionalAddress;
 }
 
+void EcuEmulator::HearSlowInit(std::size_t n, FrameAssembler::TimePoint arrival, bool frameInProgress) {
+    recogniser_.Bytes(rxBuffer_.data(), n, arrival, frameInProgress);
+    if (recogniser_.HoldsLoneByte()) {
+        loneByte_ = {rxBuffer_[0], arrival};
+    }
+}
+
+void EcuEmulator::ReportLoneByte(bool heard) {
+    if (!loneByte_) {
+        return;
+    }
+    if (!heard && observer_ != nullptr) {
+        observer_->BytesIgnored(IgnoredBytes::NotAFrameStart, &loneByte_->first, 1, loneByte_->second);
+    }
+    loneByte_.reset();
+}
+
 void EcuEmulator::RunDue(FrameAssembler::TimePoint now) {
     if (const auto heard = recogniser_.Check(now)) {
-        BeginSlowInit(*heard);
+        ReportLoneByte(BeginSlowInit(*heard));
     }
     if (const auto frame = iso9141_.Check(now)) {
         ServeIso9141(*frame);
@@ -244,14 +263,17 @@ void EcuEmulator::RunDue(FrameAssembler::TimePoint now) {
     }
 }
 
-void EcuEmulator::BeginSlowInit(const SlowInitRecogniser::Heard& heard) {
+bool EcuEmulator::BeginSlowInit(const SlowInitRecogniser::Heard& heard) {
     const EcuVariant variant = env_.Variant();
+    if (!env_.IgnitionOn()) {
+        return false;
+    }
     SlowInitSession::KeyBytes keys{};
     SlowInitLink link = SlowInitLink::Kwp;
     if (heard.address == kObdFunctionalAddress) {
         // The options may have changed since the address began.
         if (!obd_.Enabled() || !obdProtocols_.SlowInitAt33()) {
-            return;
+            return false;
         }
         // With both on, the controller's own protocol, KWP2000, answers.
         link = obdProtocols_.slow ? SlowInitLink::Kwp : SlowInitLink::Iso9141;
@@ -260,7 +282,7 @@ void EcuEmulator::BeginSlowInit(const SlowInitRecogniser::Heard& heard) {
     } else {
         const auto own = StartCommunicationKeyBytes(heard.address, variant);
         if (!slowInit_.Enabled(variant) || !own) {
-            return;
+            return false;
         }
         keys = {(*own)[0], (*own)[1]};
     }
@@ -275,6 +297,7 @@ void EcuEmulator::BeginSlowInit(const SlowInitRecogniser::Heard& heard) {
     WriteInitByte(SlowInitStep::Sync, bytes[0]);
     WriteInitByte(SlowInitStep::KeyByte1, bytes[1]);
     WriteInitByte(SlowInitStep::KeyByte2, bytes[2]);
+    return true;
 }
 
 void EcuEmulator::AwaitInvertedKey(std::size_t n, FrameAssembler::TimePoint arrival) {

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "emulator/Dispatcher.h"
@@ -96,7 +98,12 @@ private:
     // Slow init and the links it opens.
     std::vector<std::uint8_t> SlowInitAddresses() const;
     void RunDue(FrameAssembler::TimePoint now);
-    void BeginSlowInit(const SlowInitRecogniser::Heard& heard);
+    // Starts the exchange for an address heard; false when nothing answers it now.
+    bool BeginSlowInit(const SlowInitRecogniser::Heard& heard);
+    void HearSlowInit(std::size_t n, FrameAssembler::TimePoint arrival, bool frameInProgress);
+    // The lone byte held as a possible address is decided (heard, or cut short by the next
+    // chunk): told of as ignored unless heard.
+    void ReportLoneByte(bool heard);
     void AwaitInvertedKey(std::size_t n, FrameAssembler::TimePoint arrival);
     void ServeIso9141(const Iso9141Assembler::Frame& frame);
     void WriteInitByte(SlowInitStep step, const SlowInitSession::TimedByte& byte);
@@ -120,4 +127,5 @@ private:
     SlowInitRecogniser recogniser_;
     SlowInitSession session_;
     Iso9141Assembler iso9141_;
+    std::optional<std::pair<std::uint8_t, FrameAssembler::TimePoint>> loneByte_;
 };
