@@ -65,7 +65,7 @@ TEST(SlowInitRun, KeyBytesWindowsAndTheLinkTheyOpen) {
     EXPECT_TRUE(dropped.out.contains("no reply")) << dropped.out.toStdString();
 
     // A wrong inverted key byte ends the init: no inverted address, and no link.
-    auto wrong = bench.Tester({"--slowinit", "33", "--key-answer", "08"});
+    auto wrong = bench.Tester({"--slowinit", "33", "--key-answer", "F6"});
     EXPECT_EQ(wrong.exitCode, 1);
     EXPECT_TRUE(wrong.out.contains("no inverted address")) << wrong.out.toStdString();
     EXPECT_EQ(bench.Tester(rpm).exitCode, 1);
