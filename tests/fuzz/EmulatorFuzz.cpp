@@ -1,7 +1,7 @@
 // Random chunk sequences, arrival times and console values through reception, dispatch
-// and every service, the OBD-II ones and functional frames included. A conversion error
-// is the emulator's expected report of an odd mirror text; anything else that escapes,
-// and every sanitizer finding, is a fault.
+// and every service, the OBD-II ones and functional frames included, slow init and ISO 9141-2
+// requests too. A conversion error is the emulator's expected report of an odd mirror text;
+// anything else that escapes, and every sanitizer finding, is a fault.
 
 #include <chrono>
 #include <cstddef>
@@ -12,6 +12,7 @@
 
 #include "emulator/EcuEmulator.h"
 #include "support/FakeEnvironment.h"
+#include "protocol/Iso9141Frame.h"
 #include "protocol/KwpFrame.h"
 
 namespace {
@@ -70,7 +71,7 @@ public:
 
     void Run() {
         while (!in_.Empty()) {
-            Step(in_.Byte() % 13);
+            Step(in_.Byte() % 14);
         }
     }
 
@@ -112,6 +113,9 @@ private:
                 break;
             case 11:
                 Obd();
+                break;
+            case 12:
+                SlowInit();
                 break;
             default:
                 Console();
@@ -155,6 +159,31 @@ private:
         }
     }
 
+    // Slow-init options and timing, and the call-back at the moment the emulator asked for.
+    void SlowInit() {
+        const std::uint8_t pick = in_.Byte();
+        switch (pick % 4) {
+            case 0:
+                emulator_.SlowInit().Set(static_cast<EcuVariant>(pick / 4 % 6), (pick & 0x80) != 0);
+                break;
+            case 1:
+                emulator_.SetObdProtocols({(pick & 0x10) != 0, (pick & 0x20) != 0, (pick & 0x40) != 0});
+                break;
+            case 2:
+                if (env_.wake && *env_.wake > now_) now_ = *env_.wake;
+                try {
+                    emulator_.TimeReached();
+                } catch (const std::runtime_error&) {
+                }
+                env_.written.clear();
+                env_.timed.clear();
+                break;
+            default:
+                ((pick & 0x80) != 0 ? emulator_.InitTiming().w1Ms : emulator_.InitTiming().w4Ms) = in_.Byte() * 4;
+                break;
+        }
+    }
+
     // A well-formed request to a served address (or, functional, to 0x33), cut into chunks
     // with random gaps.
     void Request() {
@@ -171,8 +200,10 @@ private:
         data.insert(data.end(), tail.begin(), tail.end());
         data.resize(std::min<std::size_t>(data.size(), kMaxFrameData));
         const FrameForm form = (flags & 8) != 0 ? FrameForm::Long : FrameForm::Short;
-        const auto frame = functional ? BuildFunctionalFrame(target, 0xF1, data.data(), data.size())
-                                      : BuildFrame(target, 0xF1, data.data(), data.size(), form);
+        const bool iso9141 = (flags & 0x40) != 0 && data.size() <= kIso9141MaxData;
+        const auto frame = iso9141      ? BuildIso9141Request(data.data(), data.size())
+                           : functional ? BuildFunctionalFrame(target, 0xF1, data.data(), data.size())
+                                        : BuildFrame(target, 0xF1, data.data(), data.size(), form);
         std::size_t at = 0;
         while (at < frame.size()) {
             const std::size_t n = 1 + in_.Byte() % 8;
@@ -197,6 +228,7 @@ private:
             // The application's error report shows it; the port keeps running.
         }
         env_.written.clear();
+        env_.timed.clear();
         env_.log.clear();
     }
 
