@@ -17,7 +17,8 @@ namespace {
 //                       "set NAME V" with an answer "OK X": set answers OK, and get NAME then X.
 //   "until " + line     the line asked again until its answer is as expected (at most 10 s).
 //   "$ ARGS"            kline-tester on the virtual port: "CODE|a|b" its exit code and what it
-//                       printed; ">=MS" among them: the last reply came at least MS after its request.
+//                       printed; ">=MS" among them: the last reply came at least MS after its request;
+//                       ">=LABEL MS": the last figure printed after LABEL is at least MS.
 //   "@trace"            the trace shows `expect`'s lines ("RX 00|TX 83 …") in that order (waited for).
 struct Step {
     QString line;
@@ -48,10 +49,14 @@ void CheckTester(ProgramRun& run, const Step& step) {
     EXPECT_EQ(tester.exitCode, expect.takeFirst().toInt()) << tester.out.toStdString();
     for (const QString& part : expect) {
         if (part.startsWith(">=")) {
-            const auto latencies = QRegularExpression(R"(latency (\d+\.\d+) ms)").globalMatch(tester.out);
+            const int space = part.lastIndexOf(' ');
+            const QString label = space < 0 ? QStringLiteral("latency ") : part.mid(2, space - 1);
+            const auto figures =
+                QRegularExpression(QRegularExpression::escape(label) + R"((\d+\.\d+) ms)").globalMatch(tester.out);
             double last = -1;
-            for (auto it = latencies; it.hasNext();) last = it.next().captured(1).toDouble();
-            EXPECT_GE(last, part.mid(2).toDouble()) << tester.out.toStdString();
+            for (auto it = figures; it.hasNext();) last = it.next().captured(1).toDouble();
+            EXPECT_GE(last, part.mid(space < 0 ? 2 : space + 1).toDouble()) << part.toStdString() << "\n"
+                                                                             << tester.out.toStdString();
         } else {
             EXPECT_TRUE(tester.out.contains(part)) << part.toStdString() << "\n" << tester.out.toStdString();
         }
@@ -273,6 +278,31 @@ TEST(ProgramScenario, TheBenchAsTheTesterAndTheControlClientSeeIt) {
              {"get report", R"(/^OK \{"p3_min":\{"ms":(5[5-9]|[6-9]\d|\d{3,})(\.\d+)?,"limit_min_ms":55(\.0+)?,)"},
              {"clear report", "OK"},
              {"get report", "~\"p3_min\":{\"ms\":null,|\"mark\":\"no data\"|\"requests\":{}|\"replies\":0,"},
+         }},
+        {"slow init at 0x33 (ISO 9141-2, then ISO 14230-4) and at M7.9.7's own address: key bytes, windows never "
+         "short, P2min; a wrong inverted key byte opens nothing", {"--obd-protocols", "fast,iso9141"}, {}, {
+             {"get obd protocols", "OK fast,iso9141"},
+             {"get slowinit", "OK off"},
+             {"click ignition", "OK"}, {"variant B7", "OK"},
+             {"$ --slowinit 33 --protocol iso9141 --to 33 01 0D",
+              "0|key bytes 08 08: ISO 9141-2|<- 48 6B 10 41 0D 00 11  latency|>=W1 60|>=W2 5|>=the controller's 25|"
+              ">=25"},
+             {"obd protocols slow", "OK"},
+             {"$ --slowinit 33 --functional --to 33 01 0D",
+              "0|key bytes E9 8F: KWP2000|<- 83 F1 10 41 0D 00 D2  latency|>=W1 60|>=the controller's 25"},
+             {"slowinit on", "OK"}, {"get slowinit", "OK on"}, {"timing w1 150", "OK"},
+             {"$ --slowinit 10 --to 10 3E", "0|key bytes EF 8F: KWP2000|" + QString(kPresentReply) + "|>=W1 150"},
+             {"$ --slowinit 10 --key-answer 6F", "1|inverted key byte 2 sent   6F|no inverted address"},
+             {"@trace", "RX 10|TX 55|TX EF|TX 8F|RX 6F"},
+             {"$ --to 10 3E", "1|no reply"},
+         }},
+        {"ISO 9141-2 from the stored settings: after P3max without a request a new init is needed", {},
+         "[MK-Vorta-Tester]\nOBD-Protocols=iso9141\nSlowInit-B7=1\n", {
+             {"click ignition", "OK"}, {"variant B7", "OK"}, {"get slowinit", "OK on"},
+             {"$ --slowinit 33 --protocol iso9141 --to 33 01 0C", "0|<- 48 6B 10 41 0C"},
+             {"$ --protocol iso9141 --interval 5200 --to 33 01 0C --to 33 01 0C", "1|<- 48 6B 10 41 0C|no reply"},
+             {"$ --slowinit 33 --protocol iso9141 --to 33 01 0C", "0|<- 48 6B 10 41 0C"},
+             {"$ --wakeup --functional --to 33 81", "1|no reply"},  // fast init is off
          }},
         {"a stop signal still removes the link", {}, {}, {}, true},
         {"a trace that cannot be written is one line and the link goes on", {"--trace", "/dev/full"}, {}, {

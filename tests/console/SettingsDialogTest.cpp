@@ -128,4 +128,28 @@ TEST(TForm2, DialogShowsTheStoreAndOkWritesItBack) {
     }
 }
 
+// The slow-init boxes and the OBD-II protocols show what is stored and OK writes them back; a
+// choice of no protocol at all is refused.
+TEST(TForm2, SlowInitAndObdProtocolsRoundTrip) {
+    DialogBench b;
+    QDir(b.dir.path()).mkpath(QStringLiteral("cfg"));
+    WriteFile(b.iniPath, "[MK-Vorta-Tester]\nSlowInit-BMP=1\nOBD-Protocols=slow\n");
+    b.form.LoadAndShow();
+    auto box = [&](const QString& name) { return b.form.findChild<QCheckBox*>(name); };
+    EXPECT_TRUE(box("CheckBoxSlowInitBMP")->isChecked());
+    EXPECT_FALSE(box("CheckBoxSlowInitB7")->isChecked());
+    EXPECT_FALSE(box("CheckBoxObdFast")->isChecked());
+    EXPECT_TRUE(box("CheckBoxObdSlow")->isChecked());
+    box("CheckBoxSlowInitB7")->click();
+    box("CheckBoxObdSlow")->click();
+    b.Press("BitBtn1");
+    EXPECT_EQ(b.messages.size(), 1);
+    EXPECT_TRUE(b.form.isVisible());
+    box("CheckBoxObdIso9141")->click();
+    b.Press("BitBtn1");
+    EXPECT_EQ(b.messages.size(), 1);
+    EXPECT_EQ(b.Stored("SlowInit-B7") + b.Stored("SlowInit-BMP") + b.Stored("SlowInit-Ja5"), "110");
+    EXPECT_EQ(b.Stored("OBD-Protocols"), "iso9141");
+}
+
 }  // namespace

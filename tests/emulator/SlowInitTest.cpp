@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "common/HexText.h"
-#include "emulator/EmulatorHarness.h"
+#include "support/EmulatorHarness.h"
 #include "protocol/Iso9141Frame.h"
 #include "emulator/TroubleCodeList.h"
 

@@ -28,7 +28,14 @@ QString StartupFrom(const QByteArray& ini) {
     QStringList line{s.portName, QStringLiteral("EN%1 Pogr%2").arg(s.fluctuationEnabled).arg(s.fluctuationPercent),
                      QStringLiteral("P2=%1 P1=%2").arg(s.timing.p2Ms).arg(s.timing.p1Ms),
                      "real:" + real.join(','), "obd:" + withObd.join(',')};
-    for (const QString& error : QStringList{s.error} + s.timingErrors + obd.errors) {
+    // Slow init only where it differs from the default: every type off, fast init alone.
+    QStringList slow;
+    for (const EcuVariant v : kEcuVariants) {
+        if (s.slowInit[static_cast<std::size_t>(v)]) slow << ShortName(v);
+    }
+    if (!slow.isEmpty()) line << "slow:" + slow.join(',');
+    if (s.obdProtocols != ObdProtocols{}) line << "obd-protocols:" + QString::fromStdString(s.obdProtocols.Text());
+    for (const QString& error : QStringList{s.error} + s.timingErrors + obd.errors + QStringList{s.obdProtocolsError}) {
         if (!error.isEmpty()) line << "| " + error;
     }
     return line.join(' ');
@@ -74,6 +81,12 @@ TEST(StoredSettings, IniTextBecomesTheStartupSettings) {
         {"[MK-Vorta-Tester]\nOBD-B1=yes\nOBD-b17=\n",
          "COM1 EN0 Pogr5 " + kDefaults + " | 'yes' is not a valid value of OBD-B1 (0 or 1); 0 is used | "
                                         "'' is not a valid value of OBD-b17 (0 or 1); 1 is used"},
+        // Slow init per type ("1" only) and the OBD-II protocols as a list.
+        {"[MK-Vorta-Tester]\nSlowInit-B7=1\nSlowInit-Ja5=yes\nOBD-Protocols=iso9141,fast\n",
+         "COM1 EN0 Pogr5 " + kDefaults + " slow:B7 obd-protocols:fast,iso9141"},
+        {"[MK-Vorta-Tester]\nOBD-Protocols=fast;slow\n",
+         "COM1 EN0 Pogr5 " + kDefaults + " | 'fast;slow' is not a valid value of OBD-Protocols (a list of fast, slow "
+                                        "and iso9141); fast is used."},
     };
     for (const auto& [ini, startup] : rows) {
         EXPECT_EQ(StartupFrom(ini), startup) << ini.constData();
