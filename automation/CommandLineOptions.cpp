@@ -149,12 +149,11 @@ CommandLineOptions::Parsed CommandLineOptions::Parse(const QStringList& args) {
         }
     }
     if (parser.isSet(slowInit)) {
-        const QString value = parser.value(slowInit);
-        if (value != QLatin1String("on") && value != QLatin1String("off")) {
+        options.slowInit = OptionWords::ParseOnOff(parser.value(slowInit));
+        if (!options.slowInit) {
             parsed.text = QStringLiteral("Option '--slow-init' needs on or off.");
             return parsed;
         }
-        options.slowInit = value == QLatin1String("on");
     }
     if (parser.isSet(obdProtocols)) {
         options.obdProtocols = ObdProtocols::Parse(parser.value(obdProtocols).toStdString());

@@ -440,13 +440,13 @@ private:
 
     std::optional<ControlCommand> SlowInit() {
         if (!Arity(2, QStringLiteral("slowinit on|off"))) return std::nullopt;
-        const QString state = words_[1];
-        if (state != QLatin1String("on") && state != QLatin1String("off")) {
+        const auto on = OptionWords::ParseOnOff(words_[1]);
+        if (!on) {
             return Fail(QStringLiteral("usage: slowinit on|off"));
         }
         ControlCommand command;
         command.kind = ControlCommand::Kind::SlowInit;
-        command.slowInitOn = state == QLatin1String("on");
+        command.slowInitOn = *on;
         return command;
     }
 

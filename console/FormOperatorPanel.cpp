@@ -122,7 +122,7 @@ void FormOperatorPanel::SetSlowInit(bool on) {
 }
 
 bool FormOperatorPanel::SlowInit() const {
-    return form_->emulator_->SlowInit().Enabled(Variant());
+    return form_->emulator_->SlowInit().For(Variant());
 }
 
 void FormOperatorPanel::SetObdProtocols(ObdProtocols protocols) {

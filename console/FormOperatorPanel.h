@@ -38,12 +38,6 @@ public:
     ObdProtocols GetObdProtocols() const override;
     void SetInitTiming(SlowInitTiming timing) override;
     SlowInitTiming InitTiming() const override;
-    void SetSlowInit(bool on) override;
-    bool SlowInit() const override;
-    void SetObdProtocols(ObdProtocols protocols) override;
-    ObdProtocols GetObdProtocols() const override;
-    void SetInitTiming(SlowInitTiming timing) override;
-    SlowInitTiming InitTiming() const override;
     void SetReplyTiming(ReplyTiming timing) override;
     ReplyTiming Timing() const override;
     void SetFraming(ReplyFraming framing) override;

@@ -765,9 +765,7 @@ void TForm1::SetSettingsDialog(TForm2* dialog) {
 }
 
 void TForm1::ApplySlowInitSettings(const StartupSettings& settings) {
-    for (const EcuVariant type : kEcuVariants) {
-        emulator_->SlowInit().Set(type, settings.slowInit[static_cast<std::size_t>(type)]);
-    }
+    emulator_->SlowInit() = settings.slowInit;
     emulator_->SetObdProtocols(settings.obdProtocols);
 }
 

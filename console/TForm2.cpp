@@ -234,7 +234,7 @@ void TForm2::Load() {
     // As start-up takes them: a bad stored list shows as fast init alone.
     const StartupSettings stored = StartupSettings::Read(store_);
     for (const auto& [variant, box] : slowInit_) {
-        box->setChecked(stored.slowInit[static_cast<std::size_t>(variant)]);
+        box->setChecked(stored.slowInit.For(variant));
     }
     ObdFast_->setChecked(stored.obdProtocols.fast);
     ObdSlow_->setChecked(stored.obdProtocols.slow);

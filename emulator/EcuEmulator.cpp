@@ -213,7 +213,7 @@ std::vector<std::uint8_t> EcuEmulator::SlowInitAddresses() const {
     if (obd_.Enabled() && obdProtocols_.SlowInitAt33()) {
         addresses.push_back(kObdFunctionalAddress);
     }
-    if (slowInit_.Enabled(variant)) {
+    if (slowInit_.For(variant)) {
         for (const std::uint8_t own : {kEngineAddress, kSecondEngineAddress}) {
             if (BranchAt(own, variant) != ServiceBranch::None) {
                 addresses.push_back(own);
@@ -281,7 +281,7 @@ bool EcuEmulator::BeginSlowInit(const SlowInitRecogniser::Heard& heard) {
         keys = {bytes[0], bytes[1]};
     } else {
         const auto own = StartCommunicationKeyBytes(heard.address, variant);
-        if (!slowInit_.Enabled(variant) || !own) {
+        if (!slowInit_.For(variant) || !own) {
             return false;
         }
         keys = {(*own)[0], (*own)[1]};

@@ -70,7 +70,7 @@ void ObdResponder::Physical(const RequestBuffer& requestData, std::size_t length
 }
 
 void ObdResponder::Iso9141(const RequestBuffer& requestData, std::size_t length) {
-    if (length > 0 && option_.Enabled(env_.Variant())) {
+    if (length > 0 && option_.For(env_.Variant())) {
         Services(requestData, length);
     }
 }

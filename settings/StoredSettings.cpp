@@ -58,8 +58,7 @@ StartupSettings StartupSettings::Read(const SettingsStore& store) {
         }
     }
     for (const EcuVariant type : kEcuVariants) {
-        s.slowInit[static_cast<std::size_t>(type)] =
-            store.ReadString(kSection, SlowInitKey(type), kDefaultSlowInit) == QLatin1String("1");
+        s.slowInit.Set(type, store.ReadString(kSection, SlowInitKey(type), kDefaultSlowInit) == QLatin1String("1"));
     }
     const QString protocols = store.ReadString(kSection, kObdProtocols, kDefaultObdProtocols);
     if (const auto parsed = ObdProtocols::Parse(protocols.trimmed().toStdString())) {

@@ -8,6 +8,7 @@
 
 #include "settings/FramingByType.h"
 #include "protocol/ObdProtocols.h"
+#include "protocol/PerVariant.h"
 #include "protocol/ReplyTiming.h"
 #include "protocol/EcuVariant.h"
 
@@ -66,7 +67,7 @@ struct StartupSettings {
     std::uint8_t fluctuationPercent = 5;
     FramingByType framing;
     ReplyTiming timing;
-    std::array<bool, 6> slowInit{};  // per type, in toolbar order
+    PerVariant<bool> slowInit;  // answered at the type's own address
     ObdProtocols obdProtocols;
     // Set when "Pogr" is not a number: the message for the operator; the percentage is then 5.
     QString error;

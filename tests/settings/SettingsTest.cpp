@@ -31,7 +31,7 @@ QString StartupFrom(const QByteArray& ini) {
     // Slow init only where it differs from the default: every type off, fast init alone.
     QStringList slow;
     for (const EcuVariant v : kEcuVariants) {
-        if (s.slowInit[static_cast<std::size_t>(v)]) slow << ShortName(v);
+        if (s.slowInit.For(v)) slow << ShortName(v);
     }
     if (!slow.isEmpty()) line << "slow:" + slow.join(',');
     if (s.obdProtocols != ObdProtocols{}) line << "obd-protocols:" + QString::fromStdString(s.obdProtocols.Text());
