@@ -221,8 +221,6 @@ std::string DeviceReport::Json() const {
            ",\"other_addresses\":" + std::to_string(f.otherAddresses) + ",\"wake_ups\":" + std::to_string(f.wakeUps) +
            ",\"slow_inits\":" + std::to_string(f.slowInits) + ",\"w4_min\":" + FigureJson(f.w4Min) +
            ",\"w4_max\":" + FigureJson(f.w4Max) +
-           ",\"slow_inits\":" + std::to_string(f.slowInits) + ",\"w4_min\":" + FigureJson(f.w4Min) +
-           ",\"w4_max\":" + FigureJson(f.w4Max) +
            ",\"resolution\":{\"kind\":" + Quoted(f.resolution.kind) + ",\"text\":" + Quoted(f.resolution.text) +
            ",\"ms\":" + Number(f.resolution.resolutionMs) + "}}";
 }
