@@ -620,14 +620,14 @@ const VerbRow LineParser::kVerbs[] = {
     {"fault", "fault MODE", "makes the replies faulty until fault none", [] {
          return QStringLiteral("MODE one of: ") + FaultChoices();
      }, &LineParser::Fault},
-    {"obd", "obd on|off", "every controller type answers OBD-II requests, or none does; obd protocols LIST "
-     "chooses how OBD-II testers may open the link", [] {
+    {"obd", "obd on|off", "every controller type answers OBD-II requests, or none does (obd protocols LIST: "
+     "how OBD-II testers may open the link)", [] {
          return QStringLiteral("LIST a comma-separated list of fast, slow and iso9141");
      }, &LineParser::Obd},
     {"slowinit", "slowinit on|off", "every controller type answers a slow init at its own address, or none does",
      nullptr, &LineParser::SlowInit},
     {"framing", "framing compact|real", "frames the replies of all six types", nullptr, &LineParser::Framing},
-    {"timing", "timing P2 P1", "sets the reply timing in whole ms; timing w1|w4 MS the slow init's W1 or W4", [] {
+    {"timing", "timing P2 P1", "sets the reply timing in whole ms (timing w1|w4 MS: the slow init's W1 or W4)", [] {
          return QStringLiteral("P2 0 to %1, P1 0 to %2, W1 and W4 0 to %3")
              .arg(ReplyTiming::kMaxP2Ms)
              .arg(ReplyTiming::kMaxP1Ms)

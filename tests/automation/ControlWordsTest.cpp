@@ -144,8 +144,8 @@ TEST(ControlWords, RefusalsSayWhy) {
         {"fault busy -1", "bad busy"},
         {"fault drop 1", "bad drop '1', 2 to 1000"},
         {"fault drop 1001", "bad drop"},
-        {"help warp", "unknown command 'warp', one of: set get click variant dtc ident fault obd framing timing clear "
-                      "cycle help quit"},
+        {"help warp", "unknown command 'warp', one of: set get click variant dtc ident fault obd slowinit framing "
+                      "timing clear cycle help quit"},
         {"ident 90", "usage: ident OPTION TEXT (ident 90 \"\" clears it)"},
         {"obd protocols fast;slow", "bad protocol list 'fast;slow', a comma-separated list of fast, slow and iso9141"},
         {"obd protocols", "usage: obd protocols LIST"},
@@ -253,7 +253,7 @@ TEST(ControlWords, HelpListsEveryCommandItParses) {
     const ControlCommand help = Parsed("help");
     ASSERT_EQ(help.kind, ControlCommand::Kind::Help);
     const QStringList entries = help.text.split(QStringLiteral("; "));
-    ASSERT_EQ(entries.size(), 14) << help.text.toStdString();
+    ASSERT_EQ(entries.size(), 15) << help.text.toStdString();
     for (const QString& entry : entries) {
         const QString word = entry.section(' ', 0, 0);
         const ControlCommand one = Parsed("help " + word);
