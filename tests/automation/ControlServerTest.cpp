@@ -34,12 +34,10 @@ protected:
 
 TEST_F(ControlServerTest, SeveralTcpClientsLinesInPiecesAndTheLimits) {
     QString error;
-    quint16 port = 0;
-    {
-        QTcpServer probe;  // a port free a moment ago
-        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
-        port = probe.serverPort();
-    }
+    QTcpServer probe;  // a port free a moment ago
+    ASSERT_TRUE(probe.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = probe.serverPort();
+    probe.close();
     ASSERT_TRUE(server.Listen(QStringLiteral("localhost:%1").arg(port), &error)) << error.toStdString();
     auto first = LineClient::Tcp(server.Endpoint());
     auto second = LineClient::Tcp(server.Endpoint());
@@ -76,12 +74,11 @@ TEST_F(ControlServerTest, RefusesAddressesThatCannotWorkAndSaysWhy) {
     plain.close();
     QTcpServer taken;
     ASSERT_TRUE(taken.listen(QHostAddress::LocalHost, 0));
+    const QString unix = QStringLiteral("unix:") + dir.path() + '/';
     const std::pair<QString, QString> places[] = {
-        {QStringLiteral("unix:") + dir.filePath(QStringLiteral("none/c.sock")),
-         QStringLiteral("the folder %1 does not exist").arg(dir.filePath(QStringLiteral("none")))},
-        {QStringLiteral("unix:") + dir.filePath(QStringLiteral("plain/c.sock")),
-         QStringLiteral("%1 is no folder").arg(plain.fileName())},
-        {QStringLiteral("unix:") + dir.filePath(QString(120, QLatin1Char('s'))),
+        {unix + "none/c.sock", QStringLiteral("the folder %1 does not exist").arg(dir.path() + "/none")},
+        {unix + "plain/c.sock", QStringLiteral("%1 is no folder").arg(plain.fileName())},
+        {unix + QString(120, QLatin1Char('s')),
          QStringLiteral("the path is longer than the 107 bytes a socket's name may have")},
         {QStringLiteral("127.0.0.1:%1").arg(taken.serverPort()),
          QStringLiteral("port %1 is in use by another program").arg(taken.serverPort())},
@@ -92,23 +89,26 @@ TEST_F(ControlServerTest, RefusesAddressesThatCannotWorkAndSaysWhy) {
         EXPECT_EQ(error, QStringLiteral("cannot listen on %1: %2").arg(endpoint, reason));
     }
     const std::pair<const char*, const char*> rows[] = {
-        {"0.0.0.0:5555", "only loopback"},
-        {"192.168.1.10:5555", "only loopback"},
-        {"[::]:5555", "only loopback"},
-        {"example.com:5555", "only loopback"},
-        {"127.0.0.1", "neither HOST:PORT"},
+        {"0.0.0.0:5555", "only loopback"}, {"192.168.1.10:5555", "only loopback"}, {"[::]:5555", "only loopback"},
+        {"example.com:5555", "only loopback"}, {"127.0.0.1", "neither HOST:PORT"},
         {"127.0.0.1:99999", "control address '127.0.0.1:99999': port 99999 is outside 1 to 65535"},
         {"localhost:0", "control address 'localhost:0': port 0 is outside 1 to 65535"},
-        {"127.0.0.1:-1", "neither HOST:PORT"},
-        {"127.0.0.1:12x", "neither HOST:PORT"},
-        {":5555", "neither HOST:PORT"},
-        {"unix:", "names no socket path"},
+        {"127.0.0.1:-1", "neither HOST:PORT"}, {"127.0.0.1:12x", "neither HOST:PORT"},
+        {":5555", "neither HOST:PORT"}, {"unix:", "names no socket path"},
     };
     for (const auto& [endpoint, reason] : rows) {
         QString error;
         EXPECT_FALSE(server.Listen(QString::fromUtf8(endpoint), &error)) << endpoint;
         EXPECT_TRUE(error.contains(QLatin1String(reason))) << endpoint << ": " << error.toStdString();
     }
+}
+
+sockaddr_un AddressOf(const QString& path) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(path);
+    std::memcpy(address.sun_path, name.constData(), static_cast<std::size_t>(name.size()));
+    return address;
 }
 
 // What may sit at the socket path when the program starts; it lives as long as the row.
@@ -120,22 +120,14 @@ struct Occupant {
     int Bind(const QString& path, int queue = -1) {
         const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         fds.push_back(fd);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        const QByteArray name = QFile::encodeName(path);
-        std::memcpy(address.sun_path, name.constData(), static_cast<std::size_t>(name.size()));
+        const sockaddr_un address = AddressOf(path);
         EXPECT_EQ(::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0) << std::strerror(errno);
-        if (queue >= 0) {
-            EXPECT_EQ(::listen(fd, queue), 0);
-        }
+        EXPECT_TRUE(queue < 0 || ::listen(fd, queue) == 0) << std::strerror(errno);
         return fd;
     }
     // Connections nobody accepts until the listener's queue turns the next one away.
     bool FillQueue(const QString& path) {
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        const QByteArray name = QFile::encodeName(path);
-        std::memcpy(address.sun_path, name.constData(), static_cast<std::size_t>(name.size()));
+        const sockaddr_un address = AddressOf(path);
         for (int i = 0; i < 64; ++i) {
             const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
             fds.push_back(fd);
@@ -150,11 +142,7 @@ struct Occupant {
 
 TEST(ControlServerUnixSocket, TakesOverASocketLeftBehindButNothingElse) {
     using Prepare = std::function<void(const QString& path, Occupant&)>;
-    struct Row {
-        const char* what;
-        Prepare prepare;
-        const char* refusal;  // nullptr: the server listens there
-    } rows[] = {
+    const std::tuple<const char*, Prepare, const char*> rows[] = {  // what, set-up, refusal (nullptr: listens)
         {"nothing there", [](const QString&, Occupant&) {}, nullptr},
         // a run that ended badly: the socket file stays, nobody listens
         {"socket left behind", [](const QString& path, Occupant& o) { ::close(o.Bind(path)); o.fds.pop_back(); },
@@ -171,26 +159,24 @@ TEST(ControlServerUnixSocket, TakesOverASocketLeftBehindButNothingElse) {
              ASSERT_TRUE(file.open(QIODevice::WriteOnly));
              file.write("notes"); }, "a file of that name exists and is no socket"},
     };
-    for (const Row& row : rows) {
+    for (const auto& [what, prepare, refusal] : rows) {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("control.sock"));
         Occupant occupant;
-        row.prepare(path, occupant);
+        prepare(path, occupant);
         const bool existed = QFileInfo::exists(path);
         QString error;
         ControlServer server([](const QString& line) { return QStringLiteral("OK ") + line; });
-        const bool listening = server.Listen(QStringLiteral("unix:") + path, &error);
-        if (row.refusal) {
-            EXPECT_FALSE(listening) << row.what;
-            EXPECT_EQ(error, QStringLiteral("cannot listen on unix:%1: %2").arg(path, row.refusal)) << row.what;
-            EXPECT_EQ(QFileInfo::exists(path), existed) << row.what << ": what was there is kept";
+        ASSERT_EQ(server.Listen(QStringLiteral("unix:") + path, &error), refusal == nullptr) << what;
+        if (refusal) {
+            EXPECT_EQ(error, QStringLiteral("cannot listen on unix:%1: %2").arg(path, refusal)) << what;
+            EXPECT_EQ(QFileInfo::exists(path), existed) << what << ": what was there is kept";
             continue;
         }
-        ASSERT_TRUE(listening) << row.what << ": " << error.toStdString();
-        EXPECT_EQ(server.Endpoint(), QStringLiteral("unix:") + path) << row.what;
-        EXPECT_EQ(LineClient::Local(path)->Ask("get variant"), "OK get variant") << row.what;
+        EXPECT_EQ(server.Endpoint(), QStringLiteral("unix:") + path) << what;
+        EXPECT_EQ(LineClient::Local(path)->Ask("get variant"), "OK get variant") << what;
         ControlServer rival([](const QString&) { return QString(); });
-        EXPECT_FALSE(rival.Listen(QStringLiteral("unix:") + path, &error)) << row.what;
+        EXPECT_FALSE(rival.Listen(QStringLiteral("unix:") + path, &error)) << what;
     }
 }
 
