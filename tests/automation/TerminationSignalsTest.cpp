@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
+#include <tuple>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -38,30 +39,26 @@ bool Caught(int signal) {
 }
 
 TEST(TerminationSignals, SaysWhenStopSignalsCannotBeCaught) {
-    struct Row {
-        const char* what;
-        bool descriptorsLeft;
-        QString failure;  // empty: caught, nothing to say
-    } rows[] = {
+    const std::tuple<const char*, bool, QString> rows[] = {  // what, descriptors left, failure (empty: caught)
         {"descriptors to spare", true, {}},
         {"no descriptor left", false,
          QStringLiteral("cannot catch Ctrl-C, SIGTERM and SIGHUP (socketpair: %1): such a stop leaves the "
                         "virtual port's link and the control socket behind")
              .arg(QString::fromLocal8Bit(std::strerror(EMFILE)))},
     };
-    for (const Row& row : rows) {
+    for (const auto& [what, descriptorsLeft, failure] : rows) {
         {
             std::optional<NoFreeDescriptor> limit;
-            if (!row.descriptorsLeft) limit.emplace();
+            if (!descriptorsLeft) limit.emplace();
             TerminationSignals stopSignals;
             limit.reset();
-            EXPECT_EQ(stopSignals.Failure(), row.failure) << row.what;
+            EXPECT_EQ(stopSignals.Failure(), failure) << what;
             for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-                EXPECT_EQ(Caught(signal), row.failure.isEmpty()) << row.what << ", signal " << signal;
+                EXPECT_EQ(Caught(signal), failure.isEmpty()) << what << ", signal " << signal;
             }
         }
         for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-            EXPECT_FALSE(Caught(signal)) << row.what << ": the default is back, signal " << signal;
+            EXPECT_FALSE(Caught(signal)) << what << ": the default is back, signal " << signal;
         }
     }
 }
