@@ -9,22 +9,17 @@ namespace {
 
 DriveCycle FromText(const char* text) {
     CycleLoad load = ParseCycleCsv(text, "test");
-    if (!load.cycle) {
-        throw std::runtime_error(load.error);
-    }
+    if (!load.cycle) throw std::runtime_error(load.error);
     return *load.cycle;
 }
 
 TEST(CycleRun, StandardCyclesDriveTheirDistanceWithValuesThatAgree) {
-    struct Case {
-        const char* word;
-        double minConsumption, maxConsumption;
-    };
     // Cars of this class are rated 6–9 l/100 km over NEDC; WLTC asks for more.
-    for (const Case c : {Case{"nedc", 6, 9}, Case{"wltc3b", 6, 10}}) {
-        SCOPED_TRACE(c.word);
+    const std::tuple<const char*, double, double> rows[] = {{"nedc", 6, 9}, {"wltc3b", 6, 10}};
+    for (const auto& [word, minConsumption, maxConsumption] : rows) {
+        SCOPED_TRACE(word);
         SimulatedBench bench;
-        const DriveCycle cycle = *LoadStandardCycle(c.word);
+        const DriveCycle cycle = *LoadStandardCycle(word);
         const double tableKm = cycle.DistanceKm(0, static_cast<double>(cycle.DurationMs()) / 1000.0);
         double modelFuelL = 0;
         bench.Drive(cycle, EcuVariant::Ja5, 0, [&](const EngineValues& v) {
@@ -32,19 +27,18 @@ TEST(CycleRun, StandardCyclesDriveTheirDistanceWithValuesThatAgree) {
             // Each way a device counts fuel gives the same litres, and every value fits its control.
             EXPECT_NEAR(VehicleModel::FuelFromInjection(v.injectionMs, v.rpm), v.fuelFlowLh, 1e-9);
             EXPECT_NEAR(VehicleModel::FuelFromAirFlow(v.airFlowKgh), v.fuelFlowLh, 1e-9);
-            EXPECT_TRUE(v.rpm >= VehicleModel::kIdleRpm && v.rpm <= 10000) << v.rpm;
-            EXPECT_TRUE(v.fuelFlowLh >= 0 && v.fuelFlowLh <= 40) << v.fuelFlowLh;
-            EXPECT_TRUE(v.injectionMs >= 0 && v.injectionMs <= 100) << v.injectionMs;
-            EXPECT_TRUE(v.airFlowKgh >= 0 && v.airFlowKgh <= 100) << v.airFlowKgh;
-            EXPECT_TRUE(v.throttlePct >= 0 && v.throttlePct <= 100) << v.throttlePct;
+            EXPECT_TRUE(v.rpm >= VehicleModel::kIdleRpm && v.rpm <= 10000 && v.fuelFlowLh >= 0 && v.fuelFlowLh <= 40)
+                << v.rpm << " rpm, " << v.fuelFlowLh << " l/h";
+            EXPECT_TRUE(v.injectionMs >= 0 && v.injectionMs <= 100 && v.airFlowKgh >= 0 && v.airFlowKgh <= 100 &&
+                        v.throttlePct >= 0 && v.throttlePct <= 100)
+                << v.injectionMs << " ms, " << v.airFlowKgh << " kg/h, " << v.throttlePct << " %";
         });
         ASSERT_EQ(bench.run.GetState(), CycleRun::State::Finished);
         const CycleRun::References total = bench.run.Total();
         EXPECT_NEAR(total.console.distanceKm, tableKm, tableKm * 0.001);
         EXPECT_EQ(total.console.elapsedMs, cycle.DurationMs());
         const double consumption = modelFuelL * 100 / tableKm;
-        EXPECT_GT(consumption, c.minConsumption);
-        EXPECT_LT(consumption, c.maxConsumption);
+        EXPECT_TRUE(consumption > minConsumption && consumption < maxConsumption) << consumption;
         EXPECT_EQ(bench.run.PhasesEnded(), static_cast<int>(cycle.Phases().size()));
         double phaseKm = 0;
         for (int i = 0; i < bench.run.PhasesEnded(); ++i) {
@@ -71,35 +65,26 @@ TEST(CycleRun, GearsChangeWithHysteresisAndFuelIsCutOnOverrun) {
 // A device that polls every P ms from P on holds each value until its next poll: hand
 // figures for a steady 36 km/h and 6 l/h over 10 s, as each field's step carries them.
 TEST(DeviceView, HoldsWhatItReceivedUntilTheNextPoll) {
-    struct Case {
-        EcuVariant variant;
-        const char* table;
-        int pollMs;
-        double deviceKmh, deviceLh;  // what the fields carry back
-    };
     const char* steady36 = "time_s,speed_kmh,fuel_lph\n0,36,6\n10,36,6\n";
-    const char* steady51 = "time_s,speed_kmh,fuel_lph\n0,51,6\n10,51,6\n";
-    const Case cases[] = {
-        {EcuVariant::Ja5, steady36, 100, 36, 6.0},
-        {EcuVariant::Ja5, steady36, 700, 36, 6.0},
+    // type, table, poll period, the speed and fuel rate the fields carry back
+    const std::tuple<EcuVariant, const char*, int, double, double> cases[] = {
+        {EcuVariant::Ja5, steady36, 100, 36, 6.0}, {EcuVariant::Ja5, steady36, 700, 36, 6.0},
         // B7: speed in 1.25 km/h steps (36 → 29 counts → 36.25), fuel in 1125/524288 l/h.
-        {EcuVariant::B7, steady36, 100, 36.25, 2796 * 1125.0 / 524288},
         {EcuVariant::B7, steady36, 700, 36.25, 2796 * 1125.0 / 524288},
-        {EcuVariant::B7, steady51, 700, 51.25, 2796 * 1125.0 / 524288},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(static_cast<int>(c.variant)) + " every " + std::to_string(c.pollMs) + " ms");
+    for (const auto& [variant, table, pollMs, deviceKmh, deviceLh] : cases) {
+        SCOPED_TRACE(std::to_string(static_cast<int>(variant)) + " every " + std::to_string(pollMs) + " ms");
         SimulatedBench bench;
-        bench.Drive(FromText(c.table), c.variant, c.pollMs);
-        const double heldS = (10000.0 - c.pollMs) / 1000.0;  // from the first poll to the end
+        bench.Drive(FromText(table), variant, pollMs);
+        const double heldS = (10000.0 - pollMs) / 1000.0;  // from the first poll to the end
         const CycleRun::References total = bench.run.Total();
-        EXPECT_NEAR(total.device.distanceKm, c.deviceKmh * heldS / 3600, 1e-9);
-        EXPECT_NEAR(total.device.fuelL, c.deviceLh * heldS / 3600, 1e-9);
+        EXPECT_NEAR(total.device.distanceKm, deviceKmh * heldS / 3600, 1e-9);
+        EXPECT_NEAR(total.device.fuelL, deviceLh * heldS / 3600, 1e-9);
         EXPECT_NEAR(total.console.distanceKm, std::stod(bench.env.mirrors[Mirror::Speed]) * 10 / 3600, 1e-9);
         const PollRate& polls = bench.run.Device().SpeedPolls();
-        EXPECT_EQ(polls.count, 10000 / c.pollMs - (10000 % c.pollMs == 0 ? 1 : 0));
-        EXPECT_DOUBLE_EQ(*polls.meanMs, c.pollMs);
-        EXPECT_DOUBLE_EQ(*polls.longestMs, c.pollMs);
+        EXPECT_EQ(polls.count, 10000 / pollMs - (10000 % pollMs == 0 ? 1 : 0));
+        EXPECT_DOUBLE_EQ(*polls.meanMs, pollMs);
+        EXPECT_DOUBLE_EQ(*polls.longestMs, pollMs);
     }
 }
 
@@ -111,12 +96,9 @@ TEST(DeviceView, QuantisationCostsWhatTheFieldStepCosts) {
         bench.Drive(*LoadStandardCycle("nedc"), variant, 100);
         const CycleRun::References total = bench.run.Total();
         const double offPct = (total.device.distanceKm / total.console.distanceKm - 1) * 100;
-        if (variant == EcuVariant::Ja5) {
-            EXPECT_LT(std::fabs(offPct), 0.02);  // only the 100 ms before the first poll
-        } else {
-            EXPECT_GT(std::fabs(offPct), 0.02);
-            EXPECT_LT(std::fabs(offPct), 0.7);   // a step of 1.25 rounds by at most 0.625 km/h
-        }
+        // Ja5: only the 100 ms before the first poll; B7: a step of 1.25 rounds by at most 0.625 km/h
+        EXPECT_LT(std::fabs(offPct), variant == EcuVariant::Ja5 ? 0.02 : 0.7);
+        EXPECT_TRUE(variant == EcuVariant::Ja5 || std::fabs(offPct) > 0.02) << offPct;
     }
 }
 
@@ -153,33 +135,21 @@ TEST(DeviceView, ObdPidsApartAndTheBlockWithoutAFuelField) {
 TEST(Verdict, TolerancesHoldAtTheirEdges) {
     const TripTotals device{10.0, 1.0, 600000};
     const TripTotals console{10.05, 1.01, 600000};
-    struct Case {
-        double km, l;
-        Tolerances tolerances;
-        VerdictState state;
-    };
-    const Case cases[] = {
+    const std::tuple<double, double, Tolerances, VerdictState> cases[] = {  // km, l entered
         {10.1, 1.02, {}, VerdictState::Pass},        {9.9, 0.98, {}, VerdictState::Pass},
         {10.1001, 1.0, {}, VerdictState::Fail},      {10.0, 1.0201, {}, VerdictState::Fail},
         {9.8999, 1.0, {}, VerdictState::Fail},       {10.05, 1.0, {0.5, 2}, VerdictState::Pass},
         {10.0501, 1.0, {0.5, 2}, VerdictState::Fail}, {10.0, 1.05, {1, 5}, VerdictState::Pass},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.km) + " km " + std::to_string(c.l) + " l");
-        const Verdict v = JudgeFigures({c.km, c.l, 60.0, 10.0, 600.0}, device, console, c.tolerances);
-        EXPECT_EQ(v.state, c.state) << v.reason;
+    for (const auto& [km, l, tolerances, state] : cases) {
+        SCOPED_TRACE(std::to_string(km) + " km " + std::to_string(l) + " l");
+        const Verdict v = JudgeFigures({km, l, 60.0, 10.0, 600.0}, device, console, tolerances);
+        EXPECT_EQ(v.state, state) << v.reason;
         ASSERT_EQ(v.checks.size(), 5u);
-        EXPECT_NEAR(*v.checks[0].errorVsDevicePct, (c.km - 10.0) * 10, 1e-9);
-        EXPECT_NEAR(*v.checks[0].errorVsConsolePct, (c.km / 10.05 - 1) * 100, 1e-9);
+        EXPECT_NEAR(*v.checks[0].errorVsDevicePct, (km - 10.0) * 10, 1e-9);
+        EXPECT_NEAR(*v.checks[0].errorVsConsolePct, (km / 10.05 - 1) * 100, 1e-9);
         EXPECT_NEAR(*v.checks[3].errorVsDevicePct, 0.0, 1e-9);  // 1 l over 10 km is 10 l/100 km
     }
-}
-
-EnteredFigures Read(double km, double l) {
-    EnteredFigures f;
-    f.distanceKm = km;
-    f.fuelL = l;
-    return f;
 }
 
 TEST(Verdict, SaysWhyWhenThereIsNoPassOrFail) {
@@ -188,19 +158,19 @@ TEST(Verdict, SaysWhyWhenThereIsNoPassOrFail) {
     SimulatedBench bench;
     bench.run.Start(DriveCycle("halves", FromText(table).Rows(), halves), 0);
     EXPECT_EQ(bench.run.CurrentVerdict().state, VerdictState::NoFigures);
-    bench.run.Enter(Read(1, 1));
+    bench.run.Enter(EnteredFigures{1, 1, {}, {}, {}});
     EXPECT_EQ(bench.run.CurrentVerdict().state, VerdictState::Running);
     bench.run.Tick(6000);
-    bench.run.Enter(Read(0, 0));
+    bench.run.Enter(EnteredFigures{0, 0, {}, {}, {}});
     EXPECT_EQ(bench.run.CurrentVerdict().state, VerdictState::NoReplies);
     EXPECT_EQ(bench.run.CurrentVerdict().against, "phase first");
     bench.run.Stop(7000);
-    bench.run.Enter(Read(0, 0));
+    bench.run.Enter(EnteredFigures{0, 0, {}, {}, {}});
     EXPECT_EQ(bench.run.CurrentVerdict().state, VerdictState::StoppedEarly);
 
     bench.Drive(DriveCycle("halves", FromText(table).Rows(), halves), EcuVariant::Ja5, 500);
-    const CycleRun::References total = bench.run.Total();
-    bench.run.Enter(Read(total.device.distanceKm, total.device.fuelL));
+    const TripTotals device = bench.run.Total().device;
+    bench.run.Enter(EnteredFigures{device.distanceKm, device.fuelL, {}, {}, {}});
     EXPECT_EQ(bench.run.CurrentVerdict().state, VerdictState::Pass);
     EXPECT_EQ(bench.run.CurrentVerdict().against, "cycle");
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 
 #include "drive/CycleRun.h"
 #include "emulator/Fluctuation.h"
@@ -29,8 +30,7 @@ struct SimulatedBench {
 
     void Set(const EngineValues& v) {
         // The speed dial's grid is 0.25 km/h, the fuel slider's 0.04 l/h.
-        const double speed = std::round(v.speedKmh * 4) / 4;
-        env.mirrors[Mirror::Speed] = std::to_string(RoundHalfEven(speed));
+        env.mirrors[Mirror::Speed] = std::to_string(RoundHalfEven(std::round(v.speedKmh * 4) / 4));
         env.mirrors[Mirror::FuelFlow] = Decimal(std::round(v.fuelFlowLh * 25) / 25, 1);
         env.mirrors[Mirror::EngineSpeed] = std::to_string(RoundHalfEven(v.rpm));
         env.mirrors[Mirror::Injection] = Decimal(v.injectionMs, 2);
@@ -38,15 +38,14 @@ struct SimulatedBench {
     }
 
     void Poll(EcuVariant variant) {
-        const std::vector<std::uint8_t> block =
-            BuildLiveDataBlock(*LiveDataLayout(0x01, variant), LiveValues(env, fluctuation));
+        const auto block = BuildLiveDataBlock(*LiveDataLayout(0x01, variant), LiveValues(env, fluctuation));
         const std::vector<std::uint8_t> frame = BuildFrame(0xF1, 0x10, block.data(), block.size(), FrameForm::BySize);
         run.ReplySent(now, variant, frame.data(), frame.size());
     }
 
     // Drives the whole cycle; `each` sees every tick's values.
-    template <typename Each>
-    void Drive(DriveCycle cycle, EcuVariant variant, int pollMs, Each each) {
+    void Drive(DriveCycle cycle, EcuVariant variant, int pollMs,
+               const std::function<void(const EngineValues&)>& each = [](const EngineValues&) {}) {
         now = 0;
         trip = {};
         run.Start(std::move(cycle), now);
@@ -57,12 +56,7 @@ struct SimulatedBench {
             Set(*values);
             trip.Add(std::stod(env.mirrors[Mirror::Speed]), std::stod(env.mirrors[Mirror::FuelFlow]), 100);
             run.ConsoleCounted(trip);
-            if (pollMs > 0 && now % pollMs == 0) {
-                Poll(variant);
-            }
+            if (pollMs > 0 && now % pollMs == 0) Poll(variant);
         }
-    }
-    void Drive(DriveCycle cycle, EcuVariant variant, int pollMs) {
-        Drive(std::move(cycle), variant, pollMs, [](const EngineValues&) {});
     }
 };
