@@ -32,8 +32,8 @@ TEST(FluctuationTest, KnownSeedsGiveAKnownWalkAndDeviatedValues) {
         Fluctuation f([&seeds = seeds, n = std::size_t{0}]() mutable { return seeds[std::min(n++, seeds.size() - 1)]; });
         f.Configure(on, percent);
         for (int tick = 0; tick < ticks; ++tick) f.Timer4Timer(true);
-        EXPECT_EQ(f.SpeedDeviationPercent(), speedDeviation) << "row " << i;
-        EXPECT_EQ(f.FuelDeviationPercent(), fuelDeviation) << "row " << i;
+        EXPECT_EQ(std::make_pair(f.SpeedDeviationPercent(), f.FuelDeviationPercent()),
+                  std::make_pair(speedDeviation, fuelDeviation)) << "row " << i;
         EXPECT_EQ(f.DeviatedSpeed(speed), toSpeed) << "row " << i;
         EXPECT_DOUBLE_EQ(f.DeviatedFuel(fuel), toFuel) << "row " << i;
     }
@@ -50,9 +50,7 @@ TEST(FluctuationTest, TimerWalksOnlyWhileTheTripCheckRuns) {
     h.emulator.Timer4Timer();
     h.env.tripRunning = false;
     h.emulator.Timer4Timer();  // stopped: frozen
-    EXPECT_EQ(f.SpeedDeviationPercent(), -2);
-    EXPECT_EQ(f.FuelDeviationPercent(), -2);
+    EXPECT_EQ(std::make_pair(f.SpeedDeviationPercent(), f.FuelDeviationPercent()), std::make_pair(-2, -2));
     f.ResetDeviations();  // a trip check starts
-    EXPECT_EQ(f.SpeedDeviationPercent(), 0);
-    EXPECT_EQ(f.FuelDeviationPercent(), 0);
+    EXPECT_EQ(std::make_pair(f.SpeedDeviationPercent(), f.FuelDeviationPercent()), std::make_pair(0, 0));
 }

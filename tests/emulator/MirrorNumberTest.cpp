@@ -23,22 +23,15 @@ TEST(MirrorNumber, IntegersArePlainDecimalWithOptionalSign) {
 TEST(MirrorNumber, DecimalsFollowTheLocaleSeparators) {
     const std::string huge(400, '9');  // beyond any double
     const std::tuple<NumberFormat, const char*, std::optional<double>> rows[] = {  // nullopt: does not convert
-        {kRussian, "13,0", 13.0},
-        {kRussian, "2\u00A0000,0", 2000.0},  // Russian grouping with a no-break space
-        {kRussian, "-0,5", -0.5},
-        {kRussian, "7", 7.0},
-        {kEnglish, "1,234.5", 1234.5},
-        {NumberFormat{".", "'"}, "12'345.6", 12345.6},
+        // Russian grouping with a no-break space
+        {kRussian, "13,0", 13.0}, {kRussian, "2\u00A0000,0", 2000.0}, {kRussian, "-0,5", -0.5}, {kRussian, "7", 7.0},
+        {kEnglish, "1,234.5", 1234.5}, {NumberFormat{".", "'"}, "12'345.6", 12345.6},
         {kRussian, "13.0", std::nullopt},  // the other locale's decimal point
-        {kRussian, "", std::nullopt},
-        {kRussian, ",", std::nullopt},
-        {kRussian, "1,2,3", std::nullopt},
+        {kRussian, "", std::nullopt}, {kRussian, ",", std::nullopt}, {kRussian, "1,2,3", std::nullopt},
         {kRussian, "\u00A0000,0", std::nullopt},  // group separator before any digit
         {kRussian, "1\u00A0,5", std::nullopt},    // group separator not followed by a digit
         {kRussian, "1,000\u00A00", std::nullopt}, // grouping in the decimals
-        {kRussian, "1e5", std::nullopt},
-        {kEnglish, "5.0 V", std::nullopt},
-        {kEnglish, huge.c_str(), std::nullopt},
+        {kRussian, "1e5", std::nullopt}, {kEnglish, "5.0 V", std::nullopt}, {kEnglish, huge.c_str(), std::nullopt},
     };
     for (const auto& [format, text, value] : rows) {
         if (value) {

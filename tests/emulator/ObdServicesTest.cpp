@@ -262,7 +262,6 @@ TEST(ObdVehicleInformationTest, VinAndCalibrationId) {
     const std::tuple<std::string, std::string, std::string, std::string> rows[] = {  // VIN, ROM, 09 02, 09 04
         {"XTA2110498765432109", "B104CD21", Numbered(0x02, "\0\0\0XTA21104987654321"s),
          Numbered(0x04, "B104CD21\0\0\0\0\0\0\0\0"s)},
-        {"WAUZZZ", "", Numbered(0x02, "\0\0\0\0\0\0\0\0\0\0\0\0\0\0WAUZZZ"s), Numbered(0x04, std::string(16, '\0'))},
         {"ХТА21104", "ПЗУ-0123456789ABCDEF", Numbered(0x02, "\0\0\0\0\0\0\0\0\0\0\0\0???21104"s),
          Numbered(0x04, "?\?\?-0123456789AB"s)},
     };
