@@ -18,10 +18,8 @@ TEST(FluctuationTest, KnownSeedsGiveAKnownWalkAndDeviatedValues) {
         {{0}, 5, 7, false, -5, -5, 60, 60, 10.0, 10.0},  // walked but not applied
         {{20}, 5, 9, true, 5, 5, 50, 52, 10.0, 10.5},  // 50 + R(2.5): half to even
         {{20}, 5, 5, true, 5, 5, 30, 32, 1.0, 1.05},   // 30 + R(1.5)
-        {{20}, 5, 5, true, 5, 5, kMax, kMax, 1.0, 1.05},
-        {{20}, 5, 5, true, 5, 5, kMin, kMin, 1.0, 1.05},
-        {{22}, 5, 2, true, 2, -2, 100, 102, 10.0, 9.8},
-        {{13}, 5, 1, true, 0, 1, 100, 100, 10.0, 10.1},
+        {{20}, 5, 5, true, 5, 5, kMax, kMax, 1.0, 1.05}, {{20}, 5, 5, true, 5, 5, kMin, kMin, 1.0, 1.05},
+        {{22}, 5, 2, true, 2, -2, 100, 102, 10.0, 9.8}, {{13}, 5, 1, true, 0, 1, 100, 100, 10.0, 10.1},
         {{20}, 0, 5, true, 0, 0, 77, 77, 5.0, 5.0},  // percent 0: no deviation ever
         {{20}, 255, 9, true, 9, 9, 100, 109, 10.0, 10.9},  // the bound is unsigned
         {{0, 20, 20, 13}, 5, 4, true, 1, 2, 100, 101, 10.0, 10.2},  // down, up, up, then stay / up

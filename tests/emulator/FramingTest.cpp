@@ -63,8 +63,7 @@ TEST(FramingTest, ParseHexPayload) {
         {"5 08 1", Bytes{0x50, 0x81}, ""},        // blanks anywhere
         {"50 81 0", Bytes{0x50, 0x81}, ""},       // lone trailing digit dropped
         {"c3 0a", Bytes{0xC3, 0x0A}, ""},         // lower case
-        {"50 7G 00", std::nullopt, "7G"},
-        {"50 -1", std::nullopt, "-1"},
+        {"50 7G 00", std::nullopt, "7G"}, {"50 -1", std::nullopt, "-1"},
     };
     for (const auto& [text, bytes, badPair] : rows) {
         std::string bad;

@@ -35,15 +35,11 @@ struct Step {
 
 // Chunks in, and what became of their bytes out: the observer's lines, then the replies written.
 TEST(LinkObserverTest, TellsWhatBecameOfEveryByte) {
-    struct Case {
-        EcuVariant variant;
-        bool started;  // StartCommunication answered before the steps
-        std::vector<Step> steps;
-        std::vector<std::string> seen;
-    };
     const std::string start = "81 10 F1 81 03", stop = "81 10 F1 82 04", present = "81 10 F1 3E C0";
     const std::string keys = "reply 83 F1 10 C1 6B 8F 3F", stopped = "reply 81 F1 10 C2 44";
     const auto ja5 = EcuVariant::Ja5;
+    // the type, StartCommunication answered before the steps, the steps, what was seen
+    using Case = std::tuple<EcuVariant, bool, std::vector<Step>, std::vector<std::string>>;
     const std::vector<Case> cases = {
         // whole frame in one chunk
         {ja5, false, {{0, start}}, {"frame " + start, keys}},
@@ -64,8 +60,7 @@ TEST(LinkObserverTest, TellsWhatBecameOfEveryByte) {
         // wake-up zero before the frame: chunk ignored
         {ja5, false, {{0, "00 " + start}}, {"ignored wake-up: 00", "ignored not a frame start: " + start}},
         // bad format byte after a frame: rest ignored
-        {ja5, false, {{0, start + " C1 " + stop}},
-         {"frame " + start, "ignored not a frame start: C1 " + stop, keys}},
+        {ja5, false, {{0, start + " C1 " + stop}}, {"frame " + start, "ignored not a frame start: C1 " + stop, keys}},
         // continuation bytes are data, whatever their value; checksum not checked
         {ja5, false, {{0, "82 10 F1"}, {5, "82 00 05"}}, {"frame 82 10 F1 82 00 05 span 5 gaps 0..5", stopped}},
         // ignition-off chunk dropped, partial frame keeps waiting
@@ -75,8 +70,7 @@ TEST(LinkObserverTest, TellsWhatBecameOfEveryByte) {
         {ja5, false, {{0, "81 10 F1"}, {30, "00", false}, {30, "82 04"}},
          {"ignored ignition off: 00", "ignored stale: 81 10 F1"}},
         // long form after a stale fragment
-        {ja5, false, {{0, "80"}, {60, "80 10 F1 01 82 04"}},
-         {"ignored stale: 80", "frame 80 10 F1 01 82 04", stopped}},
+        {ja5, false, {{0, "80"}, {60, "80 10 F1 01 82 04"}}, {"ignored stale: 80", "frame 80 10 F1 01 82 04", stopped}},
         // a frame without data names no service, and is not the previous request again
         {ja5, false, {{0, start + " 80 10 F1 00 81"}},
          {"frame " + start, "frame 80 10 F1 00 81", "unanswered: no service", keys}},
@@ -93,17 +87,17 @@ TEST(LinkObserverTest, TellsWhatBecameOfEveryByte) {
          {"frame " + present + " span 19 gaps 4..6", "reply 81 F1 10 7E 00"}},
     };
     for (std::size_t i = 0; i < cases.size(); ++i) {
-        const Case& c = cases[i];
-        EmulatorHarness h(c.variant);
-        if (c.started) h.Start();
+        const auto& [variant, started, steps, seen] = cases[i];
+        EmulatorHarness h(variant);
+        if (started) h.Start();
         Recorder recorder;
         h.emulator.SetLinkObserver(&recorder);
-        for (const Step& step : c.steps) {
+        for (const Step& step : steps) {
             h.env.ignition = step.ignition;
             h.Chunk(Hex(step.chunk), step.afterMs);
             for (const Bytes& reply : h.Replies()) recorder.seen.push_back("reply " + HexText(reply));
         }
-        EXPECT_EQ(recorder.seen, c.seen) << "case " << i;
+        EXPECT_EQ(recorder.seen, seen) << "case " << i;
     }
 }
 

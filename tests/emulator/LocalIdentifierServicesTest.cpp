@@ -90,15 +90,12 @@ TEST(LocalIdentifierServices, FramesForTheWorkedExampleInputs) {
         {V::Ja7, 0x10, {0x21, 0x02},
          "80 F1 10 1D 61 02 3B 92 02 00 3C 80 00 16 5A 3D 80 00 00 9C 00 FA 00 5F 00 00 00 23 00 00 00 3C"
          " 03 10"},
-        {V::B7, 0x10, {0x21, 0x02}, refused},
-        {V::b17, 0x10, {0x21, 0x02}, ""},
-        {V::B7, 0x11, {0x21, 0x02}, ""},
+        {V::B7, 0x10, {0x21, 0x02}, refused}, {V::b17, 0x10, {0x21, 0x02}, ""}, {V::B7, 0x11, {0x21, 0x02}, ""},
         {V::B1, 0x10, {0x21, 0x03}, "8C F1 10 61 03 54 00 00 00 00 00 00 00 00 00 45"},
         {V::Ja7, 0x10, {0x21, 0x03}, "8D F1 10 61 03 54 00 00 00 00 00 00 00 00 00 00 46"},
         {V::B7, 0x10, {0x21, 0x03}, "92 F1 10 61 03 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 F7"},
         {V::b17, 0x10, {0x21, 0x03}, refused},  // rather than an empty frame
-        {V::BMP, 0x11, {0x21, 0x03}, ""},
-        {V::Ja5, 0x10, {0x21, 0x04}, ""},
+        {V::BMP, 0x11, {0x21, 0x03}, ""}, {V::Ja5, 0x10, {0x21, 0x04}, ""},
     };
     EmulatorHarness h;
     SetMirrors(h.env, kAtIdle);

@@ -39,11 +39,8 @@ struct ObdBench {
         if (!h.emulator.CommunicationActive()) Exchange({0x81}, target);
         std::vector<Bytes> replies;
         for (const Bytes& frame : Exchange(data, target)) {
-            EXPECT_LE(frame.size(), 11u);
-            EXPECT_EQ(frame[0] & 0xC0, 0x80);
-            EXPECT_EQ(frame[1], 0xF1);
-            EXPECT_EQ(frame[2], from);
-            EXPECT_EQ(FrameChecksum(frame.data(), frame.size() - 1), frame.back());
+            EXPECT_TRUE(frame.size() <= 11 && (frame[0] & 0xC0) == 0x80 && frame[1] == 0xF1 && frame[2] == from &&
+                        FrameChecksum(frame.data(), frame.size() - 1) == frame.back()) << HexText(frame);
             replies.push_back(Data(frame));
         }
         return HexFrames(replies);

@@ -12,15 +12,12 @@ TEST(RealFraming, LiveDataRepliesTakeTheLongHeaderForEveryType) {
     // The type, the identifier after 21, the real frame's first bytes (format byte, target,
     // source, length byte, first data byte), its data bytes.
     const std::tuple<V, std::uint8_t, std::string, std::size_t> rows[] = {
-        {V::Ja5, 0x01, "80 F1 10 22 61", 34},
-        {V::B1, 0x01, "80 F1 10 24 61", 36},
+        {V::Ja5, 0x01, "80 F1 10 22 61", 34}, {V::B1, 0x01, "80 F1 10 24 61", 36},
         {V::Ja7, 0x01, "80 F1 10 26 61", 38},  // 43 bytes in all: how a desktop tester tells a Январь 7
-        {V::B7, 0x01, "80 F1 10 4A 61", 74},
-        {V::BMP, 0x01, "80 F1 11 26 61", 38},
+        {V::B7, 0x01, "80 F1 10 4A 61", 74}, {V::BMP, 0x01, "80 F1 11 26 61", 38},
         {V::b17, 0x01, "80 F1 10 3C 61", 60},
         {V::Ja5, 0x02, "80 F1 10 1A 61", 26},  // 21 02 has the long header already; 21 03 gets it too
-        {V::B1, 0x03, "80 F1 10 0C 61", 12},
-        {V::B7, 0x03, "80 F1 10 12 61", 18},
+        {V::B1, 0x03, "80 F1 10 0C 61", 12}, {V::B7, 0x03, "80 F1 10 12 61", 18},
         {V::b17, 0x03, "83 F1 10 7F", 3},  // a refusal is no positive reply: it keeps the short header
     };
     EmulatorHarness h;

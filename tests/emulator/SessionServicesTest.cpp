@@ -15,15 +15,12 @@ TEST(SessionServicesTest, RepliesByTypeAddressAndState) {
     // The type, communication started before the request, target, request, reply, communication
     // on after it, the tester's address.
     const std::tuple<V, bool, std::uint8_t, Bytes, const char*, bool, std::uint8_t> rows[] = {
-        {V::Ja5, false, 0x10, {0x3E}, "", false, 0xF1},
-        {V::Ja5, false, 0x10, {0x82}, kStopped10, false, 0xF1},
+        {V::Ja5, false, 0x10, {0x3E}, "", false, 0xF1}, {V::Ja5, false, 0x10, {0x82}, kStopped10, false, 0xF1},
         {V::Ja5, false, 0x33, {0x82}, "81 F2 33 C2 68", false, 0xF2},  // C2 to F2 from 0x33
         {V::Ja5, false, 0x10, {0x81}, kKeys10, true, 0xF2},  // always addressed to F1
-        {V::Ja5, false, 0x11, {0x81}, "", false, 0xF1},
-        {V::B1, true, 0x10, {0x81}, kKeys10, true, 0xF1},
+        {V::Ja5, false, 0x11, {0x81}, "", false, 0xF1}, {V::B1, true, 0x10, {0x81}, kKeys10, true, 0xF1},
         {V::B7, false, 0x10, {0x81}, "83 F1 10 C1 EF 8F C3", true, 0xF1},  // C1 EF 8F
-        {V::B7, false, 0x11, {0x81}, kKeys11, true, 0xF1},
-        {V::BMP, false, 0x10, {0x81}, "", false, 0xF1},
+        {V::B7, false, 0x11, {0x81}, kKeys11, true, 0xF1}, {V::BMP, false, 0x10, {0x81}, "", false, 0xF1},
         {V::BMP, false, 0x11, {0x81}, kKeys11, true, 0xF1},
         {V::Ja5, true, 0x10, {0x82}, kStopped10, true, 0xF1},  // the session goes on
         {V::Ja7, true, 0x10, kTiming, "83 F1 10 7F 83 12 98", true, 0xF1},  // 7F 83 12
@@ -38,8 +35,7 @@ TEST(SessionServicesTest, RepliesByTypeAddressAndState) {
         {V::BMP, true, 0x10, {0x10, 0x81}, "", true, 0xF1},
         // answered although 02 asks for no reply
         {V::Ja5, true, 0x10, {0x3E, 0x02}, "81 F1 10 7E 00", true, 0xF1},
-        {V::B7, true, 0x11, {0x3E}, "81 F1 11 7E 01", true, 0xF1},
-        {V::Ja7, true, 0x11, {0x3E}, "", true, 0xF1},
+        {V::B7, true, 0x11, {0x3E}, "81 F1 11 7E 01", true, 0xF1}, {V::Ja7, true, 0x11, {0x3E}, "", true, 0xF1},
     };
     for (std::size_t i = 0; i < std::size(rows); ++i) {
         const auto& [variant, active, target, request, reply, activeAfter, source] = rows[i];

@@ -10,8 +10,7 @@ TEST(TroubleCodeServices, RepliesInListOrder) {
         {{{"0300", 1}, {"0102", 1}}, {0x18}, 0x10, "88 F1 10 58 02 01 02 E0 03 00 E0 A9"},
         {{{"0601", 2}}, {0x18}, 0x10, "88 F1 10 58 02 06 01 E0 06 01 E0 B1"},  // the duplicate code twice
         {{}, {0x14, 0x00, 0x00}, 0x10, "83 F1 10 54 00 00 D8"},
-        {{}, {0x14, 0x00, 0x00}, 0x11, "83 F1 11 54 00 00 D9"},
-        {{}, {0x14, 0xFF, 0x00}, 0x10, ""},
+        {{}, {0x14, 0x00, 0x00}, 0x11, "83 F1 11 54 00 00 D9"}, {{}, {0x14, 0xFF, 0x00}, 0x10, ""},
         {{}, {0x14, 0x00, 0x01}, 0x10, ""},
     };
     for (const auto& [ticks, request, target, frame] : rows) {
