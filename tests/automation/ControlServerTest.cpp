@@ -74,11 +74,11 @@ TEST_F(ControlServerTest, RefusesAddressesThatCannotWorkAndSaysWhy) {
     plain.close();
     QTcpServer taken;
     ASSERT_TRUE(taken.listen(QHostAddress::LocalHost, 0));
-    const QString unix = QStringLiteral("unix:") + dir.path() + '/';
+    const QString inDir = QStringLiteral("unix:") + dir.path() + '/';
     const std::pair<QString, QString> places[] = {
-        {unix + "none/c.sock", QStringLiteral("the folder %1 does not exist").arg(dir.path() + "/none")},
-        {unix + "plain/c.sock", QStringLiteral("%1 is no folder").arg(plain.fileName())},
-        {unix + QString(120, QLatin1Char('s')),
+        {inDir + "none/c.sock", QStringLiteral("the folder %1 does not exist").arg(dir.path() + "/none")},
+        {inDir + "plain/c.sock", QStringLiteral("%1 is no folder").arg(plain.fileName())},
+        {inDir + QString(120, QLatin1Char('s')),
          QStringLiteral("the path is longer than the 107 bytes a socket's name may have")},
         {QStringLiteral("127.0.0.1:%1").arg(taken.serverPort()),
          QStringLiteral("port %1 is in use by another program").arg(taken.serverPort())},
