@@ -259,6 +259,8 @@ MonitorWindow* TForm1::ShowMonitor() {
             monitorWindow_->setGeometry(*rect);
         }
         monitorWindow_->SetOnHide([this](const QRect& rect) {
+            // A store that will not be written was reported at start-up.
+            if (!store_->Refusal().isEmpty()) return;
             try {
                 MonitorGeometry::Write(*store_, rect);
             } catch (const std::exception& e) {
@@ -677,6 +679,10 @@ void TForm1::Bind(const ConsoleOptions& options) {
 
 void TForm1::FormCreate(const ConsoleOptions& options) {
     try {
+        // A settings file this program cannot read is left whole; said once, here.
+        if (const QString refusal = store_->Refusal(); !refusal.isEmpty()) {
+            reporter_.Report(this, refusal);
+        }
         const StartupSettings settings = StartupSettings::Read(*store_);
         framing_ = settings.framing;
         if (options.framing) {
