@@ -25,7 +25,9 @@ public:
     // Live: watches the console's monitor (not owned).
     explicit MonitorWindow(LinkMonitor& monitor, QWidget* parent = nullptr);
     // Offline: the rows of a saved trace, with their own report.
-    MonitorWindow(std::unique_ptr<LinkMonitor> offline, const QString& fileName, QWidget* parent = nullptr);
+    // A saved trace: its lines that were not understood are counted in the status line.
+    MonitorWindow(std::unique_ptr<LinkMonitor> offline, const QString& fileName, QWidget* parent = nullptr,
+                  std::uint64_t linesNotUnderstood = 0);
     ~MonitorWindow() override;
 
     static constexpr int kRefreshMs = 50;
@@ -66,6 +68,7 @@ private:
     QComboBox* service_ = nullptr;
     QCheckBox* follow_ = nullptr;
     QLabel* status_ = nullptr;
+    std::uint64_t linesNotUnderstood_ = 0;
     QTimer* timer_ = nullptr;
     std::function<void(const QRect&)> onHide_;
 };

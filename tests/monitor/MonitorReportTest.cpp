@@ -231,16 +231,23 @@ TEST(MonitorReportTest, TraceLinesReadBackAsTheSameRows) {
     ASSERT_TRUE(MonitorTraceFile::Save(path, ring, t.monitor.Report().Resolution(), MonitorTraceFile::Format::Text,
                                        &error))
         << error;
-    const auto loaded = MonitorTraceFile::Load(path, &error);
-    ASSERT_TRUE(loaded) << error;
-    ASSERT_EQ(loaded->rows.size(), ring.Size());
-    EXPECT_EQ(loaded->skippedLines, 0);
     LinkMonitor offline;
-    for (const MonitorRow& row : loaded->rows) offline.Add(row);
+    std::vector<MonitorRow> rows;
+    const MonitorTraceFile::RowSink sink{
+        [&offline](const StampResolution& r) { offline.Report().SetResolution(r); },
+        [&offline, &rows](MonitorRow&& row) {
+            rows.push_back(row);
+            offline.Add(std::move(row));
+        }};
+    const auto counts = MonitorTraceFile::Load(path, sink, &error);
+    ASSERT_TRUE(counts) << error;
+    ASSERT_EQ(rows.size(), ring.Size());
+    EXPECT_EQ(counts->rows, ring.Size());
+    EXPECT_EQ(counts->skippedLines, 0u);
     // Same rows, same report; the live block decodes for B7 again.
     EXPECT_EQ(offline.Report().Json(), t.monitor.Report().Json());
-    EXPECT_EQ(loaded->rows[3].variant, EcuVariant::B7);
-    EXPECT_FALSE(MonitorTraceFile::Load((dir / "none").string(), &error));
+    EXPECT_EQ(rows[3].variant, EcuVariant::B7);
+    EXPECT_FALSE(MonitorTraceFile::Load((dir / "none").string(), sink, &error));
 
     // Stamps far from the first row's make their line no row; the day's ends are still in.
     const std::string odd = (dir / "odd.trace").string();
@@ -253,11 +260,14 @@ TEST(MonitorReportTest, TraceLinesReadBackAsTheSameRows) {
                "13599999999 RX 81 10 F1 3E C0\n"    // more than a day before
                "9223372036854775807 RX 81 10 F1 3E C0\n";
     }
-    const auto far = MonitorTraceFile::Load(odd, &error);
-    ASSERT_TRUE(far) << error;
-    EXPECT_EQ(far->rows.size(), 2u);
-    EXPECT_EQ(far->skippedLines, 3);
-    EXPECT_EQ(far->resolution.kind, "usb-adapter");
+    LinkMonitor far;
+    const auto farCounts = MonitorTraceFile::Load(
+        odd, {[&far](const StampResolution& r) { far.Report().SetResolution(r); }, [&far](MonitorRow&& row) { far.Add(std::move(row)); }},
+        &error);
+    ASSERT_TRUE(farCounts) << error;
+    EXPECT_EQ(farCounts->rows, 2u);
+    EXPECT_EQ(farCounts->skippedLines, 3u);
+    EXPECT_EQ(far.Report().Resolution().kind, "usb-adapter");
     std::filesystem::remove_all(dir);
 }
 
