@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs one libFuzzer target for as long as asked: tools/fuzz.sh TARGET SECONDS
-# (TARGET as in tests/fuzz: emulator, control_line, command_line, settings, trace; the
+# (TARGET as in tests/fuzz: emulator, control_line, command_line, settings_file, trace_file; the
 # "_fuzz" ending may be given). New inputs collect in build-fuzz/corpus/TARGET, the seeds of
 # tests/fuzz/corpus/TARGET are read beside them; a crash or sanitizer report fails.
 set -euo pipefail
