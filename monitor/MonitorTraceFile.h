@@ -46,7 +46,8 @@ struct ReadCounts {
 
 // One pass over trace text.
 ReadCounts Read(std::istream& in, const RowSink& sink);
-// The file, when it opens, is no bigger than kMaxTraceBytes and holds at least one row.
+// One pass over a saved trace. Nothing, with the reason in *error, when the file cannot be read,
+// is no plain file, is bigger than kMaxTraceBytes (then before a byte is read) or holds no row.
 std::optional<ReadCounts> Load(const std::string& path, const RowSink& sink, std::string* error);
 
 // One row as a text line, without the line end, and back.
