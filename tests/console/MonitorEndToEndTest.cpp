@@ -89,7 +89,8 @@ TEST(MonitorTraceOpen, KeepsTheLastRowsReportsThemAllAndCountsWhatItCouldNotRead
     {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        QByteArray text = "# resolution pseudo-terminal 0\n# variant B7\ngarbage line\n";
+        // A latency timer no adapter has is taken as not known.
+        QByteArray text = "# resolution usb-adapter 1e17\n# resolution pseudo-terminal 0\n# variant B7\ngarbage line\n";
         for (int i = 0; i < rows; ++i) text += QByteArray::number(1000000 + i * 100000LL) + " RX 81 10 F1 3E C0\n";
         text += "12 RX 8\n\xff\xfe\n";
         f.write(text);
