@@ -149,6 +149,7 @@ const Named<ControlQuery> kQueries[] = {
     {"fault", ControlQuery::Fault},       {"report", ControlQuery::Report},   {"obd", ControlQuery::Obd},
     {"framing", ControlQuery::Framing},   {"timing", ControlQuery::Timing},   {"ignition", ControlQuery::Ignition},
     {"engine", ControlQuery::Engine},     {"cycle", ControlQuery::Cycle},     {"verdict", ControlQuery::Verdict},
+    {"port", ControlQuery::Port},
 };
 
 // A bound as the instrument's scale shows it: a float range end read as the decimal it was

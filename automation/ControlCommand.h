@@ -14,7 +14,7 @@
 
 // What a "get" asks for.
 enum class ControlQuery {
-    Mirror, Variant, Dtc, Ident, Lamp, Trip, Fault, Report, Obd, Framing, Timing, Cycle, Verdict, Ignition, Engine
+    Mirror, Variant, Dtc, Ident, Lamp, Trip, Fault, Report, Obd, Framing, Timing, Cycle, Verdict, Ignition, Engine, Port
 };
 
 using ValueRangeOf = std::function<ValueRange(Mirror)>;

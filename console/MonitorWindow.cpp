@@ -181,11 +181,12 @@ void MonitorWindow::Refresh() {
     if (follow_->isChecked() && !model_->Paused()) view_->scrollToBottom();
     RefreshReport();
     const MonitorRing& ring = monitor_.Ring();
-    status_->setText(QStringLiteral("Строк в буфере: %1 из %2%3")
+    status_->setText(QStringLiteral("Строк в буфере: %1 из %2%3%4")
                          .arg(ring.Size())
                          .arg(ring.Capacity())
                          .arg(model_->Paused() ? QStringLiteral(" · пауза: показ остановлен, буфер пополняется")
-                                               : QString()));
+                                               : QString(),
+                              portNote_.isEmpty() ? QString() : QStringLiteral(" · ") + portNote_));
 }
 
 void MonitorWindow::RefreshReport() {

@@ -47,6 +47,7 @@
 #include "console/ObdSupport.h"
 #include "monitor/StampResolution.h"
 #include "console/ParameterControls.h"
+#include "console/PortKeeper.h"
 #include "line/ReplyLine.h"
 #include "settings/SettingsStore.h"
 #include "settings/StoredSettings.h"
@@ -258,6 +259,7 @@ MonitorWindow* TForm1::ShowMonitor() {
         if (const auto rect = MonitorGeometry::Read(*store_, screens)) {
             monitorWindow_->setGeometry(*rect);
         }
+        monitorWindow_->SetPortNote(portNote_);
         monitorWindow_->SetOnHide([this](const QRect& rect) {
             try {
                 MonitorGeometry::Write(*store_, rect);
@@ -579,6 +581,34 @@ void TForm1::BuildReplyLine() {
                ReplyLine::Clock::time_point last) { ReplyFrameLeft(bytes, n, first, last); });
 }
 
+void TForm1::BuildPortKeeper() {
+    PortKeeper::Events events;
+    events.lost = [this](const QString& reason) {
+        const QString name = QString::fromStdString(serComm1_->FormattedDeviceName());
+        const QString text = QStringLiteral("Port %1 lost: %2. It is opened again as soon as it can be.").arg(name, reason);
+        monitor_->PortLost(std::chrono::steady_clock::now());
+        environment_->AppendLog(text.toStdString());
+        portNote_ = QStringLiteral("порт %1 потерян: %2").arg(name, reason);
+        if (monitorWindow_ != nullptr) monitorWindow_->SetPortNote(portNote_);
+        reporter_.Note(text);
+    };
+    events.regained = [this] {
+        const QString text =
+            QStringLiteral("Port %1 open again.").arg(QString::fromStdString(serComm1_->FormattedDeviceName()));
+        monitor_->PortBack(std::chrono::steady_clock::now());
+        environment_->AppendLog(text.toStdString());
+        portNote_.clear();
+        if (monitorWindow_ != nullptr) monitorWindow_->SetPortNote(portNote_);
+        reporter_.Note(text);
+        UpdateStampResolution();
+    };
+    portKeeper_ = new PortKeeper(*serComm1_, std::move(events), this);
+}
+
+void TForm1::UpdateStampResolution() {
+    monitor_->Report().SetResolution(StampResolution::ForOpenedPort(serComm1_->FormattedDeviceName()));
+}
+
 void TForm1::ReplyFrameLeft(const std::uint8_t* bytes, std::size_t n, std::chrono::steady_clock::time_point first,
                             std::chrono::steady_clock::time_point last) {
     monitor_->FrameSent(bytes, n, first, last);
@@ -652,6 +682,7 @@ void TForm1::Bind(const ConsoleOptions& options) {
             QThread::currentThread() == thread() ? Qt::DirectConnection : Qt::QueuedConnection);
     });
     serComm1_->SetOnRxChar([this](TSerCustomComm*, int count) { emulator_->SerComm1RxChar(count); });
+    BuildPortKeeper();
 }
 
 void TForm1::FormCreate(const ConsoleOptions& options) {
@@ -667,7 +698,7 @@ void TForm1::FormCreate(const ConsoleOptions& options) {
         replyLine_->SetTiming(timing);
         const QString port = options.portOverride.isEmpty() ? settings.portName : options.portOverride;
         serComm1_->SetDeviceName(port.toStdString());
-        monitor_->Report().SetResolution(StampResolution::ForOpenedPort(port.toStdString()));
+        UpdateStampResolution();
         serComm1_->SetBaudrate(brUser);
         serComm1_->SetUserBaudrate(10400);
         serComm1_->SetParity(paNone);
@@ -697,7 +728,7 @@ void TForm1::FormCreate(const ConsoleOptions& options) {
         Timer1_->start();
         serComm1_->Open();
         // Opening may have lowered the adapter's latency timer: the stamps are finer now.
-        monitor_->Report().SetResolution(StampResolution::ForOpenedPort(port.toStdString()));
+        UpdateStampResolution();
         // An adapter that will hold every reply back is worth one word, in the log and to the operator.
         if (const std::string notice = serComm1_->OpenNotice(); !notice.empty()) {
             environment_->AppendLog(notice);

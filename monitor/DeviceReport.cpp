@@ -89,6 +89,12 @@ void DeviceReport::Add(const MonitorRow& row) {
             ++counts_.unanswered[row.reason];
             if (row.reason == UnansweredReason::OtherAddress) ++counts_.otherAddresses;
             break;
+        case LinkEvent::PortLost:
+            replyEndUs_.reset();  // no pause of the tester's spans an outage of ours
+            break;
+        case LinkEvent::PortBack:
+            if (lastActivityUs_) lastActivityUs_ = row.atUs;  // nor does a silence
+            break;
         case LinkEvent::IgnitionOff:
         case LinkEvent::Echo:
         case LinkEvent::None:

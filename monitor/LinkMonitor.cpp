@@ -115,3 +115,11 @@ void LinkMonitor::EchoSent(const std::uint8_t* bytes, std::size_t n, TimePoint a
 void LinkMonitor::ReplyWithheld(TimePoint) {
     Event(LinkEvent::Unanswered, nullptr, 0, lastRequestAt_, UnansweredReason::FaultMode);
 }
+
+void LinkMonitor::PortLost(TimePoint at) {
+    Event(LinkEvent::PortLost, nullptr, 0, at);
+}
+
+void LinkMonitor::PortBack(TimePoint at) {
+    Event(LinkEvent::PortBack, nullptr, 0, at);
+}

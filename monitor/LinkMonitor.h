@@ -33,6 +33,9 @@ public:
     void EchoSent(const std::uint8_t* bytes, std::size_t n, TimePoint at);
     // An injected fault kept the reply to the last request off the line.
     void ReplyWithheld(TimePoint at);
+    // The port was lost (closed after its device failed), or opened again.
+    void PortLost(TimePoint at);
+    void PortBack(TimePoint at);
 
     // Appends a row as it stands (a saved trace read back).
     void Add(MonitorRow row);

@@ -22,7 +22,10 @@ enum class LinkEvent : std::uint8_t {
     StalePartialFrame,  // a partial frame dropped after 40 ms
     BadChecksum,        // the frame before it carries a wrong checksum
     Unanswered,         // the request before it got no reply; `reason` says why
+    PortLost,           // the adapter went away or failed; the port is closed
+    PortBack,           // the port opened again after it was lost
 };
+constexpr int kLinkEventCount = 11;
 
 // One frame or event in the monitor's ring. Times are steady-clock microseconds.
 struct MonitorRow {
@@ -40,6 +43,7 @@ struct MonitorRow {
 
     // Rows the operator should look at twice.
     bool IsProblem() const {
-        return kind == MonitorRowKind::Event && event != LinkEvent::WakeUp && event != LinkEvent::Echo;
+        return kind == MonitorRowKind::Event && event != LinkEvent::WakeUp && event != LinkEvent::Echo &&
+               event != LinkEvent::PortBack;
     }
 };

@@ -42,6 +42,8 @@ std::string Meaning(const MonitorRow& row) {
                                      : "bad checksum";
     case LinkEvent::Unanswered:
         return std::string("request unanswered: ") + DeviceReport::ReasonName(row.reason);
+    case LinkEvent::PortLost: return "port lost: the adapter went away or failed; it is opened again when it can be";
+    case LinkEvent::PortBack: return "port open again";
     case LinkEvent::None: break;
     }
     return {};
@@ -69,6 +71,8 @@ const char* EventToken(LinkEvent event) {
     case LinkEvent::StalePartialFrame: return "partial-dropped";
     case LinkEvent::BadChecksum: return "bad-checksum";
     case LinkEvent::Unanswered: return "unanswered";
+    case LinkEvent::PortLost: return "port-lost";
+    case LinkEvent::PortBack: return "port-back";
     case LinkEvent::None: break;
     }
     return "none";

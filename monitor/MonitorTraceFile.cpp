@@ -79,7 +79,7 @@ std::optional<MonitorRow> ParseTextLine(const std::string& line, EcuVariant vari
     } else if (direction == "EV") {
         std::string token;
         if (!(in >> token)) return std::nullopt;
-        const auto event = FromToken<LinkEvent>(token, MonitorText::EventToken, 8);
+        const auto event = FromToken<LinkEvent>(token, MonitorText::EventToken, kLinkEventCount);
         if (!event || *event == LinkEvent::None) return std::nullopt;
         row.event = *event;
         if (row.event == LinkEvent::Unanswered) {

@@ -208,6 +208,8 @@ TEST(MonitorReportTest, TraceLinesReadBackAsTheSameRows) {
     t.Send(Frame(0x10, {0x21, 0x01}), 60, 0);
     t.Send(Frame(0x11, {0x21, 0x09}), 60, 0);
     t.monitor.EchoSent(Bytes{0x81}.data(), 1, t.h.now);
+    t.monitor.PortLost(t.h.now);
+    t.monitor.PortBack(t.h.now);
     const MonitorRing& ring = t.monitor.Ring();
     ASSERT_GT(ring.Size(), 6u);
     for (std::uint64_t n = ring.FirstNumber(); n < ring.NextNumber(); ++n) {
