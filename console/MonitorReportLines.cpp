@@ -11,6 +11,7 @@ QString ReasonText(UnansweredReason reason) {
     case UnansweredReason::NotStarted: return QStringLiteral("связь не начата");
     case UnansweredReason::NoService: return QStringLiteral("нет такой службы");
     case UnansweredReason::FaultMode: return QStringLiteral("режим неисправности");
+    case UnansweredReason::QueueFull: return QStringLiteral("очередь ответов полна");
     }
     return {};
 }
@@ -48,7 +49,7 @@ std::vector<Line> Lines(const DeviceReport::Figures& f) {
     };
     for (const UnansweredReason reason : {UnansweredReason::IgnitionOff, UnansweredReason::OtherAddress,
                                           UnansweredReason::NotStarted, UnansweredReason::NoService,
-                                          UnansweredReason::FaultMode}) {
+                                          UnansweredReason::FaultMode, UnansweredReason::QueueFull}) {
         const auto it = f.unanswered.find(reason);
         lines.push_back({QStringLiteral("Без ответа: ") + ReasonText(reason),
                          QString::number(it == f.unanswered.end() ? 0 : it->second), QString(),

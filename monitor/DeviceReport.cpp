@@ -182,6 +182,7 @@ const char* DeviceReport::ReasonName(UnansweredReason reason) {
     case UnansweredReason::NotStarted: return "communication not started";
     case UnansweredReason::NoService: return "no service";
     case UnansweredReason::FaultMode: return "fault mode";
+    case UnansweredReason::QueueFull: return "reply queue full";
     }
     return "";
 }
@@ -194,7 +195,7 @@ std::string DeviceReport::Json() const {
     }
     for (const UnansweredReason reason : {UnansweredReason::IgnitionOff, UnansweredReason::OtherAddress,
                                           UnansweredReason::NotStarted, UnansweredReason::NoService,
-                                          UnansweredReason::FaultMode}) {
+                                          UnansweredReason::FaultMode, UnansweredReason::QueueFull}) {
         const auto it = f.unanswered.find(reason);
         unanswered += (unanswered.empty() ? "" : ",") + Quoted(ReasonName(reason)) + ":" +
                       std::to_string(it == f.unanswered.end() ? 0 : it->second);

@@ -62,13 +62,17 @@ void LinkMonitor::RequestReceived(const std::uint8_t* frame, std::size_t n, cons
     row.spanUs = static_cast<std::int32_t>(duration_cast<microseconds>(arrival.last - arrival.first).count());
     row.minGapUs = static_cast<std::int32_t>(duration_cast<microseconds>(arrival.minGap).count());
     row.maxGapUs = static_cast<std::int32_t>(duration_cast<microseconds>(arrival.maxGap).count());
-    lastRequestAt_ = arrival.last;
+    answeringAt_ = arrival.last;
     Add(std::move(row));
     CheckSum(ring_.At(ring_.NextNumber() - 1));
 }
 
+void LinkMonitor::AnsweringHeldRequest(TimePoint lastByte) {
+    answeringAt_ = lastByte;
+}
+
 void LinkMonitor::RequestUnanswered(UnansweredReason reason) {
-    Event(LinkEvent::Unanswered, nullptr, 0, lastRequestAt_, reason);
+    Event(LinkEvent::Unanswered, nullptr, 0, answeringAt_, reason);
 }
 
 void LinkMonitor::BytesIgnored(IgnoredBytes why, const std::uint8_t* bytes, std::size_t n, TimePoint arrival) {
@@ -113,7 +117,7 @@ void LinkMonitor::EchoSent(const std::uint8_t* bytes, std::size_t n, TimePoint a
 }
 
 void LinkMonitor::ReplyWithheld(TimePoint) {
-    Event(LinkEvent::Unanswered, nullptr, 0, lastRequestAt_, UnansweredReason::FaultMode);
+    Event(LinkEvent::Unanswered, nullptr, 0, answeringAt_, UnansweredReason::FaultMode);
 }
 
 void LinkMonitor::PortLost(TimePoint at) {

@@ -23,6 +23,7 @@ public:
     void SetVariantSource(std::function<EcuVariant()> variant) { variant_ = std::move(variant); }
 
     void RequestReceived(const std::uint8_t* frame, std::size_t n, const FrameArrival& arrival) override;
+    void AnsweringHeldRequest(TimePoint lastByte) override;
     void RequestUnanswered(UnansweredReason reason) override;
     void BytesIgnored(IgnoredBytes why, const std::uint8_t* bytes, std::size_t n, TimePoint arrival) override;
 
@@ -63,6 +64,7 @@ private:
     std::function<EcuVariant()> variant_;
     // Ignition-off chunks are still read as frames here, so the row says which request went unanswered.
     FrameAssembler ignitionOff_;
-    TimePoint lastRequestAt_{};
+    // The last byte of the request whose reply comes next: the newest, or a held one.
+    TimePoint answeringAt_{};
     std::int64_t startUs_;
 };

@@ -85,6 +85,7 @@ const char* ReasonToken(UnansweredReason reason) {
     case UnansweredReason::NotStarted: return "not-started";
     case UnansweredReason::NoService: return "no-service";
     case UnansweredReason::FaultMode: return "fault-mode";
+    case UnansweredReason::QueueFull: return "queue-full";
     }
     return "";
 }

@@ -31,7 +31,9 @@ enum class UnansweredReason {
     NotStarted,    // communication not started yet
     NoService,     // nothing served the service or its parameters
     FaultMode,     // an injected fault withheld the reply
+    QueueFull,     // it came while the most requests a waiting reply may hold were held
 };
+constexpr int kUnansweredReasonCount = 6;
 
 // Watches what the emulator makes of the bytes it reads. The emulator calls it on the
 // main thread while it handles a chunk; without an observer it does none of this work.
@@ -40,7 +42,10 @@ public:
     virtual ~LinkObserver() = default;
     // A whole request frame, header to checksum, before it is served.
     virtual void RequestReceived(const std::uint8_t* frame, std::size_t n, const FrameArrival& arrival) = 0;
-    // The request reported last got no reply.
+    // A request held while a reply waited is being answered now; until the next request or
+    // answer, what follows (a reply, or none) is its. lastByte is when its last byte came.
+    virtual void AnsweringHeldRequest(FrameArrival::TimePoint lastByte) { (void)lastByte; }
+    // The request reported last (or the held one being answered) got no reply.
     virtual void RequestUnanswered(UnansweredReason reason) = 0;
     virtual void BytesIgnored(IgnoredBytes why, const std::uint8_t* bytes, std::size_t n,
                               FrameArrival::TimePoint arrival) = 0;

@@ -16,7 +16,8 @@ public:
         seen.push_back("frame " + HexText(frame, n) + (pieces ? span : ""));
     }
     void RequestUnanswered(UnansweredReason reason) override {
-        static const char* const kNames[] = {"ignition off", "other address", "not started", "no service", "fault"};
+        static const char* const kNames[] = {"ignition off", "other address", "not started", "no service",
+                                             "fault", "queue full"};
         seen.push_back(std::string("unanswered: ") + kNames[static_cast<int>(reason)]);
     }
     void BytesIgnored(IgnoredBytes why, const std::uint8_t* bytes, std::size_t n, FrameArrival::TimePoint) override {

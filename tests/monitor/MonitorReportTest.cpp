@@ -163,6 +163,39 @@ TEST(MonitorReportTest, UnansweredRequestsByReason) {
     EXPECT_TRUE(t.monitor.Report().Compute().unanswered.empty());
 }
 
+// Requests held behind a waiting reply: at most 16, the rest dropped as "reply queue full";
+// each unanswered row at its own request's time, also when its answer comes later.
+TEST(MonitorReportTest, HeldRequestsAreBoundedAndAnsweredAtTheirOwnTime) {
+    ScriptedTester t;
+    t.h.Start();
+    t.h.env.replyWaiting = true;
+    t.h.Chunk(Frame(0x10, {0x21, 0x09}), 100);  // held first; nothing serves it
+    const std::int64_t unservedAt = t.monitor.Ring().At(t.monitor.Ring().NextNumber() - 1).atUs;
+    for (int i = 0; i < 17; ++i) t.h.Chunk(Frame(0x10, {0x3E}), 3);
+    EXPECT_EQ(t.h.emulator.HeldRequests(), EcuEmulator::kMostHeldRequests);
+    const MonitorRing& ring = t.monitor.Ring();
+    std::vector<std::int64_t> requestAt;
+    for (std::uint64_t n = ring.FirstNumber(); n < ring.NextNumber(); ++n) {
+        const MonitorRow& row = ring.At(n);
+        if (row.kind == MonitorRowKind::Request) requestAt.push_back(row.atUs);
+        if (row.event == LinkEvent::Unanswered) {
+            EXPECT_EQ(row.reason, UnansweredReason::QueueFull);
+            EXPECT_EQ(row.atUs, requestAt.back());  // the dropped one's own
+        }
+    }
+    const auto f = t.monitor.Report().Compute();
+    EXPECT_EQ(f.unanswered.at(UnansweredReason::QueueFull), 2);
+    EXPECT_NE(t.monitor.Report().Json().find("\"reply queue full\":2"), std::string::npos);
+
+    t.h.env.replyWaiting = false;
+    t.h.emulator.ReplyGone();
+    EXPECT_EQ(t.h.Replies().size(), 15u);  // the 15 TesterPresent held behind the unserved one
+    const MonitorRow& unserved = ring.At(ring.NextNumber() - 1);
+    ASSERT_EQ(unserved.event, LinkEvent::Unanswered);
+    EXPECT_EQ(unserved.reason, UnansweredReason::NoService);
+    EXPECT_EQ(unserved.atUs, unservedAt);
+}
+
 TEST(MonitorReportTest, StartAndIgnoredBytes) {
     ScriptedTester t;
     t.Send(Frame(0x10, {0x3E}), 10, 0);  // before StartCommunication
@@ -210,6 +243,7 @@ TEST(MonitorReportTest, TraceLinesReadBackAsTheSameRows) {
     t.monitor.EchoSent(Bytes{0x81}.data(), 1, t.h.now);
     t.monitor.PortLost(t.h.now);
     t.monitor.PortBack(t.h.now);
+    t.monitor.RequestUnanswered(UnansweredReason::QueueFull);
     const MonitorRing& ring = t.monitor.Ring();
     ASSERT_GT(ring.Size(), 6u);
     for (std::uint64_t n = ring.FirstNumber(); n < ring.NextNumber(); ++n) {
