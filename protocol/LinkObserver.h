@@ -5,8 +5,9 @@
 #include <cstdint>
 
 // When the bytes of one request frame reached us: the first and the last byte, and the
-// shortest and longest gap between two neighbouring bytes. Bytes read in one chunk came
-// together, so their gap is 0.
+// shortest and longest gap between two chunks of it. Bytes read in one chunk have no gap we
+// can see (the tester wrote them at once, or we read late): they add none. A frame that came
+// in one piece has no gaps, both 0.
 struct FrameArrival {
     using TimePoint = std::chrono::steady_clock::time_point;
     using Duration = std::chrono::steady_clock::duration;

@@ -103,6 +103,44 @@ TEST(MonitorReportTest, WholeRequestsWrittenAtOnceShowZeroGaps) {
     EXPECT_EQ(std::string(DeviceReport::MarkName(f.p4Min.mark)), "outside: request written at once");
 }
 
+// P4 is graded over the gaps between the pieces a request was read in; the requests read in one
+// piece are counted beside it, and make "written at once" only at nine in ten or more.
+TEST(MonitorReportTest, P4IsGradedOverTheGapsBetweenPieces) {
+    using M = DeviceReport::Mark;
+    struct Case {
+        const char* what;
+        int requests, whole;
+        bool lateRead;  // one byte-by-byte request had its first three bytes read in one piece
+        double p4Min;
+        M mark;
+    };
+    const Case cases[] = {
+        {"byte by byte 1 ms apart, one late read", 40, 0, true, 1.0, M::Outside},
+        {"8 of 10 in one piece: the rest graded", 10, 8, false, 1.0, M::Outside},
+        {"9 of 10 in one piece", 10, 9, false, 1.0, M::WrittenAtOnce},
+        {"all in one piece", 10, 10, false, 0.0, M::WrittenAtOnce},
+    };
+    const Bytes request = Frame(0x10, {0x3E});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedTester t;
+        for (int i = 0; i < c.requests; ++i) {
+            if (i < c.whole) {
+                t.h.Chunk(request, 60);
+                continue;
+            }
+            const std::size_t merged = c.lateRead && i == c.requests / 2 ? 3 : 1;
+            t.h.Chunk(Bytes(request.begin(), request.begin() + static_cast<std::ptrdiff_t>(merged)), 60);
+            for (std::size_t b = merged; b < request.size(); ++b) t.h.Chunk({request[b]}, 1);
+        }
+        const auto f = t.monitor.Report().Compute();
+        EXPECT_EQ(f.requestsInOnePiece, c.whole);
+        EXPECT_EQ(f.requestsInPieces, c.requests - c.whole);
+        EXPECT_DOUBLE_EQ(Ms(f.p4Min), c.p4Min);
+        EXPECT_EQ(f.p4Min.mark, c.mark);
+    }
+}
+
 // Each reason a request goes unanswered, and the counts beside it.
 TEST(MonitorReportTest, UnansweredRequestsByReason) {
     struct Case {
