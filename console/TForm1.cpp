@@ -573,12 +573,19 @@ void TForm1::BuildReplyLine() {
             this, [this, frame, first, last] { ReplyFrameLeft(frame.data(), frame.size(), first, last); },
             Qt::QueuedConnection);
     };
+    events.frameRefused = [this](const std::vector<std::uint8_t>& frame, ReplyPacer::Clock::time_point at) {
+        QMetaObject::invokeMethod(
+            this, [this, frame, at] { monitor_->FrameRefused(frame.data(), frame.size(), at); }, Qt::QueuedConnection);
+    };
     // The port's queued write takes its own lock, so the pacer may hand it bytes from its thread.
     replyLine_ = std::make_unique<ReplyLine>(
         [this](const std::uint8_t* bytes, int count) { return serComm1_->WriteBuf(bytes, count); }, std::move(events));
     replyLine_->SetOnFrameLeft(
         [this](const std::uint8_t* bytes, std::size_t n, ReplyLine::Clock::time_point first,
                ReplyLine::Clock::time_point last) { ReplyFrameLeft(bytes, n, first, last); });
+    replyLine_->SetOnFrameRefused([this](const std::uint8_t* bytes, std::size_t n, ReplyLine::Clock::time_point at) {
+        monitor_->FrameRefused(bytes, n, at);
+    });
 }
 
 void TForm1::BuildPortKeeper() {

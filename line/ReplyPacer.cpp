@@ -110,19 +110,23 @@ void ReplyPacer::FrameDone() {
 
 bool ReplyPacer::WriteAt(Clock::time_point moment, const std::uint8_t* bytes, int count) {
     if (!SleepUntil(moment)) return false;
+    const Clock::time_point now = Clock::now();
     try {
-        const Clock::time_point now = Clock::now();
-        writer_(bytes, count);
-        if (frame_.empty()) frameFirst_ = now;
-        frameLast_ = now;
-        frame_.insert(frame_.end(), bytes, bytes + count);
-        return true;
+        if (writer_(bytes, count) == count) {
+            if (frame_.empty()) frameFirst_ = now;
+            frameLast_ = now;
+            frame_.insert(frame_.end(), bytes, bytes + count);
+            return true;
+        }
     } catch (const std::exception& e) {
         if (events_.failed) events_.failed(e.what());
     } catch (...) {
         if (events_.failed) events_.failed("the port refused a reply");
     }
-    frame_.clear();  // what went of a refused frame is no frame
+    // What went of a refused frame is no frame.
+    frame_.insert(frame_.end(), bytes, bytes + count);
+    if (events_.frameRefused) events_.frameRefused(frame_, now);
+    frame_.clear();
     return false;
 }
 

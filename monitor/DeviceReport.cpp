@@ -95,6 +95,7 @@ void DeviceReport::Add(const MonitorRow& row) {
         case LinkEvent::PortBack:
             if (lastActivityUs_) lastActivityUs_ = row.atUs;  // nor does a silence
             break;
+        case LinkEvent::WriteFailed:  // not the tester's doing
         case LinkEvent::IgnitionOff:
         case LinkEvent::Echo:
         case LinkEvent::None:

@@ -112,6 +112,10 @@ void LinkMonitor::FrameSent(const std::uint8_t* bytes, std::size_t n, TimePoint 
     CheckSum(ring_.At(ring_.NextNumber() - 1));
 }
 
+void LinkMonitor::FrameRefused(const std::uint8_t* bytes, std::size_t n, TimePoint at) {
+    Event(LinkEvent::WriteFailed, bytes, n, at);
+}
+
 void LinkMonitor::EchoSent(const std::uint8_t* bytes, std::size_t n, TimePoint at) {
     Event(LinkEvent::Echo, bytes, n, at);
 }

@@ -27,9 +27,11 @@ public:
     void RequestUnanswered(UnansweredReason reason) override;
     void BytesIgnored(IgnoredBytes why, const std::uint8_t* bytes, std::size_t n, TimePoint arrival) override;
 
-    // A reply frame handed to the port, its first byte at `at`; a frame whose bytes left one by
-    // one (a reply timing's P1) gives its last byte's moment too.
+    // A reply frame the port took, its first byte at `at`; a frame whose bytes left one by one
+    // (a reply timing's P1) gives its last byte's moment too.
     void FrameSent(const std::uint8_t* bytes, std::size_t n, TimePoint at, std::optional<TimePoint> lastByte = {});
+    // A reply frame the port did not take (refused, or closed), offered at `at`.
+    void FrameRefused(const std::uint8_t* bytes, std::size_t n, TimePoint at);
     // The tester's bytes sent back on a virtual port.
     void EchoSent(const std::uint8_t* bytes, std::size_t n, TimePoint at);
     // An injected fault kept the reply to the last request off the line.

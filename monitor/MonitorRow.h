@@ -24,8 +24,9 @@ enum class LinkEvent : std::uint8_t {
     Unanswered,         // the request before it got no reply; `reason` says why
     PortLost,           // the adapter went away or failed; the port is closed
     PortBack,           // the port opened again after it was lost
+    WriteFailed,        // a reply the port did not take: it never reached the line
 };
-constexpr int kLinkEventCount = 11;
+constexpr int kLinkEventCount = 12;
 
 // One frame or event in the monitor's ring. Times are steady-clock microseconds.
 struct MonitorRow {

@@ -44,6 +44,7 @@ std::string Meaning(const MonitorRow& row) {
         return std::string("request unanswered: ") + DeviceReport::ReasonName(row.reason);
     case LinkEvent::PortLost: return "port lost: the adapter went away or failed; it is opened again when it can be";
     case LinkEvent::PortBack: return "port open again";
+    case LinkEvent::WriteFailed: return "reply not sent: the port did not take it";
     case LinkEvent::None: break;
     }
     return {};
@@ -73,6 +74,7 @@ const char* EventToken(LinkEvent event) {
     case LinkEvent::Unanswered: return "unanswered";
     case LinkEvent::PortLost: return "port-lost";
     case LinkEvent::PortBack: return "port-back";
+    case LinkEvent::WriteFailed: return "write-failed";
     case LinkEvent::None: break;
     }
     return "none";

@@ -282,6 +282,7 @@ TEST(MonitorReportTest, TraceLinesReadBackAsTheSameRows) {
     t.monitor.PortLost(t.h.now);
     t.monitor.PortBack(t.h.now);
     t.monitor.RequestUnanswered(UnansweredReason::QueueFull);
+    t.monitor.FrameRefused(Bytes{0x7E}.data(), 1, t.h.now);
     const MonitorRing& ring = t.monitor.Ring();
     ASSERT_GT(ring.Size(), 6u);
     for (std::uint64_t n = ring.FirstNumber(); n < ring.NextNumber(); ++n) {
