@@ -688,7 +688,18 @@ void TForm1::Bind(const ConsoleOptions& options) {
             this, [this, text] { reporter_.Report(this, text); },
             QThread::currentThread() == thread() ? Qt::DirectConnection : Qt::QueuedConnection);
     });
-    serComm1_->SetOnRxChar([this](TSerCustomComm*, int count) { emulator_->SerComm1RxChar(count); });
+    serComm1_->SetOnRxChar([this](TSerCustomComm*, int count) {
+        // The echo of a request's bytes is made before the request is whole: the monitor puts
+        // its rows in time order once the bytes are worked through.
+        monitor_->HoldRows();
+        try {
+            emulator_->SerComm1RxChar(count);
+        } catch (...) {
+            monitor_->ReleaseRows(false);
+            throw;
+        }
+        monitor_->ReleaseRows(emulator_->SplitFramePending());
+    });
     BuildPortKeeper();
 }
 
@@ -771,6 +782,9 @@ void TForm1::SetSettingsDialog(TForm2* dialog) {
 }
 
 void TForm1::Timer1Timer() {
+    // A frame left unfinished this long is dropped when the next bytes come: nothing it could
+    // precede waits for it any longer.
+    monitor_->ReleaseRowsHeldLongerThan(std::chrono::milliseconds(500));
     controls_.LampLed(Lamp::UiLED1)->SetChecked(false);
     controls_.LampLed(Lamp::UiLED2)->SetChecked(false);
 }

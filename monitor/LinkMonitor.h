@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "monitor/DeviceReport.h"
 #include "monitor/MonitorRing.h"
@@ -40,8 +41,19 @@ public:
     void PortLost(TimePoint at);
     void PortBack(TimePoint at);
 
-    // Appends a row as it stands (a saved trace read back).
+    // Appends a row as it stands (a saved trace read back), or holds it with the rows held.
     void Add(MonitorRow row);
+
+    // Rows come to the ring in time order. While received bytes are worked through, the rows
+    // made meanwhile wait here: a request's row carries its first byte's moment, and the echo of
+    // that byte, or a reply, may be made before the request is whole.
+    void HoldRows();
+    // The held rows go to the ring sorted by time, unless a frame is still being read
+    // (framePending, or one read with the ignition off): its row may come before them.
+    void ReleaseRows(bool framePending);
+    // Releases rows held longer than `limit` whatever is pending: a frame left unfinished that
+    // long is dropped as stale, and its row never comes.
+    void ReleaseRowsHeldLongerThan(std::chrono::milliseconds limit);
     // Forgets the rows; times count from now.
     void ClearRows();
     // Where the monitor's time starts: its creation or the last clear.
@@ -59,7 +71,8 @@ private:
     MonitorRow Row(MonitorRowKind kind, const std::uint8_t* bytes, std::size_t n, TimePoint at) const;
     void Event(LinkEvent event, const std::uint8_t* bytes, std::size_t n, TimePoint at,
                UnansweredReason reason = UnansweredReason::NoService);
-    void CheckSum(const MonitorRow& frame);
+    // A frame's row, and the row of a bad checksum after it.
+    void AddFrame(MonitorRow frame);
 
     MonitorRing ring_;
     DeviceReport report_;
@@ -69,4 +82,7 @@ private:
     // The last byte of the request whose reply comes next: the newest, or a held one.
     TimePoint answeringAt_{};
     std::int64_t startUs_;
+    bool holding_ = false;
+    TimePoint heldSince_{};
+    std::vector<MonitorRow> held_;
 };
