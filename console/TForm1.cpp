@@ -573,6 +573,9 @@ void TForm1::BuildReplyLine() {
             this, [this, frame, first, last] { ReplyFrameLeft(frame.data(), frame.size(), first, last); },
             Qt::QueuedConnection);
     };
+    events.timingNotice = [this](const std::string& message) {
+        QMetaObject::invokeMethod(this, [this, message] { environment_->AppendLog(message); }, Qt::QueuedConnection);
+    };
     events.frameRefused = [this](const std::vector<std::uint8_t>& frame, ReplyPacer::Clock::time_point at) {
         QMetaObject::invokeMethod(
             this, [this, frame, at] { monitor_->FrameRefused(frame.data(), frame.size(), at); }, Qt::QueuedConnection);
