@@ -182,14 +182,15 @@ void MonitorWindow::Refresh() {
     if (follow_->isChecked() && !model_->Paused()) view_->scrollToBottom();
     RefreshReport();
     const MonitorRing& ring = monitor_.Ring();
-    status_->setText(QStringLiteral("Строк в буфере: %1 из %2%3%4")
+    status_->setText(QStringLiteral("Строк в буфере: %1 из %2%3%4%5")
                          .arg(ring.Size())
                          .arg(ring.Capacity())
                          .arg(model_->Paused() ? QStringLiteral(" · пауза: показ остановлен, буфер пополняется")
                                                : QString())
                          .arg(linesNotUnderstood_ > 0
                                   ? QStringLiteral(" · %1 lines not understood").arg(linesNotUnderstood_)
-                                  : QString()));
+                                  : QString(),
+                              portNote_.isEmpty() ? QString() : QStringLiteral(" · ") + portNote_));
 }
 
 void MonitorWindow::RefreshReport() {

@@ -37,6 +37,8 @@ public:
 
     // Takes in new rows and redraws the report now (the timer does this while shown).
     void Refresh();
+    // What the status line says of the port beside the row count; empty: nothing.
+    void SetPortNote(const QString& note) { portNote_ = note; }
     bool SaveTo(const QString& path, bool csv, QString* error);
     // Opens a saved trace in a window of its own; nullptr with a message when it cannot.
     static MonitorWindow* OpenTrace(const QString& path, QWidget* parent, QString* error);
@@ -70,5 +72,6 @@ private:
     QLabel* status_ = nullptr;
     std::uint64_t linesNotUnderstood_ = 0;
     QTimer* timer_ = nullptr;
+    QString portNote_;
     std::function<void(const QRect&)> onHide_;
 };

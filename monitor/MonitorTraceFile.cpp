@@ -118,7 +118,7 @@ std::optional<MonitorRow> ParseTextLine(const std::string& line, EcuVariant vari
         row.event = *event;
         if (row.event == LinkEvent::Unanswered) {
             if (!in.Next(&token)) return std::nullopt;
-            const auto reason = FromToken<UnansweredReason>(token, MonitorText::ReasonToken, 5);
+            const auto reason = FromToken<UnansweredReason>(token, MonitorText::ReasonToken, kUnansweredReasonCount);
             if (!reason) return std::nullopt;
             row.reason = *reason;
         }
