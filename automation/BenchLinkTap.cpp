@@ -37,10 +37,11 @@ void BenchLinkTap::ChunkRead(const std::uint8_t* bytes, int count, std::chrono::
         trace_->Record(TraceLog::Direction::Received, bytes, count, arrival);
     }
     if (echo_ && count > 0) {
-        if (monitor_ != nullptr) {
-            monitor_->EchoSent(bytes, static_cast<std::size_t>(count), std::chrono::steady_clock::now());
-        }
+        const auto at = std::chrono::steady_clock::now();
         writer_(bytes, count);
+        if (monitor_ != nullptr) {
+            monitor_->EchoSent(bytes, static_cast<std::size_t>(count), at);
+        }
     }
 }
 
@@ -69,12 +70,14 @@ void BenchLinkTap::WriteReply(const ReplyPieces& reply) {
     }
     for (const ReplyPiece& piece : reply) {
         if (piece.bytes.empty()) continue;
+        // Recorded once the port has taken it; a port error skips the record.
+        const auto at = std::chrono::steady_clock::now();
+        writer_(piece.bytes.data(), static_cast<int>(piece.bytes.size()));
         if (trace_) {
             trace_->Record(TraceLog::Direction::Sent, piece.bytes.data(), static_cast<int>(piece.bytes.size()));
         }
         if (monitor_ != nullptr) {
-            monitor_->FrameSent(piece.bytes.data(), piece.bytes.size(), std::chrono::steady_clock::now());
+            monitor_->FrameSent(piece.bytes.data(), piece.bytes.size(), at);
         }
-        writer_(piece.bytes.data(), static_cast<int>(piece.bytes.size()));
     }
 }

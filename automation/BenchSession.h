@@ -33,6 +33,8 @@ public:
 
     BenchLinkTap& Tap() { return *tap_; }
     // The tester's side of the virtual port; empty unless --port pty.
+    // The console behind the door, for what the run's users look at (the monitor's rows).
+    OperatorPanel& Panel() { return *panel_; }
     QString PseudoTerminalPath() const { return ptyPath_; }
     QString ControlEndpoint() const;
 

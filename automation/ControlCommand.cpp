@@ -151,6 +151,7 @@ const Named<ControlQuery> kQueries[] = {
     {"framing", ControlQuery::Framing},   {"timing", ControlQuery::Timing},   {"ignition", ControlQuery::Ignition},
     {"engine", ControlQuery::Engine},     {"cycle", ControlQuery::Cycle},     {"verdict", ControlQuery::Verdict},
     {"slowinit", ControlQuery::SlowInit},
+    {"port", ControlQuery::Port},
 };
 
 // A bound as the instrument's scale shows it: a float range end read as the decimal it was

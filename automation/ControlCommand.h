@@ -16,7 +16,7 @@
 // What a "get" asks for.
 enum class ControlQuery {
     Mirror, Variant, Dtc, Ident, Lamp, Trip, Fault, Report, Obd, ObdProtocols, SlowInit, Framing, Timing, Cycle,
-    Verdict, Ignition, Engine
+    Verdict, Ignition, Engine, Port
 };
 
 using ValueRangeOf = std::function<ValueRange(Mirror)>;

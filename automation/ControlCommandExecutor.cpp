@@ -172,6 +172,8 @@ QString ControlCommandExecutor::Answer(const ControlCommand& command) const {
         return Ok(target_.CycleJson());
     case ControlQuery::Verdict:
         return Ok(target_.VerdictJson());
+    case ControlQuery::Port:
+        return Ok(target_.PortState());
     }
     return QStringLiteral("ERR nothing to answer");
 }

@@ -60,6 +60,7 @@ public:
     QString EnterDeviceFigures(const EnteredFigures&) override { return {}; }
     QString VerdictJson() const override { return QStringLiteral("{}"); }
     QString SaveCycleReport(const QString&) override { return {}; }
+    QString PortState() const override { return QStringLiteral("open pty"); }
     void Quit() override {}
     void Show() override {}
     void Close() override {}

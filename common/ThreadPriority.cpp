@@ -1,5 +1,6 @@
 #include "common/ThreadPriority.h"
 
+#include <cerrno>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -11,7 +12,7 @@ int NiceValueOf(TThreadPriority priority) {
     return nice[priority];
 }
 
-void ApplyThreadPriority(int threadId, TThreadPriority priority) {
-    if (threadId <= 0) return;
-    ::setpriority(PRIO_PROCESS, static_cast<id_t>(threadId), NiceValueOf(priority));
+int ApplyThreadPriority(int threadId, TThreadPriority priority) {
+    if (threadId <= 0) return ESRCH;
+    return ::setpriority(PRIO_PROCESS, static_cast<id_t>(threadId), NiceValueOf(priority)) == 0 ? 0 : errno;
 }

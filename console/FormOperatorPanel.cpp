@@ -18,6 +18,7 @@
 #include "console/EcuVariantSelector.h"
 #include "monitor/LinkMonitor.h"
 #include "console/ObdSupport.h"
+#include "console/PortKeeper.h"
 #include "line/ReplyLine.h"
 #include "console/TForm1.h"
 #include "console/TForm2.h"
@@ -166,6 +167,10 @@ QStringList FormOperatorPanel::TripTexts() const {
 
 QString FormOperatorPanel::ReportJson() const {
     return QString::fromStdString(form_->monitor_->Report().Json());
+}
+
+QString FormOperatorPanel::PortState() const {
+    return form_->portKeeper_->State();
 }
 
 void FormOperatorPanel::ClearReport() {

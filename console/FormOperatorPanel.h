@@ -44,6 +44,7 @@ public:
     ReplyFraming Framing(EcuVariant variant) const override;
     QStringList TripTexts() const override;
     QString ReportJson() const override;
+    QString PortState() const override;
     void ClearReport() override;
     QStringList CycleWords() const override;
     QString StartCycle(const QString& wordOrPath) override;

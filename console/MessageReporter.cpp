@@ -9,3 +9,7 @@ void MessageReporter::Report(QWidget* parent, const QString& message) const {
     }
     QMessageBox::critical(parent, QString(), message);
 }
+
+void MessageReporter::Note(const QString& message) const {
+    if (sink_) sink_(message);
+}

@@ -14,6 +14,9 @@ public:
     explicit MessageReporter(Sink sink = {}) : sink_(std::move(sink)) {}
 
     void Report(QWidget* parent, const QString& message) const;
+    // A message the window shows by itself, without a box to click: it goes to the sink when
+    // there is one, and nowhere else.
+    void Note(const QString& message) const;
 
 private:
     Sink sink_;

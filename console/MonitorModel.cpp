@@ -47,7 +47,7 @@ QVariant MonitorModel::data(const QModelIndex& index, int role) const {
         return QString::fromStdString(MonitorText::Seconds(row.atUs - startUs_));
     case ColGap: {
         const std::uint64_t number = first_ + static_cast<std::uint64_t>(index.row());
-        if (number == Shown().FirstNumber()) return QString();
+        if (number == Shown().FirstNumber()) return QStringLiteral("—");
         return QString::fromStdString(MonitorText::Millis(row.atUs - Shown().At(number - 1).atUs));
     }
     case ColDirection:

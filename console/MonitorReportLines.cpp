@@ -11,6 +11,7 @@ QString ReasonText(UnansweredReason reason) {
     case UnansweredReason::NotStarted: return QStringLiteral("связь не начата");
     case UnansweredReason::NoService: return QStringLiteral("нет такой службы");
     case UnansweredReason::FaultMode: return QStringLiteral("режим неисправности");
+    case UnansweredReason::QueueFull: return QStringLiteral("очередь ответов полна");
     }
     return {};
 }
@@ -37,6 +38,9 @@ std::vector<Line> Lines(const DeviceReport::Figures& f) {
         {QStringLiteral("P3 медиана"), Ms(f.p3Median.ms), QStringLiteral("55–5000 мс"), f.p3Median.mark, true},
         {QStringLiteral("P4 мин. (между байтами запроса)"), Ms(f.p4Min.ms), QStringLiteral("5–20 мс"), f.p4Min.mark, true},
         {QStringLiteral("P4 макс."), Ms(f.p4Max.ms), QStringLiteral("5–20 мс"), f.p4Max.mark, true},
+        {QStringLiteral("Запросы одним куском (без пауз P4)"),
+         QStringLiteral("%1 из %2").arg(f.requestsInOnePiece).arg(f.requestsInOnePiece + f.requestsInPieces), QString(),
+         DeviceReport::Mark::NoData, false},
         {QStringLiteral("Наибольшая тишина на связи"), Ms(f.longestSilence.ms), QStringLiteral("≤ 5000 мс (P3max)"),
          f.longestSilence.mark, true},
         {QStringLiteral("Пробуждение перед StartCommunication"),
@@ -52,7 +56,7 @@ std::vector<Line> Lines(const DeviceReport::Figures& f) {
     };
     for (const UnansweredReason reason : {UnansweredReason::IgnitionOff, UnansweredReason::OtherAddress,
                                           UnansweredReason::NotStarted, UnansweredReason::NoService,
-                                          UnansweredReason::FaultMode}) {
+                                          UnansweredReason::FaultMode, UnansweredReason::QueueFull}) {
         const auto it = f.unanswered.find(reason);
         lines.push_back({QStringLiteral("Без ответа: ") + ReasonText(reason),
                          QString::number(it == f.unanswered.end() ? 0 : it->second), QString(),

@@ -36,8 +36,9 @@ MonitorWindow::MonitorWindow(LinkMonitor& monitor, QWidget* parent)
     Build(true);
 }
 
-MonitorWindow::MonitorWindow(std::unique_ptr<LinkMonitor> offline, const QString& fileName, QWidget* parent)
-    : QWidget(parent, Qt::Window), owned_(std::move(offline)), monitor_(*owned_) {
+MonitorWindow::MonitorWindow(std::unique_ptr<LinkMonitor> offline, const QString& fileName, QWidget* parent,
+                             std::uint64_t linesNotUnderstood)
+    : QWidget(parent, Qt::Window), owned_(std::move(offline)), monitor_(*owned_), linesNotUnderstood_(linesNotUnderstood) {
     Build(false);
     setWindowTitle(kTitle + QStringLiteral(" — ") + fileName);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -181,11 +182,15 @@ void MonitorWindow::Refresh() {
     if (follow_->isChecked() && !model_->Paused()) view_->scrollToBottom();
     RefreshReport();
     const MonitorRing& ring = monitor_.Ring();
-    status_->setText(QStringLiteral("Строк в буфере: %1 из %2%3")
+    status_->setText(QStringLiteral("Строк в буфере: %1 из %2%3%4%5")
                          .arg(ring.Size())
                          .arg(ring.Capacity())
                          .arg(model_->Paused() ? QStringLiteral(" · пауза: показ остановлен, буфер пополняется")
-                                               : QString()));
+                                               : QString())
+                         .arg(linesNotUnderstood_ > 0
+                                  ? QStringLiteral(" · %1 lines not understood").arg(linesNotUnderstood_)
+                                  : QString(),
+                              portNote_.isEmpty() ? QString() : QStringLiteral(" · ") + portNote_));
 }
 
 void MonitorWindow::RefreshReport() {
@@ -241,17 +246,24 @@ void MonitorWindow::Save() {
 }
 
 MonitorWindow* MonitorWindow::OpenTrace(const QString& path, QWidget* parent, QString* error) {
+    // The window keeps the last rows as the live ring does; the report sees every row, in the
+    // same single pass over the file.
+    auto monitor = std::make_unique<LinkMonitor>(MonitorRing::kDefaultCapacity);
+    bool first = true;
+    MonitorTraceFile::RowSink sink;
+    sink.resolution = [&monitor](const StampResolution& resolution) { monitor->Report().SetResolution(resolution); };
+    sink.row = [&monitor, &first](MonitorRow&& row) {
+        if (first) monitor->SetStartUs(row.atUs);
+        first = false;
+        monitor->Add(std::move(row));
+    };
     std::string message;
-    const auto loaded = MonitorTraceFile::Load(path.toStdString(), &message);
-    if (!loaded) {
+    const auto counts = MonitorTraceFile::Load(path.toStdString(), sink, &message);
+    if (!counts) {
         *error = QString::fromStdString(message);
         return nullptr;
     }
-    auto monitor = std::make_unique<LinkMonitor>(std::max<std::size_t>(loaded->rows.size(), 1));
-    monitor->Report().SetResolution(loaded->resolution);
-    monitor->SetStartUs(loaded->rows.front().atUs);
-    for (const MonitorRow& row : loaded->rows) monitor->Add(row);
-    return new MonitorWindow(std::move(monitor), QFileInfo(path).fileName(), parent);
+    return new MonitorWindow(std::move(monitor), QFileInfo(path).fileName(), parent, counts->skippedLines);
 }
 
 void MonitorWindow::Open() {

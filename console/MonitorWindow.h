@@ -25,7 +25,9 @@ public:
     // Live: watches the console's monitor (not owned).
     explicit MonitorWindow(LinkMonitor& monitor, QWidget* parent = nullptr);
     // Offline: the rows of a saved trace, with their own report.
-    MonitorWindow(std::unique_ptr<LinkMonitor> offline, const QString& fileName, QWidget* parent = nullptr);
+    // A saved trace: its lines that were not understood are counted in the status line.
+    MonitorWindow(std::unique_ptr<LinkMonitor> offline, const QString& fileName, QWidget* parent = nullptr,
+                  std::uint64_t linesNotUnderstood = 0);
     ~MonitorWindow() override;
 
     static constexpr int kRefreshMs = 50;
@@ -35,6 +37,8 @@ public:
 
     // Takes in new rows and redraws the report now (the timer does this while shown).
     void Refresh();
+    // What the status line says of the port beside the row count; empty: nothing.
+    void SetPortNote(const QString& note) { portNote_ = note; }
     bool SaveTo(const QString& path, bool csv, QString* error);
     // Opens a saved trace in a window of its own; nullptr with a message when it cannot.
     static MonitorWindow* OpenTrace(const QString& path, QWidget* parent, QString* error);
@@ -66,6 +70,8 @@ private:
     QComboBox* service_ = nullptr;
     QCheckBox* follow_ = nullptr;
     QLabel* status_ = nullptr;
+    std::uint64_t linesNotUnderstood_ = 0;
     QTimer* timer_ = nullptr;
+    QString portNote_;
     std::function<void(const QRect&)> onHide_;
 };

@@ -101,6 +101,9 @@ public:
     virtual QString VerdictJson() const = 0;
     virtual QString SaveCycleReport(const QString& path) = 0;
 
+    // The K-line port: "open NAME", or "lost NAME: reason" while it waits to be opened again.
+    virtual QString PortState() const = 0;
+
     // Closes the program once the current answer is on its way.
     virtual void Quit() = 0;
 

@@ -47,6 +47,7 @@
 #include "console/ObdSupport.h"
 #include "monitor/StampResolution.h"
 #include "console/ParameterControls.h"
+#include "console/PortKeeper.h"
 #include "line/ReplyLine.h"
 #include "settings/SettingsStore.h"
 #include "settings/StoredSettings.h"
@@ -258,7 +259,10 @@ MonitorWindow* TForm1::ShowMonitor() {
         if (const auto rect = MonitorGeometry::Read(*store_, screens)) {
             monitorWindow_->setGeometry(*rect);
         }
+        monitorWindow_->SetPortNote(portNote_);
         monitorWindow_->SetOnHide([this](const QRect& rect) {
+            // A store that will not be written was reported at start-up.
+            if (!store_->Refusal().isEmpty()) return;
             try {
                 MonitorGeometry::Write(*store_, rect);
             } catch (const std::exception& e) {
@@ -571,12 +575,50 @@ void TForm1::BuildReplyLine() {
             this, [this, frame, first, last] { ReplyFrameLeft(frame.data(), frame.size(), first, last); },
             Qt::QueuedConnection);
     };
+    events.timingNotice = [this](const std::string& message) {
+        QMetaObject::invokeMethod(this, [this, message] { environment_->AppendLog(message); }, Qt::QueuedConnection);
+    };
+    events.frameRefused = [this](const std::vector<std::uint8_t>& frame, ReplyPacer::Clock::time_point at) {
+        QMetaObject::invokeMethod(
+            this, [this, frame, at] { monitor_->FrameRefused(frame.data(), frame.size(), at); }, Qt::QueuedConnection);
+    };
     // The port's queued write takes its own lock, so the pacer may hand it bytes from its thread.
     replyLine_ = std::make_unique<ReplyLine>(
         [this](const std::uint8_t* bytes, int count) { return serComm1_->WriteBuf(bytes, count); }, std::move(events));
     replyLine_->SetOnFrameLeft(
         [this](const std::uint8_t* bytes, std::size_t n, ReplyLine::Clock::time_point first,
                ReplyLine::Clock::time_point last) { ReplyFrameLeft(bytes, n, first, last); });
+    replyLine_->SetOnFrameRefused([this](const std::uint8_t* bytes, std::size_t n, ReplyLine::Clock::time_point at) {
+        monitor_->FrameRefused(bytes, n, at);
+    });
+}
+
+void TForm1::BuildPortKeeper() {
+    PortKeeper::Events events;
+    events.lost = [this](const QString& reason) {
+        const QString name = QString::fromStdString(serComm1_->FormattedDeviceName());
+        const QString text = QStringLiteral("Port %1 lost: %2. It is opened again as soon as it can be.").arg(name, reason);
+        monitor_->PortLost(std::chrono::steady_clock::now());
+        environment_->AppendLog(text.toStdString());
+        portNote_ = QStringLiteral("порт %1 потерян: %2").arg(name, reason);
+        if (monitorWindow_ != nullptr) monitorWindow_->SetPortNote(portNote_);
+        reporter_.Note(text);
+    };
+    events.regained = [this] {
+        const QString text =
+            QStringLiteral("Port %1 open again.").arg(QString::fromStdString(serComm1_->FormattedDeviceName()));
+        monitor_->PortBack(std::chrono::steady_clock::now());
+        environment_->AppendLog(text.toStdString());
+        portNote_.clear();
+        if (monitorWindow_ != nullptr) monitorWindow_->SetPortNote(portNote_);
+        reporter_.Note(text);
+        UpdateStampResolution();
+    };
+    portKeeper_ = new PortKeeper(*serComm1_, std::move(events), this);
+}
+
+void TForm1::UpdateStampResolution() {
+    monitor_->Report().SetResolution(StampResolution::ForOpenedPort(serComm1_->FormattedDeviceName()));
 }
 
 void TForm1::ReplyFrameLeft(const std::uint8_t* bytes, std::size_t n, std::chrono::steady_clock::time_point first,
@@ -672,11 +714,27 @@ void TForm1::Bind(const ConsoleOptions& options) {
             this, [this, text] { reporter_.Report(this, text); },
             QThread::currentThread() == thread() ? Qt::DirectConnection : Qt::QueuedConnection);
     });
-    serComm1_->SetOnRxChar([this](TSerCustomComm*, int count) { emulator_->SerComm1RxChar(count); });
+    serComm1_->SetOnRxChar([this](TSerCustomComm*, int count) {
+        // The echo of a request's bytes is made before the request is whole: the monitor puts
+        // its rows in time order once the bytes are worked through.
+        monitor_->HoldRows();
+        try {
+            emulator_->SerComm1RxChar(count);
+        } catch (...) {
+            monitor_->ReleaseRows(false);
+            throw;
+        }
+        monitor_->ReleaseRows(emulator_->SplitFramePending());
+    });
+    BuildPortKeeper();
 }
 
 void TForm1::FormCreate(const ConsoleOptions& options) {
     try {
+        // A settings file this program cannot read is left whole; said once, here.
+        if (const QString refusal = store_->Refusal(); !refusal.isEmpty()) {
+            reporter_.Report(this, refusal);
+        }
         const StartupSettings settings = StartupSettings::Read(*store_);
         framing_ = settings.framing;
         if (options.framing) {
@@ -688,7 +746,7 @@ void TForm1::FormCreate(const ConsoleOptions& options) {
         replyLine_->SetTiming(timing);
         const QString port = options.portOverride.isEmpty() ? settings.portName : options.portOverride;
         serComm1_->SetDeviceName(port.toStdString());
-        monitor_->Report().SetResolution(StampResolution::ForOpenedPort(port.toStdString()));
+        UpdateStampResolution();
         serComm1_->SetBaudrate(brUser);
         serComm1_->SetUserBaudrate(10400);
         serComm1_->SetParity(paNone);
@@ -728,7 +786,7 @@ void TForm1::FormCreate(const ConsoleOptions& options) {
         Timer1_->start();
         serComm1_->Open();
         // Opening may have lowered the adapter's latency timer: the stamps are finer now.
-        monitor_->Report().SetResolution(StampResolution::ForOpenedPort(port.toStdString()));
+        UpdateStampResolution();
         // An adapter that will hold every reply back is worth one word, in the log and to the operator.
         if (const std::string notice = serComm1_->OpenNotice(); !notice.empty()) {
             environment_->AppendLog(notice);
@@ -770,6 +828,9 @@ void TForm1::ApplySlowInitSettings(const StartupSettings& settings) {
 }
 
 void TForm1::Timer1Timer() {
+    // A frame left unfinished this long is dropped when the next bytes come: nothing it could
+    // precede waits for it any longer.
+    monitor_->ReleaseRowsHeldLongerThan(std::chrono::milliseconds(500));
     controls_.LampLed(Lamp::UiLED1)->SetChecked(false);
     controls_.LampLed(Lamp::UiLED2)->SetChecked(false);
 }

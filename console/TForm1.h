@@ -27,6 +27,7 @@ class MonitorWindow;
 class EngineRunClock;
 class ObdSupport;
 class ParameterControls;
+class PortKeeper;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -111,6 +112,11 @@ private:
     // Slow init per type and the OBD-II protocols, as stored.
     void ApplySlowInitSettings(const StartupSettings& settings);
     void BuildReplyLine();
+    // Tells of a lost port and of its return: the log, the monitor, the status line and,
+    // unattended, one line to the message sink.
+    void BuildPortKeeper();
+    // The port's stamps are as fine as its device now allows.
+    void UpdateStampResolution();
     // A reply frame has left: the monitor's row and the link tap's trace.
     void ReplyFrameLeft(const std::uint8_t* bytes, std::size_t n, std::chrono::steady_clock::time_point first,
                         std::chrono::steady_clock::time_point last);
@@ -124,6 +130,8 @@ private:
     TForm2* settingsDialog_ = nullptr;
 
     std::unique_ptr<TSerComm> serComm1_;
+    PortKeeper* portKeeper_ = nullptr;
+    QString portNote_;  // the monitor window's status line about the port
     std::unique_ptr<LinkMonitor> monitor_;
     MonitorWindow* monitorWindow_ = nullptr;
     std::unique_ptr<ReplyLine> replyLine_;

@@ -260,29 +260,32 @@ void TForm2::BitBtn1Click() {
         reporter_.Report(this, QStringLiteral("Выберите хотя бы один протокол OBD-II."));
         return;
     }
+    const auto flag = [](const QCheckBox* box) { return box->isChecked() ? QStringLiteral("1") : QStringLiteral("0"); };
+    // One write: a failure leaves the stored settings as they were.
+    SettingsValues values;
+    if (ComboBox1_->currentIndex() >= 0) {
+        values.push_back({kSection, kPortName, ComboBox1_->currentText()});
+    }
+    values.push_back({kSection, kFluctuationEnabled, flag(CheckBox1_)});
+    values.push_back({kSection, kFluctuationPercent, QString::number(*percent)});
+    ObdSettings::PerVariant obd{};
+    for (std::size_t i = 0; i < obdBoxes_.size(); ++i) {
+        obd.byType[i] = obdBoxes_[i]->isChecked();
+    }
+    for (SettingsValue& v : ObdSettings::Values(obd)) {
+        values.push_back(std::move(v));
+    }
+    values.push_back({kSection, kReplyP2, QString::number(SpinBoxP2_->value())});
+    values.push_back({kSection, kReplyP1, QString::number(SpinBoxP1_->value())});
+    for (const auto& [variant, box] : realFraming_) {
+        values.push_back({kSection, RealFramingKey(variant), flag(box)});
+    }
+    for (const auto& [variant, box] : slowInit_) {
+        values.push_back({kSection, SlowInitKey(variant), flag(box)});
+    }
+    values.push_back({kSection, kObdProtocols, QString::fromStdString(protocols.Text())});
     try {
-        if (ComboBox1_->currentIndex() >= 0) {
-            store_.WriteString(kSection, kPortName, ComboBox1_->currentText());
-        }
-        store_.WriteString(kSection, kFluctuationEnabled,
-                           CheckBox1_->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
-        store_.WriteString(kSection, kFluctuationPercent, QString::number(*percent));
-        ObdSettings::PerVariant obd{};
-        for (std::size_t i = 0; i < obdBoxes_.size(); ++i) {
-            obd.byType[i] = obdBoxes_[i]->isChecked();
-        }
-        ObdSettings::Write(store_, obd);
-        store_.WriteString(kSection, kReplyP2, QString::number(SpinBoxP2_->value()));
-        store_.WriteString(kSection, kReplyP1, QString::number(SpinBoxP1_->value()));
-        for (const auto& [variant, box] : realFraming_) {
-            store_.WriteString(kSection, RealFramingKey(variant),
-                               box->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
-        }
-        for (const auto& [variant, box] : slowInit_) {
-            store_.WriteString(kSection, SlowInitKey(variant),
-                               box->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
-        }
-        store_.WriteString(kSection, kObdProtocols, QString::fromStdString(protocols.Text()));
+        store_.WriteStrings(values);
     } catch (const SettingsStoreError& e) {
         reporter_.Report(this, e.Message());
         return;

@@ -127,6 +127,13 @@ void EcuEmulator::Serve(const FrameView& frame, FrameAssembler::TimePoint arriva
         Answer(frame, arrival);
         return;
     }
+    if (held_.size() >= static_cast<std::size_t>(kMostHeldRequests)) {
+        if (observer_ != nullptr) {
+            observer_->RequestUnanswered(UnansweredReason::QueueFull);
+        }
+        ReplyGone();
+        return;
+    }
     held_.push_back({std::vector<std::uint8_t>(frame.data, frame.data + frame.length), frame.target, frame.source,
                      frame.functional, arrival});
     ReplyGone();  // the reply may have gone before its notice came
@@ -158,6 +165,9 @@ void EcuEmulator::ReplyGone() {
     while (!held_.empty() && !env_.ReplyWaiting()) {
         const HeldRequest request = std::move(held_.front());
         held_.pop_front();
+        if (observer_ != nullptr) {
+            observer_->AnsweringHeldRequest(request.lastByteRead);
+        }
         Answer({request.target, request.source, request.data.data(), request.data.size(), request.functional},
                request.lastByteRead);
     }

@@ -59,6 +59,10 @@ public:
     // Start-up: communication not started, no partial frame or held request waiting.
     void ResetFlags();
 
+    // The most requests held while a reply waits; one more is dropped, unanswered: a fast
+    // tester would otherwise get answers long after it stopped waiting for them.
+    static constexpr int kMostHeldRequests = 16;
+
     // Someone watching what becomes of the bytes read (not owned; null: nobody).
     void SetLinkObserver(LinkObserver* observer) { observer_ = observer; }
 

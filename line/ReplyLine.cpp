@@ -9,11 +9,22 @@ ReplyLine::ReplyLine(ReplyPacer::Writer writer, ReplyPacer::Events events)
 int ReplyLine::Send(const std::uint8_t* bytes, int count) {
     // Nothing to wait for and nothing waiting ahead of it: straight to the port.
     if (!timing_.Paced() && p2Min_.count() == 0 && !pacer_.Busy()) {
-        if (frameLeft_) {
-            const Clock::time_point now = Clock::now();
-            frameLeft_(bytes, static_cast<std::size_t>(count), now, now);
+        // Told as sent only once the port has taken it.
+        const Clock::time_point now = Clock::now();
+        const auto n = static_cast<std::size_t>(count);
+        int put = 0;
+        try {
+            put = writer_(bytes, count);
+        } catch (...) {
+            if (frameRefused_) frameRefused_(bytes, n, now);
+            throw;
         }
-        return writer_(bytes, count);
+        if (put == count) {
+            if (frameLeft_) frameLeft_(bytes, n, now, now);
+        } else if (frameRefused_) {
+            frameRefused_(bytes, n, now);
+        }
+        return put;
     }
     Pace({ReplyPiece{std::vector<std::uint8_t>(bytes, bytes + count), 0}});
     return count;

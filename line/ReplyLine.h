@@ -23,6 +23,9 @@ public:
     ReplyLine(ReplyPacer::Writer writer, ReplyPacer::Events events);
     // For the frames written at once.
     void SetOnFrameLeft(FrameLeft handler) { frameLeft_ = std::move(handler); }
+    // A frame written at once that the port did not take: its bytes and the moment offered.
+    using FrameRefused = std::function<void(const std::uint8_t*, std::size_t, Clock::time_point)>;
+    void SetOnFrameRefused(FrameRefused handler) { frameRefused_ = std::move(handler); }
 
     // Takes effect for the replies sent from now on.
     void SetTiming(ReplyTiming timing) { timing_ = timing; }
@@ -56,6 +59,7 @@ private:
 
     ReplyPacer::Writer writer_;
     FrameLeft frameLeft_;
+    FrameRefused frameRefused_;
     ReplyPacer pacer_;
     ReplyTiming timing_;
     Clock::time_point requestEnd_{};

@@ -1,6 +1,8 @@
 #include "line/ReplyPacer.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <exception>
 #include <sys/prctl.h>
@@ -65,8 +67,18 @@ bool ReplyPacer::Take(Reply& reply) {
 
 void ReplyPacer::Run() {
     // Wake-ups on time: the kernel may otherwise round a sleep up by its default slack.
-    ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
-    ApplyThreadPriority(CurrentThreadId(), tpHighest);
+    std::string refused;
+    if (::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL) != 0) {
+        refused = std::string("a fine timer slack (") + std::strerror(errno) + ")";
+    }
+    if (const int error = ApplyThreadPriority(CurrentThreadId(), tpHighest)) {
+        refused += (refused.empty() ? "" : " and ") + std::string("a raised priority (") + std::strerror(error) + ")";
+    }
+    if (!refused.empty() && events_.timingNotice) {
+        events_.timingNotice("Reply timing may jitter: the reply pacer was refused " + refused +
+                             ". To allow it, give the program CAP_SYS_NICE (sudo setcap cap_sys_nice+ep vorta-tester) "
+                             "or a nice limit in /etc/security/limits.conf (@dialout - nice -10).");
+    }
     Reply reply;
     while (Take(reply)) {
         Write(reply);
@@ -110,19 +122,23 @@ void ReplyPacer::FrameDone() {
 
 bool ReplyPacer::WriteAt(Clock::time_point moment, const std::uint8_t* bytes, int count) {
     if (!SleepUntil(moment)) return false;
+    const Clock::time_point now = Clock::now();
     try {
-        const Clock::time_point now = Clock::now();
-        writer_(bytes, count);
-        if (frame_.empty()) frameFirst_ = now;
-        frameLast_ = now;
-        frame_.insert(frame_.end(), bytes, bytes + count);
-        return true;
+        if (writer_(bytes, count) == count) {
+            if (frame_.empty()) frameFirst_ = now;
+            frameLast_ = now;
+            frame_.insert(frame_.end(), bytes, bytes + count);
+            return true;
+        }
     } catch (const std::exception& e) {
         if (events_.failed) events_.failed(e.what());
     } catch (...) {
         if (events_.failed) events_.failed("the port refused a reply");
     }
-    frame_.clear();  // what went of a refused frame is no frame
+    // What went of a refused frame is no frame.
+    frame_.insert(frame_.end(), bytes, bytes + count);
+    if (events_.frameRefused) events_.frameRefused(frame_, now);
+    frame_.clear();
     return false;
 }
 

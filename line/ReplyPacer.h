@@ -29,6 +29,13 @@ public:
         std::function<void(const std::string&)> failed;  // the port refused; the reply is abandoned
         // A whole frame has left: its bytes, its first and its last byte's moments.
         std::function<void(const std::vector<std::uint8_t>&, Clock::time_point, Clock::time_point)> frameLeft;
+        // Once, when the pacer's thread starts: what keeps the replies from keeping their
+        // moments closely (a priority or timer slack refused), and how to allow it; not told
+        // when everything was granted.
+        std::function<void(const std::string&)> timingNotice;
+        // The port did not take a frame (it refused, or is closed): the frame as far as it was
+        // offered, and when. Nothing of it counts as sent.
+        std::function<void(const std::vector<std::uint8_t>&, Clock::time_point)> frameRefused;
     };
     struct Reply {
         ReplyPieces pieces;

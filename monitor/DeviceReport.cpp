@@ -101,6 +101,13 @@ void DeviceReport::Add(const MonitorRow& row) {
             break;
         case LinkEvent::InvertedAddress: lastActivityUs_ = row.atUs; break;  // the link is open from here
         case LinkEvent::LinkDropped: lastActivityUs_.reset(); break;
+        case LinkEvent::PortLost:
+            replyEndUs_.reset();  // no pause of the tester's spans an outage of ours
+            break;
+        case LinkEvent::PortBack:
+            if (lastActivityUs_) lastActivityUs_ = row.atUs;  // nor does a silence
+            break;
+        case LinkEvent::WriteFailed:  // not the tester's doing
         case LinkEvent::IgnitionOff:
         case LinkEvent::Echo:
         case LinkEvent::Sync:
@@ -138,9 +145,12 @@ void DeviceReport::Add(const MonitorRow& row) {
         p3_.Add(row.atUs - *replyEndUs_);
         replyEndUs_.reset();
     }
-    if (row.spanUs > 0 || row.bytes.size() > 1) {
+    if (row.spanUs > 0) {
+        ++counts_.requestsInPieces;
         p4MinUs_ = std::min<std::int64_t>(p4MinUs_.value_or(row.minGapUs), row.minGapUs);
         p4MaxUs_ = std::max<std::int64_t>(p4MaxUs_.value_or(row.maxGapUs), row.maxGapUs);
+    } else {
+        ++counts_.requestsInOnePiece;
     }
     if (lastActivityUs_) lastActivityUs_ = endUs;
     if (header.valid && !header.checksumOk) ++counts_.badChecksums;
@@ -165,10 +175,13 @@ DeviceReport::Figures DeviceReport::Compute() const {
     const auto ms = [](std::optional<std::int64_t> us) {
         return us ? std::optional<double>(*us / 1000.0) : std::nullopt;
     };
-    f.p4Min = Graded(ms(p4MinUs_), kP4MinMs, kP4MaxMs);
-    if (p4MinUs_ && *p4MinUs_ == 0) f.p4Min.mark = Mark::WrittenAtOnce;
-    f.p4Max = Graded(ms(p4MaxUs_), kP4MinMs, kP4MaxMs);
-    if (p4MaxUs_ && *p4MaxUs_ == 0) f.p4Max.mark = Mark::WrittenAtOnce;
+    // Graded over the gaps between the pieces of requests only.
+    const int requests = counts_.requestsInOnePiece + counts_.requestsInPieces;
+    const bool writtenAtOnce = requests > 0 && counts_.requestsInOnePiece >= kWrittenAtOnceShare * requests;
+    const std::optional<std::int64_t> none = writtenAtOnce ? std::optional<std::int64_t>(0) : std::nullopt;
+    f.p4Min = Graded(ms(p4MinUs_ ? p4MinUs_ : none), kP4MinMs, kP4MaxMs);
+    f.p4Max = Graded(ms(p4MaxUs_ ? p4MaxUs_ : none), kP4MinMs, kP4MaxMs);
+    if (writtenAtOnce) f.p4Min.mark = f.p4Max.mark = Mark::WrittenAtOnce;
     f.longestSilence = Graded(ms(longestSilenceUs_), std::nullopt, kP3MaxMs);
     f.w4Min = Graded(ms(w4MinUs_), kW4MinMs, kW4MaxMs);
     f.w4Max = Graded(ms(w4MaxUs_), kW4MinMs, kW4MaxMs);
@@ -192,6 +205,7 @@ const char* DeviceReport::ReasonName(UnansweredReason reason) {
     case UnansweredReason::NotStarted: return "communication not started";
     case UnansweredReason::NoService: return "no service";
     case UnansweredReason::FaultMode: return "fault mode";
+    case UnansweredReason::QueueFull: return "reply queue full";
     }
     return "";
 }
@@ -204,13 +218,15 @@ std::string DeviceReport::Json() const {
     }
     for (const UnansweredReason reason : {UnansweredReason::IgnitionOff, UnansweredReason::OtherAddress,
                                           UnansweredReason::NotStarted, UnansweredReason::NoService,
-                                          UnansweredReason::FaultMode}) {
+                                          UnansweredReason::FaultMode, UnansweredReason::QueueFull}) {
         const auto it = f.unanswered.find(reason);
         unanswered += (unanswered.empty() ? "" : ",") + Quoted(ReasonName(reason)) + ":" +
                       std::to_string(it == f.unanswered.end() ? 0 : it->second);
     }
     return "{\"p3_min\":" + FigureJson(f.p3Min) + ",\"p3_median\":" + FigureJson(f.p3Median) +
            ",\"p4_min\":" + FigureJson(f.p4Min) + ",\"p4_max\":" + FigureJson(f.p4Max) +
+           ",\"requests_in_one_piece\":" + std::to_string(f.requestsInOnePiece) +
+           ",\"requests_in_pieces\":" + std::to_string(f.requestsInPieces) +
            ",\"longest_silence\":" + FigureJson(f.longestSilence) + ",\"start\":{\"starts\":" +
            std::to_string(f.starts) + ",\"after_wake_up\":" + std::to_string(f.startsAfterWakeUp) +
            ",\"requests_before_start\":" + std::to_string(f.requestsBeforeStart) + "},\"requests\":{" + requests +

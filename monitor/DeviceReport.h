@@ -31,6 +31,10 @@ public:
         int starts = 0;                // StartCommunication requests
         int startsAfterWakeUp = 0;     // of them, right after a wake-up
         int requestsBeforeStart = 0;   // other requests before the first StartCommunication
+        // Requests that came in one piece, with no gap to grade, and those that came in pieces,
+        // whose gaps between the pieces P4 is graded on.
+        int requestsInOnePiece = 0;
+        int requestsInPieces = 0;
         std::map<std::string, int> requests;  // by service and local identifier, "21 01"
         int replies = 0;
         std::map<UnansweredReason, int> unanswered;
@@ -46,6 +50,9 @@ public:
 
     static constexpr double kP3MinMs = 55, kP3MaxMs = 5000, kP4MinMs = 5, kP4MaxMs = 20;
     static constexpr double kW4MinMs = 25, kW4MaxMs = 50;
+    // "Written at once" takes nine requests in ten or more in one piece: a single late read
+    // that merged a few bytes says nothing of how the tester writes.
+    static constexpr double kWrittenAtOnceShare = 0.9;
 
     explicit DeviceReport(StampResolution resolution = StampResolution::ForDevice("pty"));
 

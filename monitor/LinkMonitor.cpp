@@ -1,5 +1,6 @@
 #include "monitor/LinkMonitor.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "protocol/FrameMeaning.h"
@@ -13,6 +14,7 @@ LinkMonitor::LinkMonitor(std::size_t capacity)
 
 void LinkMonitor::ClearRows() {
     ring_.Clear();
+    held_.clear();
     startUs_ = Micros(std::chrono::steady_clock::now());
 }
 
@@ -30,8 +32,35 @@ MonitorRow LinkMonitor::Row(MonitorRowKind kind, const std::uint8_t* bytes, std:
 }
 
 void LinkMonitor::Add(MonitorRow row) {
+    if (holding_) {
+        held_.push_back(std::move(row));
+        return;
+    }
     report_.Add(row);
     ring_.Append(std::move(row));
+}
+
+void LinkMonitor::HoldRows() {
+    if (holding_) return;
+    holding_ = true;
+    heldSince_ = std::chrono::steady_clock::now();
+}
+
+void LinkMonitor::ReleaseRows(bool framePending) {
+    if (!holding_ || framePending || ignitionOff_.SplitFramePending()) return;
+    holding_ = false;
+    std::stable_sort(held_.begin(), held_.end(),
+                     [](const MonitorRow& a, const MonitorRow& b) { return a.atUs < b.atUs; });
+    std::vector<MonitorRow> rows;
+    rows.swap(held_);
+    for (MonitorRow& row : rows) Add(std::move(row));
+}
+
+void LinkMonitor::ReleaseRowsHeldLongerThan(std::chrono::milliseconds limit) {
+    if (holding_ && std::chrono::steady_clock::now() - heldSince_ > limit) {
+        ignitionOff_.Reset();
+        ReleaseRows(false);
+    }
 }
 
 void LinkMonitor::Event(LinkEvent event, const std::uint8_t* bytes, std::size_t n, TimePoint at,
@@ -42,17 +71,18 @@ void LinkMonitor::Event(LinkEvent event, const std::uint8_t* bytes, std::size_t 
     Add(std::move(row));
 }
 
-void LinkMonitor::CheckSum(const MonitorRow& frame) {
+void LinkMonitor::AddFrame(MonitorRow frame) {
     const auto header = FrameMeaning::ReadHeader(frame.bytes.data(), frame.bytes.size());
+    MonitorRow checksum;
     if (header.valid && !header.checksumOk) {
-        MonitorRow row;
-        row.atUs = frame.atUs + frame.spanUs;
-        row.kind = MonitorRowKind::Event;
-        row.event = LinkEvent::BadChecksum;
-        row.variant = frame.variant;
-        row.bytes = {header.checksum, header.expected};
-        Add(std::move(row));
+        checksum.atUs = frame.atUs + frame.spanUs;
+        checksum.kind = MonitorRowKind::Event;
+        checksum.event = LinkEvent::BadChecksum;
+        checksum.variant = frame.variant;
+        checksum.bytes = {header.checksum, header.expected};
     }
+    Add(std::move(frame));
+    if (checksum.event == LinkEvent::BadChecksum) Add(std::move(checksum));
 }
 
 void LinkMonitor::RequestReceived(const std::uint8_t* frame, std::size_t n, const FrameArrival& arrival) {
@@ -62,13 +92,16 @@ void LinkMonitor::RequestReceived(const std::uint8_t* frame, std::size_t n, cons
     row.spanUs = static_cast<std::int32_t>(duration_cast<microseconds>(arrival.last - arrival.first).count());
     row.minGapUs = static_cast<std::int32_t>(duration_cast<microseconds>(arrival.minGap).count());
     row.maxGapUs = static_cast<std::int32_t>(duration_cast<microseconds>(arrival.maxGap).count());
-    lastRequestAt_ = arrival.last;
-    Add(std::move(row));
-    CheckSum(ring_.At(ring_.NextNumber() - 1));
+    answeringAt_ = arrival.last;
+    AddFrame(std::move(row));
+}
+
+void LinkMonitor::AnsweringHeldRequest(TimePoint lastByte) {
+    answeringAt_ = lastByte;
 }
 
 void LinkMonitor::RequestUnanswered(UnansweredReason reason) {
-    Event(LinkEvent::Unanswered, nullptr, 0, lastRequestAt_, reason);
+    Event(LinkEvent::Unanswered, nullptr, 0, answeringAt_, reason);
 }
 
 void LinkMonitor::BytesIgnored(IgnoredBytes why, const std::uint8_t* bytes, std::size_t n, TimePoint arrival) {
@@ -123,8 +156,11 @@ void LinkMonitor::FrameSent(const std::uint8_t* bytes, std::size_t n, TimePoint 
     if (lastByte && *lastByte > at) {
         row.spanUs = static_cast<std::int32_t>(Micros(*lastByte) - row.atUs);
     }
-    Add(std::move(row));
-    CheckSum(ring_.At(ring_.NextNumber() - 1));
+    AddFrame(std::move(row));
+}
+
+void LinkMonitor::FrameRefused(const std::uint8_t* bytes, std::size_t n, TimePoint at) {
+    Event(LinkEvent::WriteFailed, bytes, n, at);
 }
 
 void LinkMonitor::EchoSent(const std::uint8_t* bytes, std::size_t n, TimePoint at) {
@@ -132,5 +168,13 @@ void LinkMonitor::EchoSent(const std::uint8_t* bytes, std::size_t n, TimePoint a
 }
 
 void LinkMonitor::ReplyWithheld(TimePoint) {
-    Event(LinkEvent::Unanswered, nullptr, 0, lastRequestAt_, UnansweredReason::FaultMode);
+    Event(LinkEvent::Unanswered, nullptr, 0, answeringAt_, UnansweredReason::FaultMode);
+}
+
+void LinkMonitor::PortLost(TimePoint at) {
+    Event(LinkEvent::PortLost, nullptr, 0, at);
+}
+
+void LinkMonitor::PortBack(TimePoint at) {
+    Event(LinkEvent::PortBack, nullptr, 0, at);
 }

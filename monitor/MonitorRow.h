@@ -30,8 +30,11 @@ enum class LinkEvent : std::uint8_t {
     InvertedAddress,    // ours: the link is open
     SlowInitRefused,    // a wrong inverted key byte, or none: no link
     LinkDropped,        // no request for P3max: the link a slow init opened is down
+    PortLost,           // the adapter went away or failed; the port is closed
+    PortBack,           // the port opened again after it was lost
+    WriteFailed,        // a reply the port did not take: it never reached the line
 };
-constexpr int kLinkEventCount = 15;
+constexpr int kLinkEventCount = 18;
 
 // One frame or event in the monitor's ring. Times are steady-clock microseconds.
 struct MonitorRow {
@@ -52,7 +55,7 @@ struct MonitorRow {
         if (kind != MonitorRowKind::Event) return false;
         switch (event) {
         case LinkEvent::WakeUp: case LinkEvent::Echo: case LinkEvent::FiveBaudAddress: case LinkEvent::Sync:
-        case LinkEvent::KeyByte: case LinkEvent::InvertedKey: case LinkEvent::InvertedAddress:
+        case LinkEvent::KeyByte: case LinkEvent::InvertedKey: case LinkEvent::InvertedAddress: case LinkEvent::PortBack:
             return false;
         default:
             return true;

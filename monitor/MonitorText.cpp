@@ -63,6 +63,9 @@ std::string Meaning(const MonitorRow& row) {
     case LinkEvent::InvertedAddress: return "inverted address " + Byte(row) + ": link open";
     case LinkEvent::SlowInitRefused: return "slow init ended: no or wrong inverted key byte";
     case LinkEvent::LinkDropped: return "link dropped: no request for 5 s (P3max), a new init is needed";
+    case LinkEvent::PortLost: return "port lost: the adapter went away or failed; it is opened again when it can be";
+    case LinkEvent::PortBack: return "port open again";
+    case LinkEvent::WriteFailed: return "reply not sent: the port did not take it";
     case LinkEvent::None: break;
     }
     return {};
@@ -97,6 +100,9 @@ const char* EventToken(LinkEvent event) {
     case LinkEvent::InvertedAddress: return "inverted-address";
     case LinkEvent::SlowInitRefused: return "slow-init-refused";
     case LinkEvent::LinkDropped: return "link-dropped";
+    case LinkEvent::PortLost: return "port-lost";
+    case LinkEvent::PortBack: return "port-back";
+    case LinkEvent::WriteFailed: return "write-failed";
     case LinkEvent::None: break;
     }
     return "none";
@@ -109,6 +115,7 @@ const char* ReasonToken(UnansweredReason reason) {
     case UnansweredReason::NotStarted: return "not-started";
     case UnansweredReason::NoService: return "no-service";
     case UnansweredReason::FaultMode: return "fault-mode";
+    case UnansweredReason::QueueFull: return "queue-full";
     }
     return "";
 }

@@ -1,9 +1,13 @@
 #include "monitor/MonitorTraceFile.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 
 #include "common/HexDigit.h"
 #include "monitor/MonitorText.h"
@@ -22,7 +26,7 @@ std::string CsvField(const std::string& text) {
     return out + "\"";
 }
 
-bool ParseHexByte(const std::string& word, std::uint8_t* byte) {
+bool ParseHexByte(std::string_view word, std::uint8_t* byte) {
     if (word.size() != 2) return false;
     const int high = HexDigitValue(word[0]);
     const int low = HexDigitValue(word[1]);
@@ -31,8 +35,38 @@ bool ParseHexByte(const std::string& word, std::uint8_t* byte) {
     return true;
 }
 
+// The words of a line, split at blanks, and whole numbers among them.
+class Words {
+public:
+    explicit Words(std::string_view text) : text_(text) {}
+
+    bool Next(std::string_view* word) {
+        while (at_ < text_.size() && IsBlank(text_[at_])) ++at_;
+        const std::size_t start = at_;
+        while (at_ < text_.size() && !IsBlank(text_[at_])) ++at_;
+        *word = text_.substr(start, at_ - start);
+        return !word->empty();
+    }
+
+    // The next word as a whole number of T's range, an optional sign before it.
+    template <typename T>
+    bool Number(T* value) {
+        std::string_view word;
+        if (!Next(&word)) return false;
+        if (word.size() > 1 && word[0] == '+') word.remove_prefix(1);
+        const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), *value);
+        return error == std::errc() && end == word.data() + word.size();
+    }
+
+private:
+    static bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+    std::string_view text_;
+    std::size_t at_ = 0;
+};
+
 template <typename T, typename Token>
-std::optional<T> FromToken(const std::string& word, Token token, int count) {
+std::optional<T> FromToken(std::string_view word, Token token, int count) {
     for (int i = 0; i < count; ++i) {
         if (word == token(static_cast<T>(i))) return static_cast<T>(i);
     }
@@ -66,35 +100,35 @@ std::string TextLine(const MonitorRow& row) {
 }
 
 std::optional<MonitorRow> ParseTextLine(const std::string& line, EcuVariant variant) {
-    const std::string fields = line.substr(0, line.find(" #"));
-    std::istringstream in(fields);
+    // Words split by hand: a string stream per line costs more than the rest of the reading.
+    Words in(std::string_view(line).substr(0, line.find(" #")));
     MonitorRow row;
     row.variant = variant;
-    std::string direction;
-    if (!(in >> row.atUs >> direction) || row.atUs < 0) return std::nullopt;
+    std::string_view direction;
+    if (!in.Number(&row.atUs) || !in.Next(&direction) || row.atUs < 0) return std::nullopt;
     if (direction == "RX") {
         row.kind = MonitorRowKind::Request;
     } else if (direction == "TX") {
         row.kind = MonitorRowKind::Reply;
     } else if (direction == "EV") {
-        std::string token;
-        if (!(in >> token)) return std::nullopt;
+        std::string_view token;
+        if (!in.Next(&token)) return std::nullopt;
         const auto event = FromToken<LinkEvent>(token, MonitorText::EventToken, kLinkEventCount);
         if (!event || *event == LinkEvent::None) return std::nullopt;
         row.event = *event;
         if (row.event == LinkEvent::Unanswered) {
-            if (!(in >> token)) return std::nullopt;
-            const auto reason = FromToken<UnansweredReason>(token, MonitorText::ReasonToken, 5);
+            if (!in.Next(&token)) return std::nullopt;
+            const auto reason = FromToken<UnansweredReason>(token, MonitorText::ReasonToken, kUnansweredReasonCount);
             if (!reason) return std::nullopt;
             row.reason = *reason;
         }
     } else {
         return std::nullopt;
     }
-    std::string word;
-    while (in >> word) {
+    std::string_view word;
+    while (in.Next(&word)) {
         if (word == "@") {
-            if (!(in >> row.spanUs >> row.minGapUs >> row.maxGapUs)) return std::nullopt;
+            if (!in.Number(&row.spanUs) || !in.Number(&row.minGapUs) || !in.Number(&row.maxGapUs)) return std::nullopt;
             if (row.spanUs < 0 || row.minGapUs < 0 || row.maxGapUs < 0) return std::nullopt;
             break;
         }
@@ -145,15 +179,10 @@ bool Save(const std::string& path, const MonitorRing& rows, const StampResolutio
     return true;
 }
 
-std::optional<Loaded> Load(const std::string& path, std::string* error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        *error = ErrorText("cannot read", path);
-        return std::nullopt;
-    }
-    Loaded loaded;
-    loaded.resolution = StampResolution::ForDevice("unknown");
+ReadCounts Read(std::istream& in, const RowSink& sink) {
+    ReadCounts counts;
     EcuVariant variant = EcuVariant::Ja5;
+    std::optional<std::int64_t> firstUs;
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -168,28 +197,54 @@ std::optional<Loaded> Load(const std::string& path, std::string* error) {
             } else if (key == "resolution") {
                 // An adapter's latency timer is a few milliseconds; anything else is not one.
                 if (!(ms >= 0 && ms <= 1000)) ms = -1;
-                loaded.resolution = StampResolution::ForDevice(value == "pseudo-terminal" ? "pty"
-                                                               : value == "usb-adapter"   ? "ttyUSB"
-                                                               : value == "serial-port"   ? "ttyS"
-                                                                                          : value,
-                                                               static_cast<int>(ms));
+                sink.resolution(StampResolution::ForDevice(value == "pseudo-terminal" ? "pty"
+                                                           : value == "usb-adapter"   ? "ttyUSB"
+                                                           : value == "serial-port"   ? "ttyS"
+                                                                                      : value,
+                                                           static_cast<int>(ms)));
             }
             continue;
         }
+        // A row more than a day away from the trace's first row is no row of this trace.
         auto row = ParseTextLine(line, variant);
-        const bool inDay = row && (loaded.rows.empty() || (row->atUs >= loaded.rows.front().atUs - kMaxSpanUs &&
-                                                           row->atUs - loaded.rows.front().atUs <= kMaxSpanUs));
+        const bool inDay = row && (!firstUs || (row->atUs >= *firstUs - kMaxSpanUs && row->atUs - *firstUs <= kMaxSpanUs));
         if (inDay) {
-            loaded.rows.push_back(std::move(*row));
+            if (!firstUs) firstUs = row->atUs;
+            ++counts.rows;
+            sink.row(std::move(*row));
         } else {
-            ++loaded.skippedLines;
+            ++counts.skippedLines;
         }
     }
-    if (loaded.rows.empty()) {
+    return counts;
+}
+
+std::optional<ReadCounts> Load(const std::string& path, const RowSink& sink, std::string* error) {
+    // A device or a pipe has no size to check and may never end.
+    std::error_code code;
+    if (std::filesystem::exists(path, code) && !std::filesystem::is_regular_file(path, code)) {
+        *error = "cannot open " + path + ": not a file";
+        return std::nullopt;
+    }
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in) {
+        *error = ErrorText("cannot read", path);
+        return std::nullopt;
+    }
+    const auto size = static_cast<std::uint64_t>(std::max<std::streamoff>(in.tellg(), 0));
+    if (size > kMaxTraceBytes) {
+        *error = "cannot open " + path + ": the trace is " + std::to_string(size >> 20) +
+                 " MB, more than the " + std::to_string(kMaxTraceBytes >> 20) + " MB a trace may have";
+        return std::nullopt;
+    }
+    in.seekg(0);
+    sink.resolution(StampResolution::ForDevice("unknown"));
+    const ReadCounts counts = Read(in, sink);
+    if (counts.rows == 0) {
         *error = "no trace rows in " + path;
         return std::nullopt;
     }
-    return loaded;
+    return counts;
 }
 
 }  // namespace MonitorTraceFile

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <istream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,13 +29,26 @@ constexpr std::int64_t kMaxSpanUs = 86'400'000'000;
 bool Save(const std::string& path, const MonitorRing& rows, const StampResolution& resolution, Format format,
           std::string* error);
 
-struct Loaded {
-    std::vector<MonitorRow> rows;
-    StampResolution resolution;
-    int skippedLines = 0;  // lines that were no row, or rows outside the trace's day
+// The largest saved trace that is opened; a bigger one is refused whole.
+constexpr std::uint64_t kMaxTraceBytes = 256ull * 1024 * 1024;
+
+// Where the rows of a trace go as they are read, one at a time: nothing holds the whole file.
+struct RowSink {
+    // A "# resolution" line, before the rows it stands over.
+    std::function<void(const StampResolution&)> resolution;
+    std::function<void(MonitorRow&&)> row;
 };
 
-std::optional<Loaded> Load(const std::string& path, std::string* error);
+struct ReadCounts {
+    std::uint64_t rows = 0;
+    std::uint64_t skippedLines = 0;  // lines not understood: no row, or a row outside the trace's day
+};
+
+// One pass over trace text.
+ReadCounts Read(std::istream& in, const RowSink& sink);
+// One pass over a saved trace. Nothing, with the reason in *error, when the file cannot be read,
+// is no plain file, is bigger than kMaxTraceBytes (then before a byte is read) or holds no row.
+std::optional<ReadCounts> Load(const std::string& path, const RowSink& sink, std::string* error);
 
 // One row as a text line, without the line end, and back.
 std::string TextLine(const MonitorRow& row);

@@ -9,6 +9,7 @@ void FrameAssembler::Accept(const std::uint8_t* chunk, std::size_t n, TimePoint 
     arrival_ = arrival;
     droppedStale_ = {};
     ignored_ = {};
+    chunkNoted_ = false;
     if (splitLength_ > 0 && arrival - lastAdded_ > kStaleAfter) {
         droppedStale_ = {splitBuffer_.data(), splitLength_};
         splitLength_ = 0;
@@ -60,31 +61,29 @@ std::optional<FrameView> FrameAssembler::ContinueSplit() {
     }
     const std::size_t take = std::min(size.bytes - splitLength_, chunkSize_ - position_);
     std::copy_n(chunk_ + position_, take, splitBuffer_.begin() + static_cast<std::ptrdiff_t>(splitLength_));
-    NoteAdded(take);
+    NoteAdded();
     splitLength_ += take;
     position_ += take;
     lastAdded_ = arrival_;
     if (size.status == FrameSize::Status::Known && splitLength_ == size.bytes) {
         lastFrame_ = {splitBuffer_.data(), splitLength_};
         lastArrival_ = splitArrival_;
+        if (lastArrival_.minGap == FrameArrival::Duration::max()) lastArrival_.minGap = {};
         splitLength_ = 0;
         return DecodeFrame(splitBuffer_.data());
     }
     return std::nullopt;
 }
 
-void FrameAssembler::NoteAdded(std::size_t take) {
+void FrameAssembler::NoteAdded() {
     FrameArrival& a = splitArrival_;
     if (splitLength_ == 0) {
         a = {arrival_, arrival_, FrameArrival::Duration::max(), {}};
-    } else {
+    } else if (!chunkNoted_) {  // the gap before this chunk; within it there is none to see
         const auto gap = arrival_ - a.last;
         a.minGap = std::min(a.minGap, gap);
         a.maxGap = std::max(a.maxGap, gap);
         a.last = arrival_;
     }
-    // Bytes that came in one chunk came together.
-    if (take > 1) {
-        a.minGap = FrameArrival::Duration::zero();
-    }
+    chunkNoted_ = true;
 }

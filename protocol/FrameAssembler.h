@@ -61,7 +61,9 @@ private:
     TimePoint arrival_{};
     bool acceptFunctional_ = false;
 
-    void NoteAdded(std::size_t take);
+    // Bytes of the current chunk went into the split frame: the gap before it is counted.
+    void NoteAdded();
+    bool chunkNoted_ = false;
 
     std::array<std::uint8_t, kMaxFrameSize> splitBuffer_{};
     std::size_t splitLength_ = 0;

@@ -5,8 +5,9 @@
 #include <cstdint>
 
 // When the bytes of one request frame reached us: the first and the last byte, and the
-// shortest and longest gap between two neighbouring bytes. Bytes read in one chunk came
-// together, so their gap is 0.
+// shortest and longest gap between two chunks of it. Bytes read in one chunk have no gap we
+// can see (the tester wrote them at once, or we read late): they add none. A frame that came
+// in one piece has no gaps, both 0.
 struct FrameArrival {
     using TimePoint = std::chrono::steady_clock::time_point;
     using Duration = std::chrono::steady_clock::duration;
@@ -31,7 +32,9 @@ enum class UnansweredReason {
     NotStarted,    // communication not started yet
     NoService,     // nothing served the service or its parameters
     FaultMode,     // an injected fault withheld the reply
+    QueueFull,     // it came while the most requests a waiting reply may hold were held
 };
+constexpr int kUnansweredReasonCount = 6;
 
 // The steps of a slow init, as the line shows them.
 enum class SlowInitStep {
@@ -52,7 +55,10 @@ public:
     virtual ~LinkObserver() = default;
     // A whole request frame, header to checksum, before it is served.
     virtual void RequestReceived(const std::uint8_t* frame, std::size_t n, const FrameArrival& arrival) = 0;
-    // The request reported last got no reply.
+    // A request held while a reply waited is being answered now; until the next request or
+    // answer, what follows (a reply, or none) is its. lastByte is when its last byte came.
+    virtual void AnsweringHeldRequest(FrameArrival::TimePoint lastByte) { (void)lastByte; }
+    // The request reported last (or the held one being answered) got no reply.
     virtual void RequestUnanswered(UnansweredReason reason) = 0;
     virtual void BytesIgnored(IgnoredBytes why, const std::uint8_t* bytes, std::size_t n,
                               FrameArrival::TimePoint arrival) = 0;

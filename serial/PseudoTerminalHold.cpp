@@ -21,10 +21,17 @@ bool PseudoTerminalHold::Hold(const QString& path, QString* error) {
         return false;
     }
     ::flock(fd_, LOCK_EX | LOCK_NB);  // a fresh side: nobody else holds a lock on it
+    // A side left cooked would echo every reply back into the link: no use holding it.
     termios raw{};
-    if (::tcgetattr(fd_, &raw) == 0) {
-        ::cfmakeraw(&raw);
-        ::tcsetattr(fd_, TCSANOW, &raw);
+    if (::tcgetattr(fd_, &raw) != 0 || (::cfmakeraw(&raw), ::tcsetattr(fd_, TCSANOW, &raw)) != 0) {
+        const int code = errno;
+        *error = QStringLiteral("cannot switch %1 to raw bytes (%2), %3")
+                     .arg(path)
+                     .arg(code)
+                     .arg(QString::fromLocal8Bit(std::strerror(code)));
+        ::close(fd_);
+        fd_ = -1;
+        return false;
     }
     return true;
 }

@@ -15,7 +15,7 @@ public:
     PseudoTerminalHold& operator=(const PseudoTerminalHold&) = delete;
     ~PseudoTerminalHold();
 
-    // False with the system's text when the side cannot be opened.
+    // False with the system's text when the side cannot be opened or switched to raw bytes.
     bool Hold(const QString& path, QString* error);
 
     // Whether a running program holds the pseudo-terminal at path this way.

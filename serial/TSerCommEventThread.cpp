@@ -40,9 +40,9 @@ bool TSerCommEventThread::HandOver(std::uint32_t mask) {
     return port_.handOver_->Run([this, mask] { port_.DoEvent(mask); });
 }
 
-bool TSerCommEventThread::ReportFault() {
+bool TSerCommEventThread::ReportFault(const std::string& text) {
     // A master without a tester on the other side is idle, not faulty.
-    if (port_.device_->IsPseudoTerminalMaster() || port_.faultReported_.exchange(true)) return true;
+    if (port_.device_->IsPseudoTerminalMaster() || !port_.NoteFault(text)) return true;
     return !(mask_ & ceError) || HandOver(ceError);
 }
 
@@ -51,7 +51,8 @@ TSerCommEventThread::Wakeup TSerCommEventThread::AwaitReadable(TSerDevice& devic
     if (result.kind == wkWoken) return Wakeup::Stop;
     if (result.kind == wkTimeout) return Wakeup::Again;
     if (result.kind == wkHangup || result.kind == wkError) {
-        if (!ReportFault()) return Wakeup::Stop;
+        const std::string text = result.kind == wkHangup ? "device hung up" : device.ErrorText(result.error);
+        if (!ReportFault(text)) return Wakeup::Stop;
         pace = true;
         return Wakeup::Again;
     }
@@ -94,7 +95,7 @@ void TSerCommEventThread::Receive() {
         }
         if (error != 0) {
             queue.Fail(error);
-            if (!ReportFault()) return;
+            if (!ReportFault(device.ErrorText(error))) return;
             pace = true;
         }
     }

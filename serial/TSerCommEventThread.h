@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <string>
 #include <thread>
 
 class TSerCustomComm;
@@ -31,8 +32,9 @@ private:
     void Receive();
     // Watches the line only; received characters are left to the owning thread's reads.
     void Watch();
-    // A failed or hung-up device: told once (OnError). False when the thread is to end.
-    bool ReportFault();
+    // A failed or hung-up device: told once (OnError), with what happened. False when the
+    // thread is to end.
+    bool ReportFault(const std::string& text);
     enum class Wakeup { Stop, Again, Readable };
     // Waits until the line has bytes. Again after a timeout or a fault (then with pace set,
     // so the next look waits first); Stop when the thread is to end.

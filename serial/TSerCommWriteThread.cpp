@@ -110,7 +110,7 @@ void TSerCommWriteThread::Execute() {
         }
         if (error != 0) {
             // The bytes stay queued; say so once, then try again at a calm pace.
-            if (!port_.faultReported_.exchange(true) && !HandOver(ceError)) return;
+            if (port_.NoteFault(device.ErrorText(error)) && !HandOver(ceError)) return;
             if (!device.Pause(kRetryPauseMs)) return;
         }
     }

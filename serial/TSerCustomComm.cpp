@@ -165,6 +165,18 @@ std::string TSerCustomComm::PseudoTerminalPath() const {
     return open_ ? device_->PseudoTerminalPath() : std::string();
 }
 
+std::string TSerCustomComm::FaultText() const {
+    std::lock_guard<std::mutex> guard(faultLock_);
+    return faultText_;
+}
+
+bool TSerCustomComm::NoteFault(const std::string& text) {
+    if (faultReported_.exchange(true)) return false;
+    std::lock_guard<std::mutex> guard(faultLock_);
+    faultText_ = text;
+    return true;
+}
+
 TSerLineSettings TSerCustomComm::LineSettings() const {
     TSerLineSettings s;
     s.BaudRate = baudrate_ == brUser ? static_cast<std::uint32_t>(userBaudrate_) : RateOf(baudrate_);
@@ -236,6 +248,10 @@ void TSerCustomComm::CreateHandle() {
 void TSerCustomComm::CreateThreads() {
     handOver_->Reopen();
     faultReported_ = false;
+    {
+        std::lock_guard<std::mutex> guard(faultLock_);
+        faultText_.clear();
+    }
     const std::uint32_t mask = EventMask();
     if (mask & ceRxChar) received_.Start(std::max(buffers_.ReadSize(), kLeastReceiveRoom));
     if (mask != 0) eventThread_ = std::make_unique<TSerCommEventThread>(*this, mask, eventPriority_);

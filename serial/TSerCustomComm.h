@@ -74,6 +74,9 @@ public:
     std::string OpenNotice() const { return open_ ? device_->OpenNotice() : std::string(); }
     // Other side of the pseudo-terminal opened through "/dev/ptmx"; empty otherwise.
     std::string PseudoTerminalPath() const;
+    // How the device failed when OnError last told of leIOError, as the system words it
+    // ("device hung up" when it simply went away); empty when it has not failed since opening.
+    std::string FaultText() const;
 
     // The line-settings record the properties give.
     TSerLineSettings LineSettings() const;
@@ -176,6 +179,8 @@ private:
     friend class TSerCommWriteThread;
 
     void RefuseWhileOpen() const;
+    // Port threads: a failure of the device, to be told once. False when it was told already.
+    bool NoteFault(const std::string& text);
     void DoEvent(std::uint32_t mask);
     // What the event thread queued, on the owning thread: OnRxChar or the links.
     void DeliverReceived();
@@ -199,6 +204,8 @@ private:
     std::atomic<bool> txEmptyWanted_{false};
     // A failing device is reported once, by whichever thread meets it first.
     std::atomic<bool> faultReported_{false};
+    mutable std::mutex faultLock_;
+    std::string faultText_;
     bool destroying_ = false;
 
     bool autoOpen_ = false;

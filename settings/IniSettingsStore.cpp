@@ -4,9 +4,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QTextStream>
 #include <optional>
 #include <utility>
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -17,8 +19,8 @@ bool IsComment(const QString& trimmed) {
 }
 
 // "[name]" gives name; any other line gives nothing.
-std::optional<QString> SectionOf(const QString& line) {
-    const QString t = line.trimmed();
+std::optional<QString> SectionOf(const QByteArray& line) {
+    const QString t = QString::fromUtf8(line).trimmed();
     if (t.size() >= 2 && t.startsWith(QLatin1Char('[')) && t.endsWith(QLatin1Char(']'))) {
         return t.mid(1, t.size() - 2).trimmed();
     }
@@ -26,8 +28,8 @@ std::optional<QString> SectionOf(const QString& line) {
 }
 
 // "name=value" gives the pair; value names compare without case, as registry names do.
-std::optional<std::pair<QString, QString>> EntryOf(const QString& line) {
-    const QString t = line.trimmed();
+std::optional<std::pair<QString, QString>> EntryOf(const QByteArray& line) {
+    const QString t = QString::fromUtf8(line).trimmed();
     const int eq = t.indexOf(QLatin1Char('='));
     if (t.isEmpty() || IsComment(t) || eq <= 0) {
         return std::nullopt;
@@ -45,7 +47,7 @@ struct SectionSpan {
     int end = -1;
 };
 
-SectionSpan FindSection(const QStringList& lines, const QString& section) {
+SectionSpan FindSection(const QList<QByteArray>& lines, const QString& section) {
     SectionSpan span;
     for (int i = 0; i < lines.size(); ++i) {
         const auto name = SectionOf(lines[i]);
@@ -66,6 +68,38 @@ SectionSpan FindSection(const QStringList& lines, const QString& section) {
     return span;
 }
 
+// Stores one value into the lines; false when its section had to be added.
+bool Put(IniSettingsStore::Lines& file, const SettingsValue& v) {
+    QList<QByteArray>& lines = file.lines;
+    // New lines end as the file's first line does, so a file kept with CR LF stays so.
+    const QByteArray cr = !lines.isEmpty() && lines.first().endsWith('\r') ? QByteArray("\r") : QByteArray();
+    SectionSpan span = FindSection(lines, v.section);
+    const bool sectionFound = span.header >= 0;
+    if (!sectionFound) {
+        lines << QStringLiteral("[%1]").arg(v.section).toUtf8() + cr;
+        file.endsWithNewline = true;
+        span = {static_cast<int>(lines.size()) - 1, static_cast<int>(lines.size())};
+    }
+    const QByteArray entryLine = (v.name + QLatin1Char('=') + v.value).toUtf8();
+    for (int i = span.header + 1; i < span.end; ++i) {
+        const auto entry = EntryOf(lines[i]);
+        if (entry && SameName(entry->first, v.name)) {
+            lines[i] = entryLine + (lines[i].endsWith('\r') ? QByteArray("\r") : QByteArray());
+            return sectionFound;
+        }
+    }
+    // After the section's last value, before any blank lines that separate it from the next.
+    int at = span.end;
+    while (at > span.header + 1 && lines[at - 1].trimmed().isEmpty()) {
+        --at;
+    }
+    if (at == lines.size()) {
+        file.endsWithNewline = true;
+    }
+    lines.insert(at, entryLine + cr);
+    return sectionFound;
+}
+
 }  // namespace
 
 IniSettingsStore::IniSettingsStore(QString filePath) : filePath_(std::move(filePath)) {}
@@ -78,37 +112,85 @@ QString IniSettingsStore::DefaultPath() {
     return base + QLatin1Char('/') + kFileName;
 }
 
-QStringList IniSettingsStore::ReadLines() const {
-    QFile file(filePath_);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        return {};
+std::optional<IniSettingsStore::Lines> IniSettingsStore::ReadLines(QString* refusal) const {
+    Lines file;
+    const QFileInfo info(filePath_);
+    if (!info.exists() && !info.isSymLink()) {
+        return file;  // the first run: there is nothing to lose
     }
-    QStringList lines;
-    QTextStream in(&file);
-    in.setEncoding(QStringConverter::Utf8);
-    while (!in.atEnd()) {
-        lines << in.readLine();
+    QFile in(filePath_);
+    const bool opened = in.open(QIODevice::ReadOnly);
+    const QByteArray bytes = opened ? in.readAll() : QByteArray();
+    if (!opened || in.error() != QFileDevice::NoError) {
+        *refusal = QStringLiteral("the settings file %1 cannot be read").arg(filePath_);
+        return std::nullopt;
     }
-    return lines;
+    if (bytes.isEmpty()) {
+        return file;
+    }
+    file.lines = bytes.split('\n');
+    file.endsWithNewline = bytes.endsWith('\n');
+    if (file.endsWithNewline) {
+        file.lines.removeLast();
+    }
+    bool anyText = false;
+    for (const QByteArray& line : file.lines) {
+        if (SectionOf(line)) {
+            return file;
+        }
+        anyText = anyText || !line.trimmed().isEmpty();
+    }
+    if (anyText) {
+        *refusal = QStringLiteral("the settings file %1 holds no section this program can read").arg(filePath_);
+        return std::nullopt;
+    }
+    return file;
 }
 
-bool IniSettingsStore::Save(const QStringList& lines) const {
+bool IniSettingsStore::Save(const Lines& file) const {
     if (!QDir().mkpath(QFileInfo(filePath_).absolutePath())) {
         return false;
     }
-    QSaveFile file(filePath_);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+    // Unbuffered: a buffered save file learns of a failed write only when it is closed, and
+    // then renames the cut-off file over the old one all the same.
+    QSaveFile out(filePath_);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         return false;
     }
-    const QByteArray text = (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
-    return file.write(text) == text.size() && file.commit();
+    QByteArray bytes = file.lines.join('\n');
+    if (file.endsWithNewline && !file.lines.isEmpty()) {
+        bytes += '\n';
+    }
+    if (out.write(bytes) != bytes.size()) {
+        return false;  // the new file is discarded, the old one stays
+    }
+#ifdef Q_OS_UNIX
+    // On the disk before it replaces the old file, so a power cut leaves one or the other.
+    if (::fsync(out.handle()) != 0) {
+        return false;
+    }
+#endif
+    return out.commit();
+}
+
+QString IniSettingsStore::Refusal() const {
+    QString reason;
+    if (ReadLines(&reason)) {
+        return {};
+    }
+    reason[0] = reason[0].toUpper();
+    return reason + QStringLiteral("; the program runs on defaults and will not save over that file.");
 }
 
 QString IniSettingsStore::ReadString(const QString& section, const QString& name, const QString& def) const {
-    const QStringList lines = ReadLines();
-    const SectionSpan span = FindSection(lines, section);
+    QString refusal;
+    const auto file = ReadLines(&refusal);
+    if (!file) {
+        return def;
+    }
+    const SectionSpan span = FindSection(file->lines, section);
     for (int i = span.header + 1; span.header >= 0 && i < span.end; ++i) {
-        const auto entry = EntryOf(lines[i]);
+        const auto entry = EntryOf(file->lines[i]);
         if (entry && SameName(entry->first, name)) {
             return entry->second;
         }
@@ -117,33 +199,29 @@ QString IniSettingsStore::ReadString(const QString& section, const QString& name
 }
 
 void IniSettingsStore::WriteString(const QString& section, const QString& name, const QString& value) {
-    QStringList lines = ReadLines();
-    SectionSpan span = FindSection(lines, section);
-    if (span.header < 0) {
-        lines << QStringLiteral("[%1]").arg(section);
-        if (!Save(lines)) {
-            throw SettingsStoreError(QStringLiteral("Failed to create key %1").arg(section));
-        }
-        span = {static_cast<int>(lines.size()) - 1, static_cast<int>(lines.size())};
+    WriteStrings({{section, name, value}});
+}
+
+void IniSettingsStore::WriteStrings(const SettingsValues& values) {
+    QString refusal;
+    auto file = ReadLines(&refusal);
+    if (!file) {
+        throw SettingsStoreError(QStringLiteral("The settings could not be stored: %1.").arg(refusal));
     }
-    const QString entryLine = name + QLatin1Char('=') + value;
-    bool replaced = false;
-    for (int i = span.header + 1; i < span.end && !replaced; ++i) {
-        const auto entry = EntryOf(lines[i]);
-        if (entry && SameName(entry->first, name)) {
-            lines[i] = entryLine;
-            replaced = true;
+    if (values.empty()) {
+        return;
+    }
+    // A failure names the first section that had to be made, else the first value.
+    QString failure;
+    for (const SettingsValue& v : values) {
+        if (!Put(*file, v) && failure.isEmpty()) {
+            failure = QStringLiteral("Failed to create key %1").arg(v.section);
         }
     }
-    if (!replaced) {
-        // After the section's last value, before any blank lines that separate it from the next.
-        int at = span.end;
-        while (at > span.header + 1 && lines[at - 1].trimmed().isEmpty()) {
-            --at;
-        }
-        lines.insert(at, entryLine);
+    if (failure.isEmpty()) {
+        failure = QStringLiteral("Failed to set data for '%1'").arg(values.front().name);
     }
-    if (!Save(lines)) {
-        throw SettingsStoreError(QStringLiteral("Failed to set data for '%1'").arg(name));
+    if (!Save(*file)) {
+        throw SettingsStoreError(failure);
     }
 }

@@ -48,11 +48,12 @@ Stored Read(const SettingsStore& store) {
     return stored;
 }
 
-void Write(SettingsStore& store, const PerVariant& enabled) {
+SettingsValues Values(const PerVariant& enabled) {
+    SettingsValues values;
     for (const EcuVariant info : kEcuVariants) {
-        store.WriteString(StoredSettings::kSection, Key(info),
-                          Text(enabled.For(info)));
+        values.push_back({StoredSettings::kSection, Key(info), Text(enabled.For(info))});
     }
+    return values;
 }
 
 }  // namespace ObdSettings

@@ -4,8 +4,7 @@
 #include <QStringList>
 #include "protocol/EcuVariant.h"
 #include "protocol/PerVariant.h"
-
-class SettingsStore;
+#include "settings/SettingsStore.h"
 
 // Whether each controller type answers OBD-II requests, kept in the store's section with
 // one value per type ("1" or "0"). The Euro-3 and Euro-4 controllers (M7.9.7 and
@@ -25,7 +24,7 @@ struct Stored {
 };
 
 Stored Read(const SettingsStore& store);
-// Raises SettingsStoreError as the store does.
-void Write(SettingsStore& store, const PerVariant& enabled);
+// The values that store the choice, for one write with the dialog's others.
+SettingsValues Values(const PerVariant& enabled);
 
 }  // namespace ObdSettings

@@ -14,6 +14,7 @@
 #include "SerialDevice.h"
 #include "common/HexText.h"
 #include "protocol/KwpFrame.h"
+#include "protocol/ObdReplyDecoder.h"
 
 namespace {
 
@@ -41,6 +42,45 @@ struct ConsoleState {
     std::string rom = "V5V13J02";
     std::set<int> ticked;
     std::map<std::string, double> shown;
+    bool realFraming = false;  // live blocks with the long header
+    bool obd = true;           // every type answers OBD-II requests
+};
+
+// A reply as it should come: these bytes, or any whole frame (OBD values are checked apart),
+// or any whole frame whose checksum is one more than its sum.
+struct Expected {
+    Bytes bytes;
+    bool any = false;
+    bool checksumUp = false;
+};
+
+// What the reply fault chosen over the control interface makes of the replies.
+struct FaultModel {
+    std::string mode = "none";
+    int value = 0;
+    int answered = 0;  // replies since "drop" was set
+
+    // The frames that come for a reply from `from` to a request for `service` (none: silence).
+    std::vector<Expected> Apply(const Expected& normal, std::uint8_t service, std::uint8_t from) {
+        const auto negative = [&](std::uint8_t code) {
+            const Bytes data = {0x7F, service, code};
+            return Expected{BuildFrame(0xF1, from, data.data(), data.size(), FrameForm::Short)};
+        };
+        if (mode == "silent") return {};
+        if (mode == "bad-checksum") {
+            Expected altered = normal;
+            if (altered.any) altered.checksumUp = true;
+            else altered.bytes.back() = static_cast<std::uint8_t>(altered.bytes.back() + 1);
+            return {altered};
+        }
+        if (mode == "pending") return {negative(0x78), normal};
+        if (mode == "busy") {
+            if (--value == 0) mode = "none";
+            return {negative(0x21)};
+        }
+        if (mode == "drop" && ++answered % value == 0) return {};
+        return {normal};  // none, delay, gap: the same bytes, later or in two pieces
+    }
 };
 
 // The tester's side of the link, run on a thread of its own while the window serves the port.
@@ -53,31 +93,45 @@ public:
     bool Open() const { return open_; }
     int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
 
-    // The live block checked against the shown values, then mixed requests to either address.
+    // The live block checked against the shown values (while no fault alters the replies), then
+    // mixed requests to either address and OBD-II requests to all.
     void Batch(const ConsoleState& state, int count) {
         const std::uint8_t home = state.variant == EcuVariant::BMP ? 0x11 : 0x10;
         Bytes reply;
-        Exchange(Request(home, {0x81}), StartReply(state, home));
-        if (!Exchange(Request(home, {0x21, 0x01}), {}, &reply)) return;
-        const FrameView view = DecodeFrame(reply.data());
-        const Bytes block(view.data, view.data + view.length);
-        CheckBlock(state, block, reply);
+        Exchange(Request(home, {0x81}), {StartReply(state, home)}, 0x81, home);
+        if (faults.mode == "none") {
+            if (!Exchange(Request(home, {0x21, 0x01}), {{}, true}, 0x21, home, &reply)) return;
+            const FrameView view = DecodeFrame(reply.data());
+            block_.assign(view.data, view.data + view.length);
+            CheckBlock(state, block_, reply);
+        } else {
+            Exchange(Request(home, {0x3E}), {Reply(home, {0x7E})}, 0x3E, home);
+        }
         Bytes ident = {0x5A, 0x9A};
         ident.insert(ident.end(), state.rom.begin(), state.rom.end());
         for (int i = 0; i < count; ++i) {
             const std::uint8_t to = state.variant == EcuVariant::BMP                ? 0x11
                                     : state.variant == EcuVariant::B7 && Pick(2) ? 0x11
                                                                                  : 0x10;
-            switch (Pick(4)) {
-            case 0: Exchange(Request(to, {0x21, 0x01}), Reply(to, block, FrameForm::BySize)); break;
-            case 1: Exchange(Request(to, {0x3E}), Reply(to, {0x7E})); break;  // TesterPresent
-            case 2: Exchange(Request(to, {0x1A, 0x9A}), Reply(to, ident)); break;  // ROM version
-            default: Exchange(Request(to, {0x81}), StartReply(state, to)); break;
+            switch (Pick(5)) {
+            case 0:
+                // A live block known from this batch's start; under a fault it may have changed since.
+                if (faults.mode == "none") {
+                    const FrameForm form = state.realFraming ? FrameForm::Long : FrameForm::BySize;
+                    Exchange(Request(to, {0x21, 0x01}), {Reply(to, block_, form)}, 0x21, to);
+                    break;
+                }
+                [[fallthrough]];
+            case 1: Exchange(Request(to, {0x3E}), {Reply(to, {0x7E})}, 0x3E, to); break;  // TesterPresent
+            case 2: Exchange(Request(to, {0x1A, 0x9A}), {Reply(to, ident)}, 0x1A, to); break;  // ROM version
+            case 3: Obd(state, home); break;
+            default: Exchange(Request(to, {0x81}), {StartReply(state, to)}, 0x81, to); break;
             }
         }
     }
 
-    int exchanges = 0, chunks = 0, mismatches = 0, lost = 0, badEcho = 0, badBlock = 0;
+    FaultModel faults;
+    int exchanges = 0, chunks = 0, mismatches = 0, lost = 0, badEcho = 0, badBlock = 0, obdAnswers = 0, faultsOn = 0, faulted = 0;
     LatencyStats latency;
     std::string problems;  // the first few, for the failure message
 
@@ -106,12 +160,54 @@ private:
         }
     }
 
+    // One OBD-II value by functional address, answered by the current type from its own address
+    // and read back as the console shows it; no answer while OBD-II is off.
+    void Obd(const ConsoleState& state, std::uint8_t home) {
+        static const std::pair<std::uint8_t, const char*> kPids[] = {{0x0C, "rpm"}, {0x0D, "speed"}, {0x05, "coolant"}};
+        const auto& [pid, shown] = kPids[Pick(3)];
+        const std::uint8_t data[] = {0x01, pid};
+        Bytes reply;
+        const bool altered = faults.mode != "none";
+        if (!Exchange(BuildFunctionalFrame(kObdFunctionalAddress, 0xF1, data, sizeof data), {{}, true}, 0x01, home,
+                      &reply, state.obd) ||
+            reply.empty() || altered) {
+            return;
+        }
+        ++obdAnswers;
+        const FrameView view = DecodeFrame(reply.data());
+        const auto decoded = ObdReplyDecoder::Decode({Bytes(view.data, view.data + view.length)});
+        const double expected = state.shown.at(shown);
+        if (!decoded.error.empty() || decoded.items.size() != 1 ||
+            std::abs(std::stod(decoded.items.front().value) - expected) > 1.0) {
+            Problem(badBlock, std::string("OBD ") + shown + " shown " + std::to_string(expected) + " in " + Hex(reply));
+        }
+    }
+
+    // Bytes from the line until `n` are waiting, or the deadline.
+    bool Gather(std::size_t n, Clock::time_point deadline, Clock::time_point sent) {
+        std::string error;
+        while (got_.size() < n && Clock::now() < deadline) {
+            std::uint8_t buffer[300];
+            const int read = device_.Read(buffer, sizeof buffer, 20, &error);
+            if (read < 0) return false;
+            if (read > 0 && !replyStarted_) {
+                replyStarted_ = true;
+                latency.Add(std::chrono::duration<double, std::milli>(Clock::now() - sent).count());
+            }
+            got_.insert(got_.end(), buffer, buffer + read);
+        }
+        return got_.size() >= n;
+    }
+
     // Sends the request in random pieces, written one right after the other, and expects its
-    // echo and then one reply frame. No pause between them: a pause overslept on a loaded machine
-    // would pass the 40 ms after which a partial frame is dropped (the splits at every moment
-    // are the reassembly test's, on a hand-driven clock).
-    bool Exchange(const Bytes& request, const Bytes& expected, Bytes* replyOut = nullptr) {
+    // echo, then the frames the reply fault makes of the normal reply (none while `answered` is
+    // false). The last frame read goes to *replyOut. No pause between the pieces: a pause
+    // overslept on a loaded machine would pass the 40 ms after which a partial frame is dropped
+    // (the splits at every moment are the reassembly test's, on a hand-driven clock).
+    bool Exchange(const Bytes& request, const Expected& normal, std::uint8_t service, std::uint8_t from,
+                  Bytes* replyOut = nullptr, bool answered = true) {
         ++exchanges;
+        if (faults.mode != "none") ++faulted;
         std::string error;
         for (std::size_t at = 0; at < request.size(); ++chunks) {
             const std::size_t piece = 1 + static_cast<std::size_t>(Pick(static_cast<int>(request.size() - at)));
@@ -119,45 +215,80 @@ private:
             at += piece;
         }
         const auto sent = Clock::now();
-        Bytes got;
-        std::size_t need = request.size() + 1;
-        bool known = false;
-        for (const auto deadline = sent + std::chrono::seconds(2); !(known && got.size() >= need) && Clock::now() < deadline;) {
-            std::uint8_t buffer[300];
-            const int n = device_.Read(buffer, sizeof buffer, 50, &error);
-            if (n < 0) break;
-            if (n > 0 && got.size() <= request.size() && got.size() + n > request.size()) {
-                latency.Add(std::chrono::duration<double, std::milli>(Clock::now() - sent).count());
+        // Bytes left from before stay: a reply that came too late shows as a wrong echo.
+        if (!Gather(request.size(), sent + std::chrono::seconds(2), sent) ||
+            !std::equal(request.begin(), request.end(), got_.begin())) {
+            Problem(badEcho, "echo of " + Hex(request) + "came as " + Hex(got_));
+            return false;
+        }
+        got_.erase(got_.begin(), got_.begin() + static_cast<std::ptrdiff_t>(request.size()));
+        replyStarted_ = !got_.empty();
+        const std::vector<Expected> frames = answered ? faults.Apply(normal, service, from) : std::vector<Expected>{};
+        if (frames.empty()) {
+            // Silence: nothing may come while a reply would have come long since.
+            Gather(1, Clock::now() + std::chrono::milliseconds(kQuietMs), sent);
+            if (!got_.empty()) Problem(mismatches, "sent " + Hex(request) + "under a silent fault got " + Hex(got_));
+            if (replyOut) replyOut->clear();
+            return got_.empty();
+        }
+        Bytes frame;
+        for (const Expected& want : frames) {
+            const auto deadline = Clock::now() + std::chrono::seconds(2);
+            FrameSize size{FrameSize::Status::NeedMore, 1};
+            while (size.status == FrameSize::Status::NeedMore && Gather(size.bytes, deadline, sent)) {
+                size = ExpectedFrameSize(got_.data(), got_.size());
             }
-            got.insert(got.end(), buffer, buffer + n);
-            if (got.size() <= request.size()) continue;
-            const FrameSize size = ExpectedFrameSize(got.data() + request.size(), got.size() - request.size());
-            if (size.status == FrameSize::Status::NotServed) break;
-            known = size.status == FrameSize::Status::Known;
-            need = request.size() + size.bytes;
+            if (size.status != FrameSize::Status::Known || !Gather(size.bytes, deadline, sent)) {
+                Problem(lost, "no reply to " + Hex(request) + "got " + Hex(got_));
+                return false;
+            }
+            frame.assign(got_.begin(), got_.begin() + static_cast<std::ptrdiff_t>(size.bytes));
+            got_.erase(got_.begin(), got_.begin() + static_cast<std::ptrdiff_t>(size.bytes));
+            std::uint8_t sum = 0;
+            for (std::size_t i = 0; i + 1 < frame.size(); ++i) sum = static_cast<std::uint8_t>(sum + frame[i]);
+            const bool fits = want.any ? frame.back() == static_cast<std::uint8_t>(sum + (want.checksumUp ? 1 : 0))
+                                       : frame == want.bytes;
+            if (!fits) {
+                Problem(mismatches, "sent " + Hex(request) + "under fault " + faults.mode + " got " + Hex(frame) +
+                                        "expected " + (want.any ? std::string("any frame") : Hex(want.bytes)));
+            }
         }
-        if (got.size() < request.size() || !std::equal(request.begin(), request.end(), got.begin())) {
-            Problem(badEcho, "echo of " + Hex(request) + "came as " + Hex(got));
-            return false;
-        }
-        const Bytes reply(got.begin() + static_cast<std::ptrdiff_t>(request.size()), got.end());
-        if (!known || got.size() < need) {
-            Problem(lost, "no reply to " + Hex(request) + "got " + Hex(reply));
-            return false;
-        }
-        if (!expected.empty() && reply != expected) {
-            Problem(mismatches, "sent " + Hex(request) + "got " + Hex(reply) + "expected " + Hex(expected));
-        }
-        if (replyOut) *replyOut = reply;
+        if (replyOut) *replyOut = frame;
         return true;
     }
 
+    static constexpr int kQuietMs = 150;
+    Bytes got_;
+    bool replyStarted_ = false;
+    Bytes block_;
     SerialDevice device_;
     bool open_ = false;
     std::mt19937 random_;
 };
 
-// A change of a value, the controller type, a trouble code or the ROM version text.
+// A reply fault switched on (with a value that keeps a batch short), or off again.
+QByteArray FaultChange(SoakLink& link) {
+    struct Choice {
+        const char* mode;
+        int from, to;  // the value's range; 0, 0: none
+    };
+    static const Choice kChoices[] = {{"silent", 0, 0}, {"bad-checksum", 0, 0}, {"delay", 0, 150},
+                                      {"pending", 0, 150}, {"busy", 1, 5}, {"gap", 0, 50}, {"drop", 2, 5}};
+    FaultModel& faults = link.faults;
+    if (faults.mode != "none") {
+        faults = FaultModel{};
+        return "fault none";
+    }
+    const Choice& c = kChoices[link.Pick(static_cast<int>(std::size(kChoices)))];
+    faults = FaultModel{c.mode, c.from + link.Pick(c.to - c.from + 1)};
+    ++link.faultsOn;
+    QByteArray line = QByteArray("fault ") + c.mode;
+    if (c.to > 0) line += " " + QByteArray::number(faults.value);
+    return line;
+}
+
+// A change of a value, the controller type, a trouble code, the ROM version text, the reply
+// fault, timing or framing, or the OBD-II option.
 void RandomChange(BenchRun& bench, SoakLink& link, ConsoleState& state) {
     struct Range {
         const char* name;
@@ -171,7 +302,7 @@ void RandomChange(BenchRun& bench, SoakLink& link, ConsoleState& state) {
     static const char* const kVariants[] = {"Ja5", "B1", "Ja7", "B7", "BMP", "b17"};
     static const char* const kRoms[] = {"V5V13J02", "J5V03J21", "I205DM52", "B104CD21", "M7V03N02", "B404CD21"};
     QByteArray line;
-    switch (link.Pick(4)) {
+    switch (link.Pick(10)) {
     case 0: {
         const int v = link.Pick(6);
         state.variant = static_cast<EcuVariant>(v);
@@ -186,6 +317,23 @@ void RandomChange(BenchRun& bench, SoakLink& link, ConsoleState& state) {
         line = "dtc " + QByteArray::number(index) + (on ? " on" : " off");
         break;
     }
+    case 3:
+    case 4:
+        line = FaultChange(link);
+        break;
+    case 5: {
+        // Reply timing within what keeps a batch short; replies wait P2, bytes P1 apart.
+        line = "timing " + QByteArray::number(link.Pick(41)) + " " + QByteArray::number(link.Pick(4));
+        break;
+    }
+    case 6:
+        state.realFraming = link.Pick(2) == 1;
+        line = state.realFraming ? "framing real" : "framing compact";
+        break;
+    case 7:
+        state.obd = !state.obd;
+        line = state.obd ? "obd on" : "obd off";
+        break;
     case 2:
         state.rom.clear();
         for (int i = 0, n = 1 + link.Pick(16); i < n; ++i) state.rom += "ABCDEFGHJKLMNPRSTUVWXYZ0123456789"[link.Pick(33)];
@@ -217,7 +365,7 @@ TEST(SoakTest, MixedStreamInRandomChunksWhileTheConsoleChanges) {
     ASSERT_TRUE(bench.Started());
     SoakLink link(bench.TesterPort().toStdString(), seed);
     ASSERT_TRUE(link.Open());
-    bench.Do({"click ignition"});
+    bench.Do({"click ignition", "obd on"});
     ConsoleState state;
     int changes = 0;
     for (const auto end = Clock::now() + std::chrono::seconds(seconds); Clock::now() < end; ++changes) {
@@ -234,10 +382,10 @@ TEST(SoakTest, MixedStreamInRandomChunksWhileTheConsoleChanges) {
         loop.exec();
         side.join();
     }
-    std::printf("soak %d s, seed %u: %d exchanges in %d chunks, %d control changes; %d mismatches, "
-                "%d lost, %d bad echoes, %d bad blocks; latency %s\n",
-                seconds, seed, link.exchanges, link.chunks, changes, link.mismatches, link.lost,
-                link.badEcho, link.badBlock, link.latency.Summary().c_str());
+    std::printf("soak %d s, seed %u: %d exchanges in %d chunks, %d control changes (%d faults on, %d exchanges under "
+                "one), %d OBD-II answers; %d mismatches, %d lost, %d bad echoes, %d bad blocks; latency %s\n",
+                seconds, seed, link.exchanges, link.chunks, changes, link.faultsOn, link.faulted, link.obdAnswers, link.mismatches,
+                link.lost, link.badEcho, link.badBlock, link.latency.Summary().c_str());
     // Every batch ran whole: the start, the live block and twelve mixed requests.
     EXPECT_GE(changes, 2);
     EXPECT_EQ(link.exchanges, changes * 14);

@@ -1,5 +1,8 @@
+#include <QFile>
+#include <QLabel>
 #include <QPushButton>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QToolButton>
 
 #include "ConsoleOnPty.h"
@@ -75,6 +78,44 @@ TEST_F(MonitorEndToEnd, RowsDecodedSavedAndReopened) {
     offline->close();
     EXPECT_EQ(MonitorWindow::OpenTrace(dir_.filePath(QStringLiteral("missing.trace")), form_.get(), &error), nullptr);
     EXPECT_FALSE(error.isEmpty());
+}
+
+// A long trace: the window keeps the last 100 000 rows, the report counts every row, and lines
+// that are no row are counted and said; a file over 256 MB is refused before it is read.
+TEST(MonitorTraceOpen, KeepsTheLastRowsReportsThemAllAndCountsWhatItCouldNotRead) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("long.trace"));
+    const int rows = 100005;
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        // A latency timer no adapter has is taken as not known.
+        QByteArray text = "# resolution usb-adapter 1e17\n# resolution pseudo-terminal 0\n# variant B7\ngarbage line\n";
+        for (int i = 0; i < rows; ++i) text += QByteArray::number(1000000 + i * 100000LL) + " RX 81 10 F1 3E C0\n";
+        text += "12 RX 8\n\xff\xfe\n";
+        f.write(text);
+    }
+    QString error;
+    std::unique_ptr<MonitorWindow> window(MonitorWindow::OpenTrace(path, nullptr, &error));
+    ASSERT_NE(window, nullptr) << error.toStdString();
+    const MonitorRing& ring = window->Monitor().Ring();
+    EXPECT_EQ(ring.Size(), 100000u);
+    EXPECT_EQ(ring.At(ring.FirstNumber()).atUs, 1000000 + 5 * 100000LL);  // the first five went
+    int requests = 0;
+    for (const auto& [service, count] : window->Monitor().Report().Compute().requests) requests += count;
+    EXPECT_EQ(requests, rows);
+    const QString status = window->findChild<QLabel*>(QStringLiteral("MonitorStatus"))->text();
+    EXPECT_TRUE(status.contains(QStringLiteral("3 lines not understood"))) << status.toStdString();
+
+    const QString big = dir.filePath(QStringLiteral("big.trace"));
+    {
+        QFile f(big);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("0 RX 81 10 F1 3E C0\n");
+        ASSERT_TRUE(f.resize(256LL * 1024 * 1024 + 1));  // sparse: nothing is written
+    }
+    EXPECT_EQ(MonitorWindow::OpenTrace(big, nullptr, &error), nullptr);
+    EXPECT_TRUE(error.contains(QStringLiteral("more than the 256 MB a trace may have"))) << error.toStdString();
 }
 
 TEST_F(MonitorEndToEnd, ButtonOpensTheSameWindowWhichKeepsItsPlace) {

@@ -12,6 +12,8 @@
 #include "support/TextFile.h"
 
 #include "settings/IniSettingsStore.h"
+#include "console/MonitorWindow.h"
+#include "console/TForm1.h"
 #include "console/TForm2.h"
 
 namespace {
@@ -150,6 +152,29 @@ TEST(TForm2, SlowInitAndObdProtocolsRoundTrip) {
     EXPECT_EQ(b.messages.size(), 1);
     EXPECT_EQ(b.Stored("SlowInit-B7") + b.Stored("SlowInit-BMP") + b.Stored("SlowInit-Ja5"), "110");
     EXPECT_EQ(b.Stored("OBD-Protocols"), "iso9141");
+}
+
+// Start-up says once that it runs on defaults; the monitor's place is not stored over the file
+// either, and the dialog's OK says the settings were not stored.
+TEST(TForm1, SaysOnceThatItWillNotSaveOverAnUnreadableFile) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("s.ini"));
+    const QByteArray foreign = "not settings at all\n\xff\xfe";
+    WriteFile(path, foreign);
+    ConsoleOptions options;
+    options.portOverride = dir.filePath(QStringLiteral("no-such-port"));
+    QStringList messages;
+    options.messageSink = [&](const QString& m) { messages << m; };
+    TForm1 form(options, std::make_unique<IniSettingsStore>(path));
+    EXPECT_EQ(messages.filter("will not save over that file").size(), 1) << messages.join('|').toStdString();
+    form.ShowMonitor()->hide();
+    TForm2 dialog(form.Store(), MessageReporter([&](const QString& m) { messages << m; }));
+    dialog.LoadAndShow();
+    QTest::mouseClick(dialog.findChild<QPushButton*>("BitBtn1"), Qt::LeftButton);
+    EXPECT_EQ(messages.filter("could not be stored").size(), 1) << messages.join('|').toStdString();
+    EXPECT_EQ(messages.filter("will not save over that file").size(), 1);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(ReadBytes(path), foreign);
 }
 
 }  // namespace

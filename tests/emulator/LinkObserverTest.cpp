@@ -16,7 +16,8 @@ public:
         seen.push_back("frame " + HexText(frame, n) + (pieces ? span : ""));
     }
     void RequestUnanswered(UnansweredReason reason) override {
-        static const char* const kNames[] = {"ignition off", "other address", "not started", "no service", "fault"};
+        static const char* const kNames[] = {"ignition off", "other address", "not started", "no service",
+                                             "fault", "queue full"};
         seen.push_back(std::string("unanswered: ") + kNames[static_cast<int>(reason)]);
     }
     void BytesIgnored(IgnoredBytes why, const std::uint8_t* bytes, std::size_t n, FrameArrival::TimePoint) override {
@@ -43,29 +44,29 @@ TEST(LinkObserverTest, TellsWhatBecameOfEveryByte) {
     const std::vector<Case> cases = {
         // whole frame in one chunk
         {ja5, false, {{0, start}}, {"frame " + start, keys}},
-        // split in two, answered at the last byte
-        {ja5, false, {{0, "81 10 F1"}, {5, "81 03"}}, {"frame " + start + " span 5 gaps 0..5", keys}},
+        // split in two, answered at the last byte; only the gap between the pieces is seen
+        {ja5, false, {{0, "81 10 F1"}, {5, "81 03"}}, {"frame " + start + " span 5 gaps 5..5", keys}},
         // length-byte frame split inside its header
         {ja5, false, {{0, "80 10"}, {3, "F1"}, {3, "01 82"}, {3, "04"}},
-         {"frame 80 10 F1 01 82 04 span 9 gaps 0..3", stopped}},
+         {"frame 80 10 F1 01 82 04 span 9 gaps 3..3", stopped}},
         // two frames in one chunk, both answered in order
         {ja5, false, {{0, start + " " + stop}}, {"frame " + start, "frame " + stop, keys, stopped}},
         // a chunk completes a frame and starts the next
         {ja5, false, {{0, start + " 81 10"}, {5, "F1 82 04"}},
-         {"frame " + start, keys, "frame " + stop + " span 5 gaps 0..5", stopped}},
+         {"frame " + start, keys, "frame " + stop + " span 5 gaps 5..5", stopped}},
         // a fragment older than 40 ms is dropped
         {ja5, false, {{0, "81 10 F1"}, {41, stop}}, {"ignored stale: 81 10 F1", "frame " + stop, stopped}},
         // 40 ms exactly still continues
-        {ja5, false, {{0, "81 10 F1"}, {40, "82 04"}}, {"frame " + stop + " span 40 gaps 0..40", stopped}},
+        {ja5, false, {{0, "81 10 F1"}, {40, "82 04"}}, {"frame " + stop + " span 40 gaps 40..40", stopped}},
         // wake-up zero before the frame: chunk ignored
         {ja5, false, {{0, "00 " + start}}, {"ignored wake-up: 00", "ignored not a frame start: " + start}},
         // bad format byte after a frame: rest ignored
         {ja5, false, {{0, start + " C1 " + stop}}, {"frame " + start, "ignored not a frame start: C1 " + stop, keys}},
         // continuation bytes are data, whatever their value; checksum not checked
-        {ja5, false, {{0, "82 10 F1"}, {5, "82 00 05"}}, {"frame 82 10 F1 82 00 05 span 5 gaps 0..5", stopped}},
+        {ja5, false, {{0, "82 10 F1"}, {5, "82 00 05"}}, {"frame 82 10 F1 82 00 05 span 5 gaps 5..5", stopped}},
         // ignition-off chunk dropped, partial frame keeps waiting
         {ja5, false, {{0, "81 10 F1"}, {10, "81 03", false}, {10, "82 04"}},
-         {"ignored ignition off: 81 03", "frame " + stop + " span 20 gaps 0..20", stopped}},
+         {"ignored ignition off: 81 03", "frame " + stop + " span 20 gaps 20..20", stopped}},
         // ignition-off chunk does not refresh the partial frame's time
         {ja5, false, {{0, "81 10 F1"}, {30, "00", false}, {30, "82 04"}},
          {"ignored ignition off: 00", "ignored stale: 81 10 F1"}},

@@ -25,11 +25,14 @@ struct PortRecord {
     std::atomic<int> gone{0};
     std::vector<std::string> failures;
     Bytes refuse;  // a write of exactly these bytes throws
+    std::atomic<bool> closed{false};  // every write takes nothing
+    std::vector<Bytes> left, refused;  // frames told as sent, and as not taken
 
     ReplyPacer::Writer Writer() {
         return [this](const std::uint8_t* b, int n) {
             std::lock_guard<std::mutex> guard(lock);
             if (Bytes(b, b + n) == refuse) throw std::runtime_error("Write error (5), I/O error");
+            if (closed) return 0;
             writes.push_back({Bytes(b, b + n), Clock::now(), std::this_thread::get_id()});
             return n;
         };
@@ -41,6 +44,14 @@ struct PortRecord {
         e.failed = [this](const std::string& m) {
             std::lock_guard<std::mutex> guard(lock);
             failures.push_back(m);
+        };
+        e.frameLeft = [this](const Bytes& frame, Clock::time_point, Clock::time_point) {
+            std::lock_guard<std::mutex> guard(lock);
+            left.push_back(frame);
+        };
+        e.frameRefused = [this](const Bytes& frame, Clock::time_point) {
+            std::lock_guard<std::mutex> guard(lock);
+            refused.push_back(frame);
         };
         return e;
     }
@@ -131,6 +142,47 @@ TEST(ReplyLine, ImmediateWithoutTimingPacedWithIt) {
     for (std::size_t k = 1; k < 5; ++k) EXPECT_GE(port.writes[2 + k].at, requestEnd + Ms(80 + 2 * k)) << k;
     EXPECT_EQ(port.writes[7].bytes, frame);
     EXPECT_GE(port.writes[7].at, port.writes[6].at + Ms(30));  // P2 from the first reply's end
+}
+
+// A frame is told as sent only once the port took it; one the port refused or could not take
+// (closed) is told as refused instead, written at once or paced.
+TEST(ReplyLine, AFrameIsToldAsSentOnlyWhenThePortTookIt) {
+    struct Case {
+        const char* what;
+        bool paced, refuse, closed;
+    };
+    const Case cases[] = {
+        {"at once, taken", false, false, false}, {"at once, refused", false, true, false},
+        {"at once, port closed", false, false, true}, {"paced, taken", true, false, false},
+        {"paced, refused", true, true, false},   {"paced, port closed", true, false, true},
+    };
+    const Bytes frame = {0x81, 0xF1, 0x10, 0x7E, 0x00};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PortRecord port;
+        if (c.refuse) port.refuse = frame;
+        port.closed = c.closed;
+        ReplyLine line(port.Writer(), port.Events());
+        line.SetOnFrameLeft([&port](const std::uint8_t* b, std::size_t n, Clock::time_point, Clock::time_point) {
+            port.left.emplace_back(b, b + n);
+        });
+        line.SetOnFrameRefused([&port](const std::uint8_t* b, std::size_t n, Clock::time_point) {
+            port.refused.emplace_back(b, b + n);
+        });
+        if (c.paced) line.SetTiming({1, 0});
+        if (c.refuse && !c.paced) {
+            EXPECT_THROW(line.Send(frame.data(), 5), std::runtime_error);
+        } else {
+            line.Send(frame.data(), 5);
+        }
+        if (c.paced) {
+            ASSERT_TRUE(port.WaitForGone(1));
+        }
+        std::lock_guard<std::mutex> guard(port.lock);
+        const bool taken = !c.refuse && !c.closed;
+        EXPECT_EQ(port.left, taken ? std::vector<Bytes>{frame} : std::vector<Bytes>{});
+        EXPECT_EQ(port.refused, taken ? std::vector<Bytes>{} : std::vector<Bytes>{frame});
+    }
 }
 
 }  // namespace

@@ -105,6 +105,44 @@ TEST(MonitorReportTest, WholeRequestsWrittenAtOnceShowZeroGaps) {
     EXPECT_EQ(std::string(DeviceReport::MarkName(f.p4Min.mark)), "outside: request written at once");
 }
 
+// P4 is graded over the gaps between the pieces a request was read in; the requests read in one
+// piece are counted beside it, and make "written at once" only at nine in ten or more.
+TEST(MonitorReportTest, P4IsGradedOverTheGapsBetweenPieces) {
+    using M = DeviceReport::Mark;
+    struct Case {
+        const char* what;
+        int requests, whole;
+        bool lateRead;  // one byte-by-byte request had its first three bytes read in one piece
+        double p4Min;
+        M mark;
+    };
+    const Case cases[] = {
+        {"byte by byte 1 ms apart, one late read", 40, 0, true, 1.0, M::Outside},
+        {"8 of 10 in one piece: the rest graded", 10, 8, false, 1.0, M::Outside},
+        {"9 of 10 in one piece", 10, 9, false, 1.0, M::WrittenAtOnce},
+        {"all in one piece", 10, 10, false, 0.0, M::WrittenAtOnce},
+    };
+    const Bytes request = Frame(0x10, {0x3E});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScriptedTester t;
+        for (int i = 0; i < c.requests; ++i) {
+            if (i < c.whole) {
+                t.h.Chunk(request, 60);
+                continue;
+            }
+            const std::size_t merged = c.lateRead && i == c.requests / 2 ? 3 : 1;
+            t.h.Chunk(Bytes(request.begin(), request.begin() + static_cast<std::ptrdiff_t>(merged)), 60);
+            for (std::size_t b = merged; b < request.size(); ++b) t.h.Chunk({request[b]}, 1);
+        }
+        const auto f = t.monitor.Report().Compute();
+        EXPECT_EQ(f.requestsInOnePiece, c.whole);
+        EXPECT_EQ(f.requestsInPieces, c.requests - c.whole);
+        EXPECT_DOUBLE_EQ(Ms(f.p4Min), c.p4Min);
+        EXPECT_EQ(f.p4Min.mark, c.mark);
+    }
+}
+
 // Each reason a request goes unanswered, and the counts beside it.
 TEST(MonitorReportTest, UnansweredRequestsByReason) {
     struct Case {
@@ -165,6 +203,39 @@ TEST(MonitorReportTest, UnansweredRequestsByReason) {
     EXPECT_TRUE(t.monitor.Report().Compute().unanswered.empty());
 }
 
+// Requests held behind a waiting reply: at most 16, the rest dropped as "reply queue full";
+// each unanswered row at its own request's time, also when its answer comes later.
+TEST(MonitorReportTest, HeldRequestsAreBoundedAndAnsweredAtTheirOwnTime) {
+    ScriptedTester t;
+    t.h.Start();
+    t.h.env.replyWaiting = true;
+    t.h.Chunk(Frame(0x10, {0x21, 0x09}), 100);  // held first; nothing serves it
+    const std::int64_t unservedAt = t.monitor.Ring().At(t.monitor.Ring().NextNumber() - 1).atUs;
+    for (int i = 0; i < 17; ++i) t.h.Chunk(Frame(0x10, {0x3E}), 3);
+    EXPECT_EQ(t.h.emulator.HeldRequests(), EcuEmulator::kMostHeldRequests);
+    const MonitorRing& ring = t.monitor.Ring();
+    std::vector<std::int64_t> requestAt;
+    for (std::uint64_t n = ring.FirstNumber(); n < ring.NextNumber(); ++n) {
+        const MonitorRow& row = ring.At(n);
+        if (row.kind == MonitorRowKind::Request) requestAt.push_back(row.atUs);
+        if (row.event == LinkEvent::Unanswered) {
+            EXPECT_EQ(row.reason, UnansweredReason::QueueFull);
+            EXPECT_EQ(row.atUs, requestAt.back());  // the dropped one's own
+        }
+    }
+    const auto f = t.monitor.Report().Compute();
+    EXPECT_EQ(f.unanswered.at(UnansweredReason::QueueFull), 2);
+    EXPECT_NE(t.monitor.Report().Json().find("\"reply queue full\":2"), std::string::npos);
+
+    t.h.env.replyWaiting = false;
+    t.h.emulator.ReplyGone();
+    EXPECT_EQ(t.h.Replies().size(), 15u);  // the 15 TesterPresent held behind the unserved one
+    const MonitorRow& unserved = ring.At(ring.NextNumber() - 1);
+    ASSERT_EQ(unserved.event, LinkEvent::Unanswered);
+    EXPECT_EQ(unserved.reason, UnansweredReason::NoService);
+    EXPECT_EQ(unserved.atUs, unservedAt);
+}
+
 TEST(MonitorReportTest, StartAndIgnoredBytes) {
     ScriptedTester t;
     t.Send(Frame(0x10, {0x3E}), 10, 0);  // before StartCommunication
@@ -210,6 +281,10 @@ TEST(MonitorReportTest, TraceLinesReadBackAsTheSameRows) {
     t.Send(Frame(0x10, {0x21, 0x01}), 60, 0);
     t.Send(Frame(0x11, {0x21, 0x09}), 60, 0);
     t.monitor.EchoSent(Bytes{0x81}.data(), 1, t.h.now);
+    t.monitor.PortLost(t.h.now);
+    t.monitor.PortBack(t.h.now);
+    t.monitor.RequestUnanswered(UnansweredReason::QueueFull);
+    t.monitor.FrameRefused(Bytes{0x7E}.data(), 1, t.h.now);
     const MonitorRing& ring = t.monitor.Ring();
     ASSERT_GT(ring.Size(), 6u);
     for (std::uint64_t n = ring.FirstNumber(); n < ring.NextNumber(); ++n) {
@@ -231,16 +306,23 @@ TEST(MonitorReportTest, TraceLinesReadBackAsTheSameRows) {
     ASSERT_TRUE(MonitorTraceFile::Save(path, ring, t.monitor.Report().Resolution(), MonitorTraceFile::Format::Text,
                                        &error))
         << error;
-    const auto loaded = MonitorTraceFile::Load(path, &error);
-    ASSERT_TRUE(loaded) << error;
-    ASSERT_EQ(loaded->rows.size(), ring.Size());
-    EXPECT_EQ(loaded->skippedLines, 0);
     LinkMonitor offline;
-    for (const MonitorRow& row : loaded->rows) offline.Add(row);
+    std::vector<MonitorRow> rows;
+    const MonitorTraceFile::RowSink sink{
+        [&offline](const StampResolution& r) { offline.Report().SetResolution(r); },
+        [&offline, &rows](MonitorRow&& row) {
+            rows.push_back(row);
+            offline.Add(std::move(row));
+        }};
+    const auto counts = MonitorTraceFile::Load(path, sink, &error);
+    ASSERT_TRUE(counts) << error;
+    ASSERT_EQ(rows.size(), ring.Size());
+    EXPECT_EQ(counts->rows, ring.Size());
+    EXPECT_EQ(counts->skippedLines, 0u);
     // Same rows, same report; the live block decodes for B7 again.
     EXPECT_EQ(offline.Report().Json(), t.monitor.Report().Json());
-    EXPECT_EQ(loaded->rows[3].variant, EcuVariant::B7);
-    EXPECT_FALSE(MonitorTraceFile::Load((dir / "none").string(), &error));
+    EXPECT_EQ(rows[3].variant, EcuVariant::B7);
+    EXPECT_FALSE(MonitorTraceFile::Load((dir / "none").string(), sink, &error));
 
     // Stamps far from the first row's make their line no row; the day's ends are still in.
     const std::string odd = (dir / "odd.trace").string();
@@ -253,11 +335,14 @@ TEST(MonitorReportTest, TraceLinesReadBackAsTheSameRows) {
                "13599999999 RX 81 10 F1 3E C0\n"    // more than a day before
                "9223372036854775807 RX 81 10 F1 3E C0\n";
     }
-    const auto far = MonitorTraceFile::Load(odd, &error);
-    ASSERT_TRUE(far) << error;
-    EXPECT_EQ(far->rows.size(), 2u);
-    EXPECT_EQ(far->skippedLines, 3);
-    EXPECT_EQ(far->resolution.kind, "usb-adapter");
+    LinkMonitor far;
+    const auto farCounts = MonitorTraceFile::Load(
+        odd, {[&far](const StampResolution& r) { far.Report().SetResolution(r); }, [&far](MonitorRow&& row) { far.Add(std::move(row)); }},
+        &error);
+    ASSERT_TRUE(farCounts) << error;
+    EXPECT_EQ(farCounts->rows, 2u);
+    EXPECT_EQ(farCounts->skippedLines, 3u);
+    EXPECT_EQ(far.Report().Resolution().kind, "usb-adapter");
     std::filesystem::remove_all(dir);
 }
 

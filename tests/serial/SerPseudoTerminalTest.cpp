@@ -4,6 +4,7 @@
 #include "serial/LinuxTermios.h"
 #include "support/PseudoTerminal.h"
 #include "support/ThreadsAsleep.h"
+#include "serial/PseudoTerminalHold.h"
 #include "serial/TSerComm.h"
 
 #include <QCoreApplication>
@@ -240,3 +241,12 @@ TEST_F(SerPty, MasterHangUpWhenTheTesterLeavesIsNoFaultAndNoSpin) {
 }
 
 }  // namespace
+
+// A held side that stays cooked would echo replies back into the link: refused, with why.
+TEST(PseudoTerminalHoldTest, HeldSideThatCannotBeMadeRawIsRefused) {
+    PseudoTerminal pty;
+    QString error;
+    EXPECT_TRUE(PseudoTerminalHold().Hold(QString::fromStdString(pty.SlavePath()), &error)) << error.toStdString();
+    EXPECT_FALSE(PseudoTerminalHold().Hold(QStringLiteral("/dev/null"), &error));
+    EXPECT_TRUE(error.startsWith(QLatin1String("cannot switch /dev/null to raw bytes ("))) << error.toStdString();
+}

@@ -44,6 +44,8 @@ public:
         }
     }
 
+    BenchSession& Session() { return *session_; }
+
     std::unique_ptr<LineClient> control;
     QStringList messages;
 

@@ -11,6 +11,12 @@ inline QString ReadFile(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
 }
 
+// A whole file as bytes, empty when it cannot be read.
+inline QByteArray ReadBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
 // A file written whole, made anew.
 inline void WriteFile(const QString& path, const QByteArray& text) {
     QFile f(path);

@@ -20,7 +20,10 @@ Iso9141Exchange::Iso9141Exchange(SerialDevice& device, int p2maxMs, int p1maxMs)
 
 ExchangeResult Iso9141Exchange::Exchange(const std::vector<std::uint8_t>& request) {
     ExchangeResult result;
-    device_.DiscardInput();
+    if (device_.DiscardInput(&result.error) < 0) {
+        result.status = ExchangeResult::Status::LinkError;
+        return result;
+    }
     if (!device_.Write(request.data(), request.size(), &result.error)) {
         result.status = ExchangeResult::Status::LinkError;
         return result;

@@ -31,7 +31,11 @@ KLineExchange::KLineExchange(SerialDevice& device, EchoMode echo, int p2maxMs, i
 
 ExchangeResult KLineExchange::Exchange(const std::vector<std::uint8_t>& request, bool furtherFrames) {
     ExchangeResult result;
-    device_.DiscardInput();  // leftovers of an earlier exchange are no reply to this one
+    // Leftovers of an earlier exchange are no reply to this one.
+    if (device_.DiscardInput(&result.error) < 0) {
+        result.status = ExchangeResult::Status::LinkError;
+        return result;
+    }
     if (echo_ == EchoMode::ByteWise) {
         if (!SendByteWise(request, result)) {
             return result;

@@ -75,7 +75,15 @@ bool SerialDevice::Write(const std::uint8_t* bytes, std::size_t count, std::stri
         }
         done += static_cast<std::size_t>(n);
     }
-    ::tcdrain(fd_);  // the bytes are on the line when this returns
+    // The bytes are on the line when this returns.
+    int drained;
+    do {
+        drained = ::tcdrain(fd_);
+    } while (drained != 0 && errno == EINTR);
+    if (drained != 0) {
+        *error = SystemText("cannot wait for the bytes to leave", "the device");
+        return false;
+    }
     lastDrained_ = std::chrono::steady_clock::now();
     return true;
 }
@@ -106,10 +114,16 @@ int SerialDevice::Read(std::uint8_t* buffer, std::size_t capacity, int timeoutMs
     return static_cast<int>(n);
 }
 
-int SerialDevice::DiscardInput() {
+int SerialDevice::DiscardInput(std::string* error) {
     int waiting = 0;
-    ::ioctl(fd_, FIONREAD, &waiting);
-    ::tcflush(fd_, TCIFLUSH);
+    if (::ioctl(fd_, FIONREAD, &waiting) != 0) {
+        *error = SystemText("cannot count the bytes waiting on", "the device");
+        return -1;
+    }
+    if (::tcflush(fd_, TCIFLUSH) != 0) {
+        *error = SystemText("cannot discard the bytes waiting on", "the device");
+        return -1;
+    }
     return waiting;
 }
 

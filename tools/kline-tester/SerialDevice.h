@@ -26,8 +26,9 @@ public:
     std::chrono::steady_clock::time_point LastDrained() const { return lastDrained_; }
     // Waits up to timeoutMs for bytes; returns how many were read, 0 on time-out, -1 on error.
     int Read(std::uint8_t* buffer, std::size_t capacity, int timeoutMs, std::string* error);
-    // Drops whatever waits unread; returns how many bytes that was.
-    int DiscardInput();
+    // Drops whatever waits unread; returns how many bytes that was, or -1 with the system's text
+    // in *error.
+    int DiscardInput(std::string* error);
     // Holds the line low (a break) or lets it go; false with the system's text in *error.
     bool SetBreak(bool on, std::string* error);
     // Whether the device is a pseudo-terminal, which carries no breaks.

@@ -42,7 +42,8 @@ SlowInitTester::Result SlowInitTester::Run(std::uint8_t address) {
         }
         end = start + std::chrono::milliseconds(kFiveBaudByteMs);
         std::this_thread::sleep_until(end);
-        device_.DiscardInput();  // what the breaks left in our own receiver
+        // What the breaks left in our own receiver.
+        if (device_.DiscardInput(&result.error) < 0) return result;
     }
     result.steps.push_back({"address at 5 baud", address, 0});
 

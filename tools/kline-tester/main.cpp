@@ -1,4 +1,5 @@
 #include <chrono>
+#include <cinttypes>
 #include <cstdio>
 #include <string>
 #include <thread>
@@ -202,8 +203,9 @@ int main(int argc, char** argv) {
     }
     const bool print = !(options->quiet && options->repeat > 1);
     LatencyStats stats;
-    int sent = 0, good = 0, lost = 0, badChecksum = 0, broken = 0, busy = 0, pending = 0;
-    for (int round = 0; round < options->repeat; ++round) {
+    // 64 bits: a long soak of many requests a round passes 2^31 sends.
+    std::uint64_t sent = 0, good = 0, lost = 0, badChecksum = 0, broken = 0, busy = 0, pending = 0;
+    for (std::int64_t round = 0; round < options->repeat; ++round) {
         for (std::size_t i = 0; i < frames.size(); ++i) {
             const auto& frame = frames[i];
             if (sent > 0 && options->intervalMs > 0) {
@@ -232,7 +234,8 @@ int main(int argc, char** argv) {
         }
     }
     if (options->repeat > 1) {
-        std::printf("requests %d  replies %d  no reply %d  bad checksum %d  broken %d  busy %d  pending %d\n",
+        std::printf("requests %" PRIu64 "  replies %" PRIu64 "  no reply %" PRIu64 "  bad checksum %" PRIu64
+                    "  broken %" PRIu64 "  busy %" PRIu64 "  pending %" PRIu64 "\n",
                     sent, stats.Count(), lost, badChecksum, broken, busy, pending);
         std::printf("latency %s\n", stats.Summary().c_str());
     }
