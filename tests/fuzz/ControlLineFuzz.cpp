@@ -76,6 +76,21 @@ public:
         timing_ = timing;
     }
     ReplyTiming Timing() const override { return timing_; }
+    void SetSlowInit(bool on) override { slowInit_ = on; }
+    bool SlowInit() const override { return slowInit_; }
+    void SetObdProtocols(ObdProtocols protocols) override {
+        if (!protocols.fast && !protocols.slow && !protocols.iso9141) Broken("no OBD-II protocol reached the console");
+        protocols_ = protocols;
+    }
+    ObdProtocols GetObdProtocols() const override { return protocols_; }
+    void SetInitTiming(SlowInitTiming timing) override {
+        if (!SlowInitTiming::Settable(timing.w1Ms) || !SlowInitTiming::Settable(timing.w4Ms)) {
+            Broken("a slow-init time out of range reached the console");
+        }
+        initTiming_ = timing;
+    }
+    SlowInitTiming InitTiming() const override { return initTiming_; }
+    QString PortState() const override { return QStringLiteral("open /dev/ptmx"); }
     void SetFraming(ReplyFraming framing) override { framing_ = framing; }
     ReplyFraming Framing(EcuVariant) const override { return framing_; }
     QStringList TripTexts() const override { return {"0.0", "0.00", "0.0", "0.0", "00:00:00"}; }
@@ -121,6 +136,9 @@ private:
     std::array<bool, kTroubleCodes> ticked_{};
     std::map<IdentField, QString> idents_;
     bool obd_ = false;
+    bool slowInit_ = false;
+    ObdProtocols protocols_;
+    SlowInitTiming initTiming_;
     ReplyTiming timing_{};
     ReplyFraming framing_ = ReplyFraming::Compact;
     bool cycleRunning_ = false;
