@@ -55,8 +55,10 @@ void CheckTester(ProgramRun& run, const Step& step) {
                 QRegularExpression(QRegularExpression::escape(label) + R"((\d+\.\d+) ms)").globalMatch(tester.out);
             double last = -1;
             for (auto it = figures; it.hasNext();) last = it.next().captured(1).toDouble();
-            EXPECT_GE(last, part.mid(space < 0 ? 2 : space + 1).toDouble()) << part.toStdString() << "\n"
-                                                                             << tester.out.toStdString();
+            // The tester reads its clock once the driver has taken its last byte; on a virtual port
+            // that byte has often reached the program already, so allow half a millisecond.
+            EXPECT_GE(last, part.mid(space < 0 ? 2 : space + 1).toDouble() - 0.5) << part.toStdString() << "\n"
+                                                                                   << tester.out.toStdString();
         } else {
             EXPECT_TRUE(tester.out.contains(part)) << part.toStdString() << "\n" << tester.out.toStdString();
         }
