@@ -7,9 +7,7 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cstdio>
-#include <fcntl.h>
 #include <memory>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include "support/ProgramRun.h"
@@ -36,33 +34,9 @@ double CpuSecondsOf(qint64 pid) {
     return (fields.value(11).toDouble() + fields.value(12).toDouble()) / static_cast<double>(::sysconf(_SC_CLK_TCK));
 }
 
-// The adapter's far side: a pseudo-terminal master that the program must not inherit, or it
-// would keep the line up after the test closed it.
-class Adapter {
-public:
-    Adapter() : master_(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC)) {
-        EXPECT_GE(master_, 0);
-        EXPECT_EQ(::grantpt(master_), 0);
-        EXPECT_EQ(::unlockpt(master_), 0);
-        PseudoTerminal::MakeRaw(master_);
-        path_ = ::ptsname(master_);
-    }
-    ~Adapter() { ::close(master_); }
-    Adapter(const Adapter&) = delete;
-    Adapter& operator=(const Adapter&) = delete;
-
-    QString Path() const { return QString::fromStdString(path_); }
-    void Send(const Bytes& bytes) const { PseudoTerminal::SendTo(master_, bytes); }
-    Bytes Receive(std::size_t count, int timeoutMs) const { return PseudoTerminal::ReceiveFrom(master_, count, timeoutMs); }
-
-private:
-    int master_;
-    std::string path_;
-};
-
 // Sends the request every half second until its reply comes back; false when none came
 // within the time.
-bool Answered(const Adapter& adapter, const Bytes& request, const Bytes& reply, int withinMs) {
+bool Answered(const AdapterEnd& adapter, const Bytes& request, const Bytes& reply, int withinMs) {
     QElapsedTimer clock;
     clock.start();
     Bytes seen;
@@ -81,8 +55,8 @@ TEST(LostPortTest, PulledAdapterIsReportedAndTheNewOneAnswersThroughTheSameLink)
     ProgramRun run;
     const QString link = run.Path("adapter");
     const QString socket = run.Path("control.sock");
-    auto first = std::make_unique<Adapter>();
-    ASSERT_TRUE(QFile::link(first->Path(), link));
+    auto first = std::make_unique<AdapterEnd>();
+    ASSERT_TRUE(QFile::link(QString::fromStdString(first->Path()), link));
 
     QProcess& program = run.program;
     ASSERT_TRUE(run.Start({"--hidden", "--port", link, "--control", "unix:" + socket}));
@@ -113,9 +87,9 @@ TEST(LostPortTest, PulledAdapterIsReportedAndTheNewOneAnswersThroughTheSameLink)
     const double cpuShare = (CpuSecondsOf(program.processId()) - cpuBefore) / (idle.elapsed() / 1000.0);
     EXPECT_LT(cpuShare, 0.05);
 
-    auto second = std::make_unique<Adapter>();  // plugged in again: another pts number, the same link
+    auto second = std::make_unique<AdapterEnd>();  // plugged in again: another pts number, the same link
     ASSERT_TRUE(QFile::remove(link));
-    ASSERT_TRUE(QFile::link(second->Path(), link));
+    ASSERT_TRUE(QFile::link(QString::fromStdString(second->Path()), link));
     clock.restart();
     // Communication is still active: TesterPresent is answered without a new start.
     ASSERT_TRUE(Answered(*second, kPresent, kPresentReply, 10000)) << errLines().toStdString();

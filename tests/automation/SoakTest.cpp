@@ -1,14 +1,19 @@
 #include <QEventLoop>
+#include <QFile>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdio>
 #include <map>
+#include <memory>
+#include <poll.h>
 #include <random>
 #include <set>
 #include <thread>
 
 #include "support/BenchRun.h"
+#include "support/PseudoTerminal.h"
 #include "LatencyStats.h"
 #include "protocol/LiveBlockDecoder.h"
 #include "SerialDevice.h"
@@ -83,14 +88,18 @@ struct FaultModel {
     }
 };
 
-// The tester's side of the link, run on a thread of its own while the window serves the port.
+// The tester's side of the link, run on a thread of its own while the window serves the port:
+// the virtual port's tester side, where the program echoes each request, or the master of an
+// adapter the program opened by a link, where the K-line's own echo is played here.
 class SoakLink {
 public:
-    SoakLink(const std::string& port, std::uint32_t seed) : random_(seed) {
+    explicit SoakLink(std::uint32_t seed) : random_(seed) {}
+    bool OpenVirtual(const std::string& port) {
         std::string error;
-        open_ = device_.Open(port, 10400, &error);
+        return device_.Open(port, 10400, &error);
     }
-    bool Open() const { return open_; }
+    void Plug(int adapterMaster) { adapter_ = adapterMaster; }
+    void Unplug() { adapter_ = -1; }
     int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
 
     // The live block checked against the shown values (while no fault alters the replies), then
@@ -183,12 +192,29 @@ private:
         }
     }
 
+    void Send(const std::uint8_t* bytes, std::size_t count) {
+        std::string error;
+        if (adapter_ < 0) {
+            device_.Write(bytes, count, &error);
+            return;
+        }
+        PseudoTerminal::SendTo(adapter_, Bytes(bytes, bytes + count));
+        got_.insert(got_.end(), bytes, bytes + count);  // the line echoes as it carries
+    }
+
+    int Read(std::uint8_t* buffer, std::size_t capacity, int timeoutMs) {
+        std::string error;
+        if (adapter_ < 0) return device_.Read(buffer, capacity, timeoutMs, &error);
+        pollfd ready{adapter_, POLLIN, 0};
+        if (::poll(&ready, 1, timeoutMs) <= 0) return 0;
+        return static_cast<int>(::read(adapter_, buffer, capacity));
+    }
+
     // Bytes from the line until `n` are waiting, or the deadline.
     bool Gather(std::size_t n, Clock::time_point deadline, Clock::time_point sent) {
-        std::string error;
         while (got_.size() < n && Clock::now() < deadline) {
             std::uint8_t buffer[300];
-            const int read = device_.Read(buffer, sizeof buffer, 20, &error);
+            const int read = Read(buffer, sizeof buffer, 20);
             if (read < 0) return false;
             if (read > 0 && !replyStarted_) {
                 replyStarted_ = true;
@@ -208,10 +234,9 @@ private:
                   Bytes* replyOut = nullptr, bool answered = true) {
         ++exchanges;
         if (faults.mode != "none") ++faulted;
-        std::string error;
         for (std::size_t at = 0; at < request.size(); ++chunks) {
             const std::size_t piece = 1 + static_cast<std::size_t>(Pick(static_cast<int>(request.size() - at)));
-            device_.Write(request.data() + at, piece, &error);
+            Send(request.data() + at, piece);
             at += piece;
         }
         const auto sent = Clock::now();
@@ -262,7 +287,7 @@ private:
     bool replyStarted_ = false;
     Bytes block_;
     SerialDevice device_;
-    bool open_ = false;
+    int adapter_ = -1;
     std::mt19937 random_;
 };
 
@@ -349,27 +374,70 @@ void RandomChange(BenchRun& bench, SoakLink& link, ConsoleState& state) {
     EXPECT_EQ(bench.Ask(line.constData()), "OK") << line.constData();
 }
 
-// The test command runs it for 20 s; VORTA_SOAK_SECONDS asks for a long run, VORTA_SOAK_SEED
-// repeats the run a seed printed earlier belongs to.
-TEST(SoakTest, MixedStreamInRandomChunksWhileTheConsoleChanges) {
-    const int seconds = qEnvironmentVariableIsSet("VORTA_SOAK_SECONDS") ? qEnvironmentVariableIntValue("VORTA_SOAK_SECONDS") : 20;
+// The adapter behind the soak's link: pulled out between two batches, one control change made
+// while it is out, then plugged in again under another name behind the same link, as a USB
+// adapter re-plugged comes back.
+struct PluggedAdapter {
+    QString link;
+    std::unique_ptr<AdapterEnd> end = std::make_unique<AdapterEnd>();
+    int replugs = 0;
+
+    bool Relink() { return (!QFile::exists(link) || QFile::remove(link)) && QFile::link(QString::fromStdString(end->Path()), link); }
+
+    void Replug(BenchRun& bench, SoakLink& soak, ConsoleState& state) {
+        soak.Unplug();
+        end.reset();
+        ++replugs;
+        ASSERT_TRUE(QTest::qWaitFor([&] { return PortNotes(bench, " lost: ") == replugs; }, 5000));
+        RandomChange(bench, soak, state);
+        end = std::make_unique<AdapterEnd>();
+        ASSERT_TRUE(Relink());
+        // The port is tried again about once a second.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return bench.Ask("get port").startsWith("OK open "); }, 10000));
+        soak.Plug(end->Master());
+    }
+
+    static int PortNotes(const BenchRun& bench, const char* what) {
+        return static_cast<int>(std::count_if(bench.messages.begin(), bench.messages.end(),
+                                              [&](const QString& line) { return line.contains(QLatin1String(what)); }));
+    }
+};
+
+// The test command runs it for 20 s, half on the virtual port and half on an adapter that is
+// pulled out now and then; VORTA_SOAK_SECONDS asks for a long run, VORTA_SOAK_SEED repeats the
+// run a seed printed earlier belongs to.
+class SoakTest : public ::testing::TestWithParam<bool> {};
+
+TEST_P(SoakTest, MixedStreamInRandomChunksWhileTheConsoleChanges) {
+    const bool adapter = GetParam();
+    const int seconds = (qEnvironmentVariableIsSet("VORTA_SOAK_SECONDS") ? qEnvironmentVariableIntValue("VORTA_SOAK_SECONDS") : 20) / 2;
     bool seedGiven = false;
     const std::uint32_t seed = qEnvironmentVariableIsSet("VORTA_SOAK_SEED")
                                    ? qEnvironmentVariable("VORTA_SOAK_SEED").toUInt(&seedGiven)
                                    : static_cast<std::uint32_t>(Clock::now().time_since_epoch().count());
     ASSERT_EQ(seedGiven, qEnvironmentVariableIsSet("VORTA_SOAK_SEED")) << "VORTA_SOAK_SEED is no number";
     // Printed before the run, so that a run that hangs or crashes can be repeated too.
-    std::printf("soak %d s, seed %u (VORTA_SOAK_SEED=%u repeats it)\n", seconds, seed, seed);
+    std::printf("soak %d s on %s, seed %u (VORTA_SOAK_SEED=%u repeats it)\n", seconds,
+                adapter ? "an adapter" : "the virtual port", seed, seed);
     std::fflush(stdout);
-    BenchRun bench;
+    QTemporaryDir dir;
+    PluggedAdapter plug{dir.filePath(QStringLiteral("adapter"))};
+    ASSERT_TRUE(!adapter || plug.Relink());
+    BenchRun bench(adapter ? plug.link : QString());
     ASSERT_TRUE(bench.Started());
-    SoakLink link(bench.TesterPort().toStdString(), seed);
-    ASSERT_TRUE(link.Open());
+    SoakLink link(seed);
+    if (adapter) link.Plug(plug.end->Master());
+    else ASSERT_TRUE(link.OpenVirtual(bench.TesterPort().toStdString()));
     bench.Do({"click ignition", "obd on"});
     ConsoleState state;
     int changes = 0;
-    for (const auto end = Clock::now() + std::chrono::seconds(seconds); Clock::now() < end; ++changes) {
-        if (changes > 0) RandomChange(bench, link, state);
+    const auto start = Clock::now();
+    for (const auto end = start + std::chrono::seconds(seconds); Clock::now() < end; ++changes) {
+        // At least once a run, from halfway on.
+        const bool replug = adapter && changes > 0 && (link.Pick(10) == 0 || (plug.replugs == 0 && Clock::now() > start + (end - start) / 2));
+        if (replug) plug.Replug(bench, link, state);
+        else if (changes > 0) RandomChange(bench, link, state);
+        if (::testing::Test::HasFatalFailure()) return;
         for (const char* name : kValues) {
             state.shown[name] = QLocale().toDouble(bench.Ask((QByteArray("get ") + name).constData()).mid(3));
         }
@@ -383,14 +451,21 @@ TEST(SoakTest, MixedStreamInRandomChunksWhileTheConsoleChanges) {
         side.join();
     }
     std::printf("soak %d s, seed %u: %d exchanges in %d chunks, %d control changes (%d faults on, %d exchanges under "
-                "one), %d OBD-II answers; %d mismatches, %d lost, %d bad echoes, %d bad blocks; latency %s\n",
-                seconds, seed, link.exchanges, link.chunks, changes, link.faultsOn, link.faulted, link.obdAnswers, link.mismatches,
-                link.lost, link.badEcho, link.badBlock, link.latency.Summary().c_str());
+                "one, %d adapters re-plugged), %d OBD-II answers; %d mismatches, %d lost, %d bad echoes, %d bad blocks; "
+                "latency %s\n",
+                seconds, seed, link.exchanges, link.chunks, changes, link.faultsOn, link.faulted, plug.replugs,
+                link.obdAnswers, link.mismatches, link.lost, link.badEcho, link.badBlock, link.latency.Summary().c_str());
     // Every batch ran whole: the start, the live block and twelve mixed requests.
     EXPECT_GE(changes, 2);
     EXPECT_EQ(link.exchanges, changes * 14);
     EXPECT_EQ(link.mismatches + link.lost + link.badEcho + link.badBlock, 0) << link.problems;
-    EXPECT_TRUE(bench.messages.isEmpty()) << bench.messages.join('\n').toStdString();
+    EXPECT_EQ(adapter, plug.replugs > 0);
+    // Nothing said but each loss and each return of the port, once.
+    EXPECT_EQ(PluggedAdapter::PortNotes(bench, " open again."), plug.replugs);
+    EXPECT_EQ(bench.messages.size(), 2 * plug.replugs) << bench.messages.join('\n').toStdString();
 }
+
+INSTANTIATE_TEST_SUITE_P(Port, SoakTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Adapter" : "VirtualPort"; });
 
 }  // namespace

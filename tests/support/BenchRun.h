@@ -9,15 +9,16 @@
 #include "support/LineClient.h"
 
 // The console running in this process as an unattended bench would start it: hidden, on a
-// virtual port, with a control socket and a trace file, and settings of its own. The program
-// itself in a process of its own is ProgramRun's.
+// virtual port (or on the port given), with a control socket and a trace file, and settings of
+// its own. The program itself in a process of its own is ProgramRun's.
 class BenchRun {
 public:
-    BenchRun() {
+    explicit BenchRun(const QString& port = {}) {
         EXPECT_TRUE(dir_.isValid());
         CommandLineOptions options;
-        options.pty = true;
-        options.ptyLink = dir_.filePath(QStringLiteral("kline"));
+        options.pty = port.isEmpty();
+        options.port = port;
+        options.ptyLink = options.pty ? dir_.filePath(QStringLiteral("kline")) : QString();
         options.control = QStringLiteral("unix:") + ControlPath();
         options.hidden = true;
         options.trace = dir_.filePath(QStringLiteral("trace.txt"));

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <fcntl.h>
 #include <poll.h>
+#include <stdlib.h>
 #include <pty.h>
 #include <stdexcept>
 #include <string>
@@ -88,5 +89,34 @@ private:
 
     int master_ = -1;
     int slave_ = -1;
+    std::string path_;
+};
+
+// The far side of a USB adapter that the program opens by a path, as /dev/serial/by-id gives
+// one: a pseudo-terminal master alone, which a child program does not inherit, so that
+// destroying it pulls the adapter out.
+class AdapterEnd {
+public:
+    AdapterEnd() : master_(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC)) {
+        if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
+            if (master_ >= 0) ::close(master_);
+            throw std::runtime_error("no pseudo-terminal for the adapter");
+        }
+        PseudoTerminal::MakeRaw(master_);
+        path_ = ::ptsname(master_);
+    }
+    ~AdapterEnd() { ::close(master_); }
+    AdapterEnd(const AdapterEnd&) = delete;
+    AdapterEnd& operator=(const AdapterEnd&) = delete;
+
+    const std::string& Path() const { return path_; }
+    int Master() const { return master_; }
+    void Send(const std::vector<std::uint8_t>& bytes) const { PseudoTerminal::SendTo(master_, bytes); }
+    std::vector<std::uint8_t> Receive(std::size_t count, int timeoutMs) const {
+        return PseudoTerminal::ReceiveFrom(master_, count, timeoutMs);
+    }
+
+private:
+    int master_;
     std::string path_;
 };
