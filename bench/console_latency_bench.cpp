@@ -28,6 +28,7 @@
 #include "widgets/TUiColBitBtn.h"
 
 #include "support/PseudoTerminal.h"
+#include "bench/ResidentMemory.h"
 
 namespace {
 
@@ -155,17 +156,6 @@ double Percentile(std::vector<double> samples, double p) {
     std::sort(samples.begin(), samples.end());
     const auto index = static_cast<std::size_t>(p * static_cast<double>(samples.size() - 1) + 0.5);
     return samples[index];
-}
-
-double ResidentMb() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) {
-            return std::stod(line.substr(6)) / 1024.0;
-        }
-    }
-    return 0.0;
 }
 
 // TesterPresent 81 10 F1 3E D0, answered 81 F1 10 7E 00, against the bare echo of the same

@@ -11,15 +11,9 @@
 #include <unistd.h>
 
 #include "LatencyStats.h"
+#include "bench/ResidentMemory.h"
 
 namespace {
-
-double ResidentMb() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0, resident = 0;
-    statm >> pages >> resident;
-    return resident * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
 
 }  // namespace
 

@@ -28,18 +28,12 @@
 #include "widgets/TUiColBitBtn.h"
 
 #include "support/PseudoTerminal.h"
+#include "bench/ResidentMemory.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 using Bytes = std::vector<std::uint8_t>;
-
-double ResidentMb() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0, resident = 0;
-    statm >> pages >> resident;
-    return resident * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
 
 double Median(std::vector<double> v) {
     if (v.empty()) return 0;

@@ -21,15 +21,9 @@
 #include "console/MonitorWindow.h"
 #include "monitor/MonitorTraceFile.h"
 #include "protocol/KwpFrame.h"
+#include "bench/ResidentMemory.h"
 
 namespace {
-
-double ResidentMb() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0, resident = 0;
-    statm >> pages >> resident;
-    return resident * static_cast<double>(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
-}
 
 // A B7 session's rows: a live-block request in two pieces, then its reply.
 void WriteTrace(const std::string& path, long rows) {
