@@ -111,6 +111,12 @@ int SerialDevice::Read(std::uint8_t* buffer, std::size_t capacity, int timeoutMs
         *error = SystemText("read error on", "the device");
         return -1;
     }
+    // An adapter pulled out reads as an end of file; taken for a time-out, the tester would
+    // wait on a line that is no longer there.
+    if (n == 0 && (pfd.revents & (POLLHUP | POLLERR)) != 0) {
+        *error = "the device hung up";
+        return -1;
+    }
     return static_cast<int>(n);
 }
 
