@@ -11,9 +11,9 @@
 #include <utility>
 
 #include "console/ControlTable.h"
-#include "console/CycleChoice.h"
-#include "console/CycleDriver.h"
-#include "console/CyclePanel.h"
+#include "driveview/CycleChoice.h"
+#include "driveview/CycleDriver.h"
+#include "driveview/CyclePanel.h"
 #include "drive/DriveJson.h"
 #include "console/EcuVariantSelector.h"
 #include "monitor/LinkMonitor.h"

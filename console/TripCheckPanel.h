@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "console/MirrorFormat.h"
-#include "console/SpeedCurve.h"
+#include "driveview/SpeedCurve.h"
 #include "console/TripCheck.h"
 
 class Fluctuation;

@@ -5,8 +5,8 @@
 #include <QToolButton>
 
 #include "ConsoleOnPty.h"
-#include "console/CurveCycle.h"
-#include "console/CycleDriver.h"
+#include "driveview/CurveCycle.h"
+#include "driveview/CycleDriver.h"
 #include "console/ObdSupport.h"
 #include "console/ParameterControls.h"
 #include "console/TripCheckPanel.h"

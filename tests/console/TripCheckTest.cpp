@@ -2,7 +2,7 @@
 
 #include "support/QtPrinters.h"
 
-#include "console/SpeedCurve.h"
+#include "driveview/SpeedCurve.h"
 #include "console/TripCheck.h"
 
 namespace {

@@ -1,9 +1,9 @@
-#include "console/CycleChoice.h"
+#include "driveview/CycleChoice.h"
 
 #include <QFile>
 #include <QFileInfo>
 
-#include "console/CurveCycle.h"
+#include "driveview/CurveCycle.h"
 #include "drive/CycleCsv.h"
 #include "drive/StandardCycles.h"
 

@@ -1,4 +1,4 @@
-#include "console/CycleReport.h"
+#include "driveview/CycleReport.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -9,7 +9,7 @@
 #include <cmath>
 #include <functional>
 
-#include "console/CycleTexts.h"
+#include "driveview/CycleTexts.h"
 #include "drive/DriveJson.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "console/CycleTexts.h"
+#include "driveview/CycleTexts.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
-#include "console/CurveCycle.h"
+#include "driveview/CurveCycle.h"
 
-#include "console/SpeedCurve.h"
+#include "driveview/SpeedCurve.h"
 
 DriveCycle CurveCycle() {
     std::vector<CycleRow> rows;

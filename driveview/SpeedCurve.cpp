@@ -1,4 +1,4 @@
-#include "console/SpeedCurve.h"
+#include "driveview/SpeedCurve.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "console/CycleDriver.h"
+#include "driveview/CycleDriver.h"
 
 #include <QTimer>
 #include <utility>

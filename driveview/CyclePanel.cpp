@@ -1,4 +1,4 @@
-#include "console/CyclePanel.h"
+#include "driveview/CyclePanel.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -13,8 +13,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "console/CycleDriver.h"
-#include "console/CycleTexts.h"
+#include "driveview/CycleDriver.h"
+#include "driveview/CycleTexts.h"
 #include "drive/StandardCycles.h"
 #include "settings/CycleTolerances.h"
 
