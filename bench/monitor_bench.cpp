@@ -22,7 +22,7 @@
 
 #include "settings/IniSettingsStore.h"
 #include "monitor/LinkMonitor.h"
-#include "console/MonitorWindow.h"
+#include "monitorview/MonitorWindow.h"
 #include "console/TForm1.h"
 #include "protocol/KwpFrame.h"
 #include "widgets/TUiColBitBtn.h"

@@ -18,7 +18,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "console/MonitorWindow.h"
+#include "monitorview/MonitorWindow.h"
 #include "monitor/MonitorTraceFile.h"
 #include "protocol/KwpFrame.h"
 #include "bench/ResidentMemory.h"

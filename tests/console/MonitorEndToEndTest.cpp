@@ -6,8 +6,8 @@
 #include <QToolButton>
 
 #include "ConsoleOnPty.h"
-#include "console/MonitorModel.h"
-#include "console/MonitorWindow.h"
+#include "monitorview/MonitorModel.h"
+#include "monitorview/MonitorWindow.h"
 #include "monitor/LinkMonitor.h"
 
 namespace {

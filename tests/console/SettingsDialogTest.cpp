@@ -12,7 +12,7 @@
 #include "support/TextFile.h"
 
 #include "settings/IniSettingsStore.h"
-#include "console/MonitorWindow.h"
+#include "monitorview/MonitorWindow.h"
 #include "console/TForm1.h"
 #include "console/TForm2.h"
 

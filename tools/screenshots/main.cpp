@@ -20,7 +20,7 @@
 
 #include "settings/IniSettingsStore.h"
 #include "console/TForm1.h"
-#include "console/MonitorWindow.h"
+#include "monitorview/MonitorWindow.h"
 #include "console/TForm2.h"
 #include "protocol/KwpFrame.h"
 #include "widgets/TUiColBitBtn.h"

@@ -1,4 +1,4 @@
-#include "console/MonitorModel.h"
+#include "monitorview/MonitorModel.h"
 
 #include <QBrush>
 #include <QColor>

@@ -1,5 +1,5 @@
-#include "console/MonitorWindow.h"
-#include "console/MonitorReportLines.h"
+#include "monitorview/MonitorWindow.h"
+#include "monitorview/MonitorReportLines.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,7 +17,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "console/MonitorModel.h"
+#include "monitorview/MonitorModel.h"
 #include "monitor/MonitorTraceFile.h"
 #include "protocol/FrameMeaning.h"
 

@@ -1,4 +1,4 @@
-#include "console/MonitorReportLines.h"
+#include "monitorview/MonitorReportLines.h"
 
 namespace MonitorReportLines {
 
