@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "common/HexText.h"
@@ -28,16 +29,9 @@ struct SlowInitBench {
 
     // Runs the call-backs due until `t`, then the bytes arrive at `t`.
     void ArriveAt(TimePoint t, const Bytes& bytes) {
-        RunUntil(t);
+        h.RunUntil(t);
         h.env.Arrive(bytes);
         h.emulator.SerComm1RxChar(h.env.Waiting());
-    }
-    void RunUntil(TimePoint t) {
-        while (h.env.wake && *h.env.wake <= t) {
-            h.now = *h.env.wake;
-            h.emulator.TimeReached();
-        }
-        h.now = t;
     }
     // The slow bytes written since the last call, each with its moment from `from`.
     std::vector<std::pair<int, std::uint8_t>> Timed(TimePoint from) {
@@ -53,7 +47,7 @@ struct SlowInitBench {
     bool Init(std::uint8_t address, std::uint8_t answer) {
         const TimePoint start = h.now + milliseconds(400);
         ArriveAt(start, {address});
-        RunUntil(start + milliseconds(60));
+        h.RunUntil(start + milliseconds(60));
         const auto keys = Timed(start);
         if (keys.size() != 3) return false;
         const TimePoint kb2 = start + milliseconds(keys[2].first);
@@ -69,7 +63,7 @@ struct SlowInitBench {
             ArriveAt(at, {b});
             at += milliseconds(5);
         }
-        RunUntil(at + milliseconds(50));
+        h.RunUntil(at + milliseconds(50));
         return h.Replies();
     }
 
@@ -77,17 +71,10 @@ struct SlowInitBench {
 };
 
 TEST(SlowInitTest, KeyBytesAtTheirMomentsThenTheInvertedAddress) {
-    struct Row {
-        const char* what;
-        V variant;
-        const char* protocols;
-        bool own;
-        std::uint8_t address;
-        std::vector<std::pair<int, std::uint8_t>> keys;  // ms from the address byte
-        std::uint8_t answer;
-        bool opened;
-    };
-    const std::vector<Row> rows = {
+    // what, type, OBD-II protocols, slow init at its own address, the address, the key bytes (ms from
+    // the address byte), the tester's inverted key byte, whether the link opened
+    using Keys = std::vector<std::pair<int, std::uint8_t>>;
+    const std::tuple<const char*, V, const char*, bool, std::uint8_t, Keys, std::uint8_t, bool> rows[] = {
         {"ISO 9141-2 at 0x33", V::B7, "fast,iso9141", false, 0x33, {{100, 0x55}, {110, 0x08}, {120, 0x08}}, 0xF7, true},
         {"ISO 14230-4 at 0x33", V::b17, "slow", false, 0x33, {{100, 0x55}, {110, 0xE9}, {120, 0x8F}}, 0x70, true},
         {"both: KWP2000 answers", V::B7, "slow,iso9141", false, 0x33, {{100, 0x55}, {110, 0xE9}, {120, 0x8F}}, 0x70, true},
@@ -98,21 +85,16 @@ TEST(SlowInitTest, KeyBytesAtTheirMomentsThenTheInvertedAddress) {
         {"0x33 with fast init only", V::B7, "fast", true, 0x33, {}, 0xF7, false},
         {"own address with the option off", V::Ja5, "fast", false, 0x10, {}, 0x70, false},
     };
-    for (const Row& row : rows) {
-        SlowInitBench b(row.variant, row.protocols, row.own);
+    for (const auto& [what, variant, protocols, own, address, keys, answer, opened] : rows) {
+        SlowInitBench b(variant, protocols, own);
         const TimePoint start = b.h.now + milliseconds(400);
-        b.ArriveAt(start, {row.address});
-        b.RunUntil(start + milliseconds(200));
-        EXPECT_EQ(b.Timed(start), row.keys) << row.what;
-        b.ArriveAt(start + milliseconds(150), {row.answer});
-        const auto inverted = b.Timed(start);
-        if (row.opened) {
-            EXPECT_EQ(inverted, (std::vector<std::pair<int, std::uint8_t>>{{180, static_cast<std::uint8_t>(~row.address)}}))
-                << row.what;
-        } else {
-            EXPECT_TRUE(inverted.empty()) << row.what;
-        }
-        EXPECT_TRUE(b.h.Replies().empty()) << row.what;
+        b.ArriveAt(start, {address});
+        b.h.RunUntil(start + milliseconds(200));
+        EXPECT_EQ(b.Timed(start), keys) << what;
+        b.ArriveAt(start + milliseconds(150), {answer});
+        const Keys inverted = opened ? Keys{{180, static_cast<std::uint8_t>(~address)}} : Keys{};
+        EXPECT_EQ(b.Timed(start), inverted) << what;
+        EXPECT_TRUE(b.h.Replies().empty()) << what;
     }
 }
 
@@ -121,26 +103,17 @@ TEST(SlowInitTest, Iso9141RequestsGetObdAnswersNoEarlierThanP2Min) {
     b.h.env.mirrors[Mirror::EngineSpeed] = "2450";
     b.h.env.troubleCodes[0].second = true;
     ASSERT_TRUE(b.Init(0x33, 0xF7));
-    struct Row {
-        Bytes request;
-        std::vector<Bytes> replies;
+    const std::pair<const char*, const char*> rows[] = {  // request, reply frames
+        {"01 0C", "48 6B 10 41 0C 26 48 7E"},
+        {"01 00", "48 6B 10 41 00 A8 19 80 13 58"},
+        {"03", "48 6B 10 43 01 02 00 00 00 00 09"},
+        {"09 02", "48 6B 10 49 02 01 00 00 00 58 67 | 48 6B 10 49 02 02 54 41 32 31 08 | "
+                  "48 6B 10 49 02 03 31 30 34 39 DF | 48 6B 10 49 02 04 38 37 36 35 EC | "
+                  "48 6B 10 49 02 05 34 33 32 31 DD"},
+        {"01 02", ""},  // unsupported: no answer, as on KWP2000
+        {"3E", ""},     // no KWP2000 service on this link
     };
-    const Row rows[] = {
-        {{0x01, 0x0C}, {{0x48, 0x6B, 0x10, 0x41, 0x0C, 0x26, 0x48, 0x7E}}},
-        {{0x01, 0x00}, {{0x48, 0x6B, 0x10, 0x41, 0x00, 0xA8, 0x19, 0x80, 0x13, 0x58}}},
-        {{0x03}, {{0x48, 0x6B, 0x10, 0x43, 0x01, 0x02, 0x00, 0x00, 0x00, 0x00, 0x09}}},
-        {{0x09, 0x02},
-         {{0x48, 0x6B, 0x10, 0x49, 0x02, 0x01, 0x00, 0x00, 0x00, 0x58, 0x67},
-          {0x48, 0x6B, 0x10, 0x49, 0x02, 0x02, 0x54, 0x41, 0x32, 0x31, 0x08},
-          {0x48, 0x6B, 0x10, 0x49, 0x02, 0x03, 0x31, 0x30, 0x34, 0x39, 0xDF},
-          {0x48, 0x6B, 0x10, 0x49, 0x02, 0x04, 0x38, 0x37, 0x36, 0x35, 0xEC},
-          {0x48, 0x6B, 0x10, 0x49, 0x02, 0x05, 0x34, 0x33, 0x32, 0x31, 0xDD}}},
-        {{0x01, 0x02}, {}},  // unsupported: no answer, as on KWP2000
-        {{0x3E}, {}},        // no KWP2000 service on this link
-    };
-    for (const Row& row : rows) {
-        EXPECT_EQ(b.Iso9141(row.request), row.replies) << HexText(row.request);
-    }
+    for (const auto& [request, replies] : rows) EXPECT_EQ(HexFrames(b.Iso9141(Hex(request))), replies) << request;
     ASSERT_FALSE(b.h.env.answeringP2Min.empty());
     EXPECT_EQ(b.h.env.answeringP2Min.back(), kIso9141P2Min);
 }

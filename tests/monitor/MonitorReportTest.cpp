@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <unistd.h>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "monitor/DeviceReport.h"
@@ -51,58 +52,33 @@ double Ms(const DeviceReport::Figure& f) {
     return f.ms.value_or(-1);
 }
 
+// P3 and the byte gaps a tester keeps, and how both are graded; the longest silence is the
+// tester's pause, as a reply goes out as its request completes.
 TEST(MonitorReportTest, ScriptedTesterWithKnownTiming) {
-    struct Case {
-        const char* what;
-        int p3Ms, byteGapMs;
-        bool wakeUp;
-        double p3, p4Min, p4Max;
-        DeviceReport::Mark p3Mark, p4MinMark, p4MaxMark;
-    };
     using M = DeviceReport::Mark;
-    const Case cases[] = {
-        {"P3 30 ms, 4 ms byte gaps: both outside", 30, 4, true, 30, 4, 4, M::Outside, M::Outside, M::Outside},
-        {"P3 60 ms, 10 ms byte gaps: within", 60, 10, true, 60, 10, 10, M::Within, M::Within, M::Within},
-        {"P3 5001 ms, 21 ms gaps: outside above", 5001, 21, false, 5001, 21, 21, M::Outside, M::Outside,
-         M::Outside},
-    };
-    for (const Case& c : cases) {
+    const std::tuple<int, int, bool, M> cases[] = {  // P3, byte gap, woken up first, mark
+        {30, 4, true, M::Outside}, {60, 10, true, M::Within}, {5001, 21, false, M::Outside}};
+    for (const auto& [p3Ms, byteGapMs, wakeUp, mark] : cases) {
+        SCOPED_TRACE("P3 " + std::to_string(p3Ms) + " ms, byte gaps " + std::to_string(byteGapMs) + " ms");
         ScriptedTester t;
-        if (c.wakeUp) t.WakeUp(100);
-        t.Send(Frame(0x10, {0x81}), 50, c.byteGapMs);
-        for (int i = 0; i < 4; ++i) t.Send(Frame(0x10, {0x21, 0x01}), c.p3Ms, c.byteGapMs);
-        t.Send(Frame(0x10, {0x3E}), c.p3Ms, c.byteGapMs);
+        if (wakeUp) t.WakeUp(100);
+        t.Send(Frame(0x10, {0x81}), 50, byteGapMs);
+        for (int i = 0; i < 4; ++i) t.Send(Frame(0x10, {0x21, 0x01}), p3Ms, byteGapMs);
+        t.Send(Frame(0x10, {0x3E}), p3Ms, byteGapMs);
         const auto f = t.monitor.Report().Compute();
-        SCOPED_TRACE(c.what);
-        EXPECT_DOUBLE_EQ(Ms(f.p3Min), c.p3);
-        EXPECT_NEAR(Ms(f.p3Median), c.p3, c.p3 > 100 ? 0.5 : 0.006);  // the middle of its 10 µs step
-        EXPECT_DOUBLE_EQ(Ms(f.p4Min), c.p4Min);
-        EXPECT_DOUBLE_EQ(Ms(f.p4Max), c.p4Max);
-        EXPECT_EQ(f.p3Min.mark, c.p3Mark);
-        EXPECT_EQ(f.p3Median.mark, c.p3Mark);
-        EXPECT_EQ(f.p4Min.mark, c.p4MinMark);
-        EXPECT_EQ(f.p4Max.mark, c.p4MaxMark);
-        // The longest silence is the tester's pause: a reply goes out as its request completes.
-        EXPECT_DOUBLE_EQ(Ms(f.longestSilence), c.p3 > c.byteGapMs ? c.p3 : c.byteGapMs);
-        EXPECT_EQ(f.longestSilence.mark, c.p3 > 5000 ? M::Outside : M::Within);
+        EXPECT_DOUBLE_EQ(Ms(f.p3Min), p3Ms);
+        EXPECT_NEAR(Ms(f.p3Median), p3Ms, p3Ms > 100 ? 0.5 : 0.006);  // the middle of its 10 µs step
+        EXPECT_DOUBLE_EQ(Ms(f.p4Min), byteGapMs);
+        EXPECT_DOUBLE_EQ(Ms(f.p4Max), byteGapMs);
+        for (const auto* figure : {&f.p3Min, &f.p3Median, &f.p4Min, &f.p4Max}) EXPECT_EQ(figure->mark, mark);
+        EXPECT_DOUBLE_EQ(Ms(f.longestSilence), p3Ms);
+        EXPECT_EQ(f.longestSilence.mark, p3Ms > 5000 ? M::Outside : M::Within);
         EXPECT_EQ(f.starts, 1);
-        EXPECT_EQ(f.startsAfterWakeUp, c.wakeUp ? 1 : 0);
+        EXPECT_EQ(f.startsAfterWakeUp, wakeUp ? 1 : 0);
         EXPECT_EQ(f.requests.at("21 01"), 4);
         EXPECT_EQ(f.requests.at("3E"), 1);
         EXPECT_EQ(f.replies, 6);
     }
-}
-
-TEST(MonitorReportTest, WholeRequestsWrittenAtOnceShowZeroGaps) {
-    ScriptedTester t;
-    t.h.Chunk(Frame(0x10, {0x81}), 10);
-    for (const Bytes& reply : t.h.Replies()) t.monitor.FrameSent(reply.data(), reply.size(), t.h.now);
-    t.h.Chunk(Frame(0x10, {0x3E}), 70);
-    const auto f = t.monitor.Report().Compute();
-    EXPECT_DOUBLE_EQ(Ms(f.p4Min), 0);
-    EXPECT_EQ(f.p4Min.mark, DeviceReport::Mark::WrittenAtOnce);
-    EXPECT_EQ(f.p3Min.mark, DeviceReport::Mark::Within);
-    EXPECT_EQ(std::string(DeviceReport::MarkName(f.p4Min.mark)), "outside: request written at once");
 }
 
 // P4 is graded over the gaps between the pieces a request was read in; the requests read in one
@@ -141,6 +117,7 @@ TEST(MonitorReportTest, P4IsGradedOverTheGapsBetweenPieces) {
         EXPECT_DOUBLE_EQ(Ms(f.p4Min), c.p4Min);
         EXPECT_EQ(f.p4Min.mark, c.mark);
     }
+    EXPECT_EQ(std::string(DeviceReport::MarkName(M::WrittenAtOnce)), "outside: request written at once");
 }
 
 // Each reason a request goes unanswered, and the counts beside it.
@@ -357,20 +334,13 @@ TEST(MonitorReportTest, SlowInitRowsAndTheTestersW4) {
         for (const auto& [bytes, at] : t.h.env.timed) t.monitor.FrameSent(bytes.data(), bytes.size(), at);
         t.h.env.timed.clear();
     };
-    auto runUntil = [&](EmulatorHarness::TimePoint until) {
-        while (t.h.env.wake && *t.h.env.wake <= until) {
-            t.h.now = *t.h.env.wake;
-            t.h.emulator.TimeReached();
-        }
-        t.h.now = until;
-    };
     t.h.Chunk({0x33}, 400);
-    runUntil(t.h.now + milliseconds(160));
+    t.h.RunUntil(t.h.now + milliseconds(160));
     leave();
     t.Send({0xF7}, 0, 0);  // 160 ms after the address: 40 ms after the second key byte
     leave();
     t.Send(BuildIso9141Request(Bytes{0x01, 0x0D}.data(), 2), 100, 5);
-    runUntil(t.h.now + milliseconds(30));
+    t.h.RunUntil(t.h.now + milliseconds(30));
     for (const Bytes& reply : t.h.Replies()) t.monitor.FrameSent(reply.data(), reply.size(), t.h.now);
 
     const MonitorRing& ring = t.monitor.Ring();

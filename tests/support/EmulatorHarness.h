@@ -54,6 +54,15 @@ struct EmulatorHarness {
         emulator.SerComm1RxChar(env.Waiting());
     }
 
+    // The call-backs the emulator asked for, each at its moment, up to `until`; then the clock is there.
+    void RunUntil(TimePoint until) {
+        while (env.wake && *env.wake <= until) {
+            now = *env.wake;
+            emulator.TimeReached();
+        }
+        now = until;
+    }
+
     // The frames written since the last call.
     std::vector<Bytes> Replies() {
         std::vector<Bytes> replies;
