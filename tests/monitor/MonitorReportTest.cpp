@@ -85,85 +85,73 @@ TEST(MonitorReportTest, ScriptedTesterWithKnownTiming) {
 // piece are counted beside it, and make "written at once" only at nine in ten or more.
 TEST(MonitorReportTest, P4IsGradedOverTheGapsBetweenPieces) {
     using M = DeviceReport::Mark;
-    struct Case {
-        const char* what;
-        int requests, whole;
-        bool lateRead;  // one byte-by-byte request had its first three bytes read in one piece
-        double p4Min;
-        M mark;
-    };
-    const Case cases[] = {
+    // what, requests, those in one piece, whether one byte-by-byte request had its first three
+    // bytes read in one piece, P4's least and its mark
+    const std::tuple<const char*, int, int, bool, double, M> cases[] = {
         {"byte by byte 1 ms apart, one late read", 40, 0, true, 1.0, M::Outside},
         {"8 of 10 in one piece: the rest graded", 10, 8, false, 1.0, M::Outside},
         {"9 of 10 in one piece", 10, 9, false, 1.0, M::WrittenAtOnce},
         {"all in one piece", 10, 10, false, 0.0, M::WrittenAtOnce},
     };
     const Bytes request = Frame(0x10, {0x3E});
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, requests, whole, lateRead, p4Min, mark] : cases) {
+        SCOPED_TRACE(what);
         ScriptedTester t;
-        for (int i = 0; i < c.requests; ++i) {
-            if (i < c.whole) {
+        for (int i = 0; i < requests; ++i) {
+            if (i < whole) {
                 t.h.Chunk(request, 60);
                 continue;
             }
-            const std::size_t merged = c.lateRead && i == c.requests / 2 ? 3 : 1;
+            const std::size_t merged = lateRead && i == requests / 2 ? 3 : 1;
             t.h.Chunk(Bytes(request.begin(), request.begin() + static_cast<std::ptrdiff_t>(merged)), 60);
             for (std::size_t b = merged; b < request.size(); ++b) t.h.Chunk({request[b]}, 1);
         }
         const auto f = t.monitor.Report().Compute();
-        EXPECT_EQ(f.requestsInOnePiece, c.whole);
-        EXPECT_EQ(f.requestsInPieces, c.requests - c.whole);
-        EXPECT_DOUBLE_EQ(Ms(f.p4Min), c.p4Min);
-        EXPECT_EQ(f.p4Min.mark, c.mark);
+        EXPECT_EQ(f.requestsInOnePiece, whole);
+        EXPECT_EQ(f.requestsInPieces, requests - whole);
+        EXPECT_DOUBLE_EQ(Ms(f.p4Min), p4Min);
+        EXPECT_EQ(f.p4Min.mark, mark);
     }
     EXPECT_EQ(std::string(DeviceReport::MarkName(M::WrittenAtOnce)), "outside: request written at once");
 }
 
 // Each reason a request goes unanswered, and the counts beside it.
 TEST(MonitorReportTest, UnansweredRequestsByReason) {
-    struct Case {
-        const char* what;
-        EcuVariant variant;
-        bool start, ignition;
-        Bytes chunk;
-        UnansweredReason reason;
-        int otherAddresses, badChecksums;
-    };
+    using R = UnansweredReason;
+    using V = EcuVariant;
     const Bytes tp10 = Frame(0x10, {0x3E});
     Bytes badSum = tp10;
     badSum.back() ^= 0x55;
     Bytes badNoService = Frame(0x10, {0x22});
     badNoService.back() ^= 0x55;
-    const Case cases[] = {
-        {"ignition off", EcuVariant::Ja5, true, false, tp10, UnansweredReason::IgnitionOff, 0, 0},
-        {"functional, ignition off", EcuVariant::B7, true, false, {0xC1, 0x33, 0xF1, 0x3E, 0x23},
-         UnansweredReason::IgnitionOff, 0, 0},
-        {"another address", EcuVariant::Ja5, true, true, Frame(0x11, {0x3E}), UnansweredReason::OtherAddress, 1, 0},
-        {"BMP at 0x10", EcuVariant::BMP, false, true, Frame(0x10, {0x81}), UnansweredReason::OtherAddress, 1, 0},
-        {"not started", EcuVariant::Ja5, false, true, tp10, UnansweredReason::NotStarted, 0, 0},
-        {"no service", EcuVariant::Ja5, true, true, Frame(0x10, {0x21, 0x09}), UnansweredReason::NoService, 0, 0},
-        {"no service, bad checksum as well", EcuVariant::Ja5, true, true, badNoService, UnansweredReason::NoService,
-         0, 1},
+    // what, type, started, ignition on, the request, its reason, other addresses, bad checksums
+    const std::tuple<const char*, V, bool, bool, Bytes, R, int, int> cases[] = {
+        {"ignition off", V::Ja5, true, false, tp10, R::IgnitionOff, 0, 0},
+        {"functional, ignition off", V::B7, true, false, {0xC1, 0x33, 0xF1, 0x3E, 0x23}, R::IgnitionOff, 0, 0},
+        {"another address", V::Ja5, true, true, Frame(0x11, {0x3E}), R::OtherAddress, 1, 0},
+        {"BMP at 0x10", V::BMP, false, true, Frame(0x10, {0x81}), R::OtherAddress, 1, 0},
+        {"not started", V::Ja5, false, true, tp10, R::NotStarted, 0, 0},
+        {"no service", V::Ja5, true, true, Frame(0x10, {0x21, 0x09}), R::NoService, 0, 0},
+        {"no service, bad checksum as well", V::Ja5, true, true, badNoService, R::NoService, 0, 1},
     };
-    for (const Case& c : cases) {
-        ScriptedTester t(c.variant);
-        if (c.start) t.h.Start();
-        t.h.env.ignition = c.ignition;
-        t.h.Chunk(c.chunk, 100);
+    for (const auto& [what, variant, start, ignition, chunk, reason, otherAddresses, badChecksums] : cases) {
+        ScriptedTester t(variant);
+        if (start) t.h.Start();
+        t.h.env.ignition = ignition;
+        t.h.Chunk(chunk, 100);
         const auto f = t.monitor.Report().Compute();
-        ASSERT_EQ(f.unanswered.size(), 1u) << c.what;
-        EXPECT_EQ(f.unanswered.begin()->first, c.reason) << c.what;
-        EXPECT_EQ(f.unanswered.begin()->second, 1) << c.what;
-        EXPECT_EQ(f.otherAddresses, c.otherAddresses) << c.what;
-        EXPECT_EQ(f.badChecksums, c.badChecksums) << c.what;
+        ASSERT_EQ(f.unanswered.size(), 1u) << what;
+        EXPECT_EQ(f.unanswered.begin()->first, reason) << what;
+        EXPECT_EQ(f.unanswered.begin()->second, 1) << what;
+        EXPECT_EQ(f.otherAddresses, otherAddresses) << what;
+        EXPECT_EQ(f.badChecksums, badChecksums) << what;
         int requests = 0;
         for (const auto& entry : f.requests) requests += entry.second;
-        EXPECT_EQ(requests, c.start ? 2 : 1) << c.what;  // StartCommunication is one
+        EXPECT_EQ(requests, start ? 2 : 1) << what;  // StartCommunication is one
         const MonitorRing& ring = t.monitor.Ring();
         const MonitorRow& last = ring.At(ring.NextNumber() - 1);
-        EXPECT_EQ(last.event, LinkEvent::Unanswered) << c.what;
-        EXPECT_TRUE(last.IsProblem()) << c.what;
+        EXPECT_EQ(last.event, LinkEvent::Unanswered) << what;
+        EXPECT_TRUE(last.IsProblem()) << what;
     }
     // A fault mode withholds an answer the emulator gave.
     LinkMonitor monitor;
