@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include "support/MessageOf.h"
 #include "support/QtPrinters.h"
 #include "support/TextFile.h"
 
@@ -109,60 +110,49 @@ TEST(IniSettingsStore, WritesItsOwnSectionAndKeepsTheRest) {
 // Lines of other programs, comments, CR LF ends, text that is not UTF-8 and a last line without
 // its end keep their bytes; only the values written change, and all of them in one write.
 TEST(IniSettingsStore, KeepsEveryLineItDoesNotWriteByteForByte) {
-    struct Row {
-        QByteArray before;
-        QByteArray after;  // after storing EN=1 and P2=25 in one write
-    };
-    const Row rows[] = {
+    const std::pair<QByteArray, QByteArray> rows[] = {  // before, and after storing EN=1 and P2=25 in one write
         {"; \xcf\xf0\xee\xe1\xe0 cp1251\n[Other]\nName=\xc2\xee\xf0\xf2\xe0 \xff\n[MK-Vorta-Tester]\nEN=0\n\n[Last]\nx = y",
          "; \xcf\xf0\xee\xe1\xe0 cp1251\n[Other]\nName=\xc2\xee\xf0\xf2\xe0 \xff\n[MK-Vorta-Tester]\nEN=1\nP2=25\n\n[Last]\nx = y"},
         {"[MK-Vorta-Tester]\r\nCOM-Port=COM3\r\nEN=0\r\n", "[MK-Vorta-Tester]\r\nCOM-Port=COM3\r\nEN=1\r\nP2=25\r\n"},
         {"[Other]\nunknown line \x80\x81", "[Other]\nunknown line \x80\x81\n[MK-Vorta-Tester]\nEN=1\nP2=25\n"},
         {"\n\n", "\n\n[MK-Vorta-Tester]\nEN=1\nP2=25\n"},
     };
-    for (const Row& row : rows) {
+    for (const auto& [before, after] : rows) {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("s.ini"));
-        WriteFile(path, row.before);
+        WriteFile(path, before);
         IniSettingsStore store(path);
-        EXPECT_TRUE(store.Refusal().isEmpty()) << row.before.toHex().constData();
+        EXPECT_TRUE(store.Refusal().isEmpty()) << before.toHex().constData();
         store.WriteStrings({{"MK-Vorta-Tester", "EN", "1"}, {"MK-Vorta-Tester", "P2", "25"}});
-        EXPECT_EQ(ReadBytes(path), row.after) << row.before.toHex().constData();
+        EXPECT_EQ(ReadBytes(path), after) << before.toHex().constData();
     }
 }
 
 // A file that cannot be read, or holds no section, may be another program's or a damaged copy:
 // it reads as defaults and is never written over.
 TEST(IniSettingsStore, LeavesAFileItCannotReadWhole) {
-    struct Row {
-        QByteArray content;  // empty: a folder stands where the file goes
-        const char* reason;
-    };
-    const Row rows[] = {
+    const std::pair<QByteArray, const char*> rows[] = {  // content (empty: a folder stands there), reason
         {QByteArray("\x89PNG\r\n\x1a\n\0\0COM-Port=COM3\n", 24), "holds no section"},
         {"COM-Port=COM3\nEN=1\n", "holds no section"},  // values without their section
         {"", "cannot be read"},
     };
-    for (const Row& row : rows) {
+    for (const auto& [content, reason] : rows) {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("s.ini"));
-        if (row.content.isEmpty()) {
+        if (content.isEmpty()) {
             ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("s.ini")));
         } else {
-            WriteFile(path, row.content);
+            WriteFile(path, content);
         }
         IniSettingsStore store(path);
-        EXPECT_EQ(store.ReadString("MK-Vorta-Tester", "COM-Port", "COM1"), "COM1") << row.reason;
-        EXPECT_TRUE(store.Refusal().contains(QLatin1String(row.reason))) << store.Refusal().toStdString();
+        EXPECT_EQ(store.ReadString("MK-Vorta-Tester", "COM-Port", "COM1"), "COM1") << reason;
+        EXPECT_TRUE(store.Refusal().contains(QLatin1String(reason))) << store.Refusal().toStdString();
         EXPECT_TRUE(store.Refusal().endsWith("will not save over that file.")) << store.Refusal().toStdString();
-        try {
-            store.WriteStrings({{"MK-Vorta-Tester", "EN", "1"}});
-            ADD_FAILURE() << "written over: " << row.reason;
-        } catch (const SettingsStoreError& e) {
-            EXPECT_TRUE(e.Message().startsWith("The settings could not be stored: ")) << e.what();
-        }
-        EXPECT_EQ(ReadBytes(path), row.content) << row.reason;
-        EXPECT_EQ(QFileInfo(path).isDir(), row.content.isEmpty());
+        const std::string refusal =
+            MessageOf<SettingsStoreError>([&store] { store.WriteStrings({{"MK-Vorta-Tester", "EN", "1"}}); });
+        EXPECT_EQ(refusal.rfind("The settings could not be stored: ", 0), 0u) << refusal;
+        EXPECT_EQ(ReadBytes(path), content) << reason;
+        EXPECT_EQ(QFileInfo(path).isDir(), content.isEmpty());
     }
 }
 
@@ -179,17 +169,13 @@ TEST(IniSettingsStore, FailedWriteLeavesTheOldFile) {
     rlimit small = saved;
     small.rlim_cur = 64;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    bool refused = false;
-    try {
+    const std::string refusal = MessageOf<SettingsStoreError>([&store] {
         store.WriteStrings({{"MK-Vorta-Tester", "COM-Port", QString(100, QLatin1Char('x'))},
                             {"MK-Vorta-Tester", "EN", "1"}});
-    } catch (const SettingsStoreError& e) {
-        refused = true;
-        EXPECT_EQ(e.Message(), "Failed to set data for 'COM-Port'");
-    }
+    });
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
-    EXPECT_TRUE(refused);
+    EXPECT_EQ(refusal, "Failed to set data for 'COM-Port'");
     EXPECT_EQ(ReadBytes(path), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"s.ini"});  // no stray copy
 }
