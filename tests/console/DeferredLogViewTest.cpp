@@ -1,6 +1,7 @@
 #include <QPlainTextEdit>
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 
 #include "support/QtPrinters.h"
 #include "console/DeferredLogView.h"
@@ -10,19 +11,16 @@ namespace {
 // The log holds and shows what a text view capped at the same number of lines would show,
 // however many lines came and whether they came while it was hidden or shown.
 TEST(DeferredLogView, ShowsWhatACappedTextViewWouldShow) {
-    struct Row {
-        const char* what;
-        int capacity, hiddenLines, shownLines;
-    } rows[] = {
+    const std::tuple<const char*, int, int, int> rows[] = {  // what, cap, lines while hidden, then shown
         {"nothing yet", 5, 0, 0},
         {"exactly the cap", 5, 5, 0},
         {"past the cap: the oldest go", 5, 12, 0},
         {"past the cap while shown", 5, 4, 9},
     };
-    for (const Row& row : rows) {
+    for (const auto& [what, capacity, hiddenLines, shownLines] : rows) {
         QPlainTextEdit reference;
-        reference.setMaximumBlockCount(row.capacity);
-        DeferredLogView log(row.capacity);
+        reference.setMaximumBlockCount(capacity);
+        DeferredLogView log(capacity);
         int n = 0;
         auto add = [&](int lines) {
             for (int end = n + lines; n < end; ++n) {
@@ -31,14 +29,14 @@ TEST(DeferredLogView, ShowsWhatACappedTextViewWouldShow) {
                 reference.appendPlainText(QString::fromStdString(line));
             }
         };
-        add(row.hiddenLines);
-        EXPECT_EQ(log.Text(), reference.toPlainText()) << row.what;
-        EXPECT_TRUE(log.toPlainText().isEmpty()) << row.what << ": laid out while hidden";
+        add(hiddenLines);
+        EXPECT_EQ(log.Text(), reference.toPlainText()) << what;
+        EXPECT_TRUE(log.toPlainText().isEmpty()) << what << ": laid out while hidden";
         log.show();
-        EXPECT_EQ(log.toPlainText(), reference.toPlainText()) << row.what;
-        add(row.shownLines);
-        EXPECT_EQ(log.toPlainText(), reference.toPlainText()) << row.what;
-        EXPECT_EQ(log.Text(), reference.toPlainText()) << row.what;
+        EXPECT_EQ(log.toPlainText(), reference.toPlainText()) << what;
+        add(shownLines);
+        EXPECT_EQ(log.toPlainText(), reference.toPlainText()) << what;
+        EXPECT_EQ(log.Text(), reference.toPlainText()) << what;
     }
 }
 

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <functional>
+#include <tuple>
 #include <gtest/gtest.h>
 
 #include "support/QtPrinters.h"
@@ -76,57 +77,50 @@ TEST(TForm2, DialogShowsTheStoreAndOkWritesItBack) {
     const Act fluctuation = [](DialogBench& b) { QTest::mouseClick(b.Fluctuation(), Qt::LeftButton); };
     const QString kFirstRun = "COM1 EN0 5 P2=0 P1=0 obd:B7,b17 real:";
     const QString kNothing = "- EN- - P2=- P1=- obd:------ real:------";
-    struct Row {
-        QByteArray ini;
-        QString shown;
-        Act act;
-        const char* button;
-        QString stored;
-        const char* message = "";
-    };
-    const Row rows[] = {
+    // stored before, shown, what the operator does, the button, stored after, the message said
+    const std::tuple<QByteArray, QString, Act, const char*, QString, const char*> rows[] = {
         {"OBD-B7=maybe\nOBD-Ja7=1\n", "COM1 EN0 5 P2=0 P1=0 obd:Ja7,B7,b17 real:", click({"b17", "BMP"}, true),
-         "BitBtn1", "COM1 EN0 5 P2=0 P1=0 obd:001110 real:000000"},
-        {"", kFirstRun, click({"b17", "BMP"}, true), "BitBtn2", kNothing},  // Cancel stores nothing
+         "BitBtn1", "COM1 EN0 5 P2=0 P1=0 obd:001110 real:000000", ""},
+        {"", kFirstRun, click({"b17", "BMP"}, true), "BitBtn2", kNothing, ""},  // Cancel stores nothing
         // The first OK makes the configuration folder.
-        {"", kFirstRun, fluctuation, "BitBtn1", "COM1 EN1 5 P2=0 P1=0 obd:000101 real:000000"},
+        {"", kFirstRun, fluctuation, "BitBtn1", "COM1 EN1 5 P2=0 P1=0 obd:000101 real:000000", ""},
         // A stored port outside the list is kept, and an empty one stays empty.
         {"COM-Port=COM9\n", "COM9 EN0 5 P2=0 P1=0 obd:B7,b17 real:", fluctuation, "BitBtn1",
-         "COM9 EN1 5 P2=0 P1=0 obd:000101 real:000000"},
+         "COM9 EN1 5 P2=0 P1=0 obd:000101 real:000000", ""},
         {"COM-Port=\n", " EN0 5 P2=0 P1=0 obd:B7,b17 real:", fluctuation, "BitBtn1",
-         " EN1 5 P2=0 P1=0 obd:000101 real:000000"},
+         " EN1 5 P2=0 P1=0 obd:000101 real:000000", ""},
         // Reply times: a bad stored one shows as 0; the preset fills in the standard's timing.
         {"P2=40\nP1=7\n", "COM1 EN0 5 P2=40 P1=7 obd:B7,b17 real:", [](DialogBench& b) { b.Press("ButtonIso14230"); },
-         "BitBtn1", "COM1 EN0 5 P2=25 P1=0 obd:000101 real:000000"},
+         "BitBtn1", "COM1 EN0 5 P2=25 P1=0 obd:000101 real:000000", ""},
         {"P2=9000\nP1=x\n", "COM1 EN0 5 P2=0 P1=0 obd:B7,b17 real:", {}, "BitBtn1",
-         "COM1 EN0 5 P2=0 P1=0 obd:000101 real:000000"},
+         "COM1 EN0 5 P2=0 P1=0 obd:000101 real:000000", ""},
         {"RealFraming-Ja7=1\n", "COM1 EN0 5 P2=0 P1=0 obd:B7,b17 real:Ja7", click({"Ja7", "b17"}, false), "BitBtn1",
-         "COM1 EN0 5 P2=0 P1=0 obd:000101 real:000001"},
+         "COM1 EN0 5 P2=0 P1=0 obd:000101 real:000001", ""},
         {"", kFirstRun, percent("abc"), "BitBtn1", kNothing, "от 0 до 100"},
         {"", kFirstRun, percent("101"), "BitBtn1", kNothing, "от 0 до 100"},
         // A plain file where the configuration folder goes.
         {"", kFirstRun, [](DialogBench& b) { WriteFile(b.dir.filePath(QStringLiteral("cfg")), ""); }, "BitBtn1",
          kNothing, "Failed to create key MK-Vorta-Tester"},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.ini.constData() + std::string(" ") + row.message);
+    for (const auto& [ini, shown, act, button, storedAfter, message] : rows) {
+        SCOPED_TRACE(ini.constData() + std::string(" ") + message);
         DialogBench b;
-        if (!row.ini.isEmpty()) {
+        if (!ini.isEmpty()) {
             QDir(b.dir.path()).mkpath(QStringLiteral("cfg"));
-            WriteFile(b.iniPath, "[MK-Vorta-Tester]\n" + row.ini);
+            WriteFile(b.iniPath, "[MK-Vorta-Tester]\n" + ini);
         }
         int stored = 0;
         QObject::connect(&b.form, &TForm2::Stored, [&stored] { ++stored; });
         b.form.LoadAndShow();
-        EXPECT_EQ(b.Shown(), row.shown);
-        if (row.act) row.act(b);
-        b.Press(row.button);
-        const bool refused = *row.message != '\0';
-        EXPECT_EQ(stored, !refused && row.button == std::string("BitBtn1"));
+        EXPECT_EQ(b.Shown(), shown);
+        if (act) act(b);
+        b.Press(button);
+        const bool refused = *message != '\0';
+        EXPECT_EQ(stored, !refused && button == std::string("BitBtn1"));
         EXPECT_EQ(b.form.isVisible(), refused);
         EXPECT_EQ(b.messages, refused ? QStringList{b.messages.value(0)} : QStringList{});
-        EXPECT_TRUE(b.messages.value(0).contains(QString::fromUtf8(row.message))) << b.messages.value(0).toStdString();
-        EXPECT_EQ(b.StoredLine(), row.stored);
+        EXPECT_TRUE(b.messages.value(0).contains(QString::fromUtf8(message))) << b.messages.value(0).toStdString();
+        EXPECT_EQ(b.StoredLine(), storedAfter);
     }
 }
 

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <tuple>
 
 #include "support/QtPrinters.h"
 
@@ -36,13 +37,9 @@ std::string Text(const std::optional<TripReading>& r) {
 
 // The paths of a tick; the trip check on the window runs with the cycle test there.
 TEST(TripCheck, TicksCountFromThePreviousCountedTick) {
-    struct Row {
-        const char* what;
-        bool started;
-        std::vector<std::pair<std::int64_t, TripInputs>> ticks;  // ms since the previous tick
-        const char* last;
-    };
-    const Row rows[] = {
+    // what, started, the ticks (ms since the previous one, the inputs), the last reading
+    using Ticks = std::vector<std::pair<std::int64_t, TripInputs>>;
+    const std::tuple<const char*, bool, Ticks, const char*> rows[] = {
         {"not started", false, {{100, Driving(60, 6.0)}}, "none"},
         {"a minute at 60 km/h and 6 l/h", true, {{60'000, Driving(60, 6.0)}}, "1.0000 0.1000 60.0000 10.0000"},
         {"ignition off", true, {{30'000, Driving(60, 6.0, false)}}, "none"},
@@ -55,19 +52,19 @@ TEST(TripCheck, TicksCountFromThePreviousCountedTick) {
         // 101 × 3 / 100 is not rounded: 104.03 km, and 4.9 / 104.03 × 100
         {"deviations on", true, {{3'600'000, Fluctuating(true)}}, "104.0300 4.9000 104.0300 4.7102"},
     };
-    for (const Row& row : rows) {
+    for (const auto& [what, started, ticks, last] : rows) {
         std::int64_t now = 5'000'000;  // any start: only differences count
         TripCheck check([&now] { return now; });
-        if (row.started) check.Start();
+        if (started) check.Start();
         std::optional<TripReading> r;
-        for (const auto& [ms, in] : row.ticks) {
+        for (const auto& [ms, in] : ticks) {
             now += ms;
             r = check.Tick(in);
         }
-        EXPECT_EQ(Text(r), row.last) << row.what;
+        EXPECT_EQ(Text(r), last) << what;
         check.Stop();
         now += 100;
-        EXPECT_FALSE(check.Tick(Driving(60, 6.0))) << row.what << ": counted after the stop";
+        EXPECT_FALSE(check.Tick(Driving(60, 6.0))) << what << ": counted after the stop";
     }
 }
 
@@ -77,16 +74,12 @@ TEST(TripCheck, ElapsedTextHoursDoNotWrap) {
 }
 
 TEST(SpeedCurve, PointsAlongTheCycleAndTheWrap) {
-    struct Row {
-        std::uint16_t tick;
-        float speed, fuel;
-    };
-    const Row rows[] = {{1, 5, 20},   {9, 5, 20},   {10, 10, 20}, {79, 60, 20}, {80, 60, 8},   {599, 60, 8},
-                        {600, 30, 0}, {610, 0, 0},  {619, 0, 0},  {620, 0, 0.8f}, {700, 0, 0.8f}};
-    for (const Row& r : rows) {
-        const CurvePoint p = SpeedCurve::PointAt(r.tick);
-        EXPECT_EQ(p.speedKmh, r.speed) << r.tick;
-        EXPECT_EQ(p.fuelFlowLh, r.fuel) << r.tick;
+    const std::tuple<std::uint16_t, float, float> rows[] = {  // a tick, and the speed and fuel flow there
+        {1, 5, 20}, {9, 5, 20}, {10, 10, 20}, {79, 60, 20}, {80, 60, 8}, {599, 60, 8},
+        {600, 30, 0}, {610, 0, 0}, {619, 0, 0}, {620, 0, 0.8f}, {700, 0, 0.8f}};
+    for (const auto& [tick, speed, fuel] : rows) {
+        EXPECT_EQ(SpeedCurve::PointAt(tick).speedKmh, speed) << tick;
+        EXPECT_EQ(SpeedCurve::PointAt(tick).fuelFlowLh, fuel) << tick;
     }
     SpeedCurve curve;
     for (int i = 0; i < 699; ++i) curve.Step();

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <stdexcept>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "line/ReplyLine.h"
@@ -147,21 +148,17 @@ TEST(ReplyLine, ImmediateWithoutTimingPacedWithIt) {
 // A frame is told as sent only once the port took it; one the port refused or could not take
 // (closed) is told as refused instead, written at once or paced.
 TEST(ReplyLine, AFrameIsToldAsSentOnlyWhenThePortTookIt) {
-    struct Case {
-        const char* what;
-        bool paced, refuse, closed;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, bool, bool, bool> cases[] = {  // what, paced, refused, port closed
         {"at once, taken", false, false, false}, {"at once, refused", false, true, false},
         {"at once, port closed", false, false, true}, {"paced, taken", true, false, false},
         {"paced, refused", true, true, false},   {"paced, port closed", true, false, true},
     };
     const Bytes frame = {0x81, 0xF1, 0x10, 0x7E, 0x00};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, paced, refuse, closed] : cases) {
+        SCOPED_TRACE(what);
         PortRecord port;
-        if (c.refuse) port.refuse = frame;
-        port.closed = c.closed;
+        if (refuse) port.refuse = frame;
+        port.closed = closed;
         ReplyLine line(port.Writer(), port.Events());
         line.SetOnFrameLeft([&port](const std::uint8_t* b, std::size_t n, Clock::time_point, Clock::time_point) {
             port.left.emplace_back(b, b + n);
@@ -169,17 +166,17 @@ TEST(ReplyLine, AFrameIsToldAsSentOnlyWhenThePortTookIt) {
         line.SetOnFrameRefused([&port](const std::uint8_t* b, std::size_t n, Clock::time_point) {
             port.refused.emplace_back(b, b + n);
         });
-        if (c.paced) line.SetTiming({1, 0});
-        if (c.refuse && !c.paced) {
+        if (paced) line.SetTiming({1, 0});
+        if (refuse && !paced) {
             EXPECT_THROW(line.Send(frame.data(), 5), std::runtime_error);
         } else {
             line.Send(frame.data(), 5);
         }
-        if (c.paced) {
+        if (paced) {
             ASSERT_TRUE(port.WaitForGone(1));
         }
         std::lock_guard<std::mutex> guard(port.lock);
-        const bool taken = !c.refuse && !c.closed;
+        const bool taken = !refuse && !closed;
         EXPECT_EQ(port.left, taken ? std::vector<Bytes>{frame} : std::vector<Bytes>{});
         EXPECT_EQ(port.refused, taken ? std::vector<Bytes>{} : std::vector<Bytes>{frame});
     }

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <tuple>
 #include <vector>
 
 #include "protocol/Iso9141Assembler.h"
@@ -56,12 +57,7 @@ TEST(Iso9141AssemblerTest, RequestsEndWhereTheChecksumClosesAndTheLineRests) {
     const Bytes vin = {0x68, 0x6A, 0xF1, 0x09, 0x02, 0xCE};
     // 01 C4: the checksum closes after 01 already, and the next byte follows at once.
     const Bytes early = {0x68, 0x6A, 0xF1, 0x01, 0xC4, 0x88};
-    struct Row {
-        const char* what;
-        std::vector<Arrival> arrivals;
-        std::vector<Bytes> frames;
-    };
-    const std::vector<Row> rows = {
+    const std::vector<std::tuple<const char*, std::vector<Arrival>, std::vector<Bytes>>> rows = {
         {"one chunk", {{0, rpm}}, {rpm}},
         {"byte by byte, 5 ms apart", Bytewise(rpm), {rpm}},
         {"byte by byte, 20 ms apart", Bytewise(rpm, 0, 20), {rpm}},
@@ -73,9 +69,7 @@ TEST(Iso9141AssemblerTest, RequestsEndWhereTheChecksumClosesAndTheLineRests) {
         {"a start 41 ms old dropped", {{0, {0x68, 0x6A}}, {41, rpm}}, {rpm}},
         {"no close within 11 bytes", {{0, {0x68, 0x6A, 0xF1, 1, 2, 3, 4, 5, 6, 7, 8, 9}}}, {}},
     };
-    for (const Row& row : rows) {
-        EXPECT_EQ(Requests(row.arrivals), row.frames) << row.what;
-    }
+    for (const auto& [what, arrivals, frames] : rows) EXPECT_EQ(Requests(arrivals), frames) << what;
     EXPECT_EQ(BuildIso9141Request(rpm.data() + 3, 2), rpm);
 }
 

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 #include "protocol/SlowInitRecogniser.h"
@@ -35,44 +36,38 @@ std::optional<SlowInitRecogniser::Heard> Hear(const std::vector<Arrival>& arriva
 }
 
 TEST(SlowInitRecogniserTest, TellsAddressesByTheirBreaksOrAsALoneByte) {
-    struct Row {
-        const char* what;
-        std::vector<Arrival> arrivals;
-        int address;  // -1: nothing heard
-        int endMs;
-        bool frameInProgress = false;
-    };
-    const std::vector<Row> rows = {
-        {"0x33 as breaks", {{0, {0}}, {600, {0}}, {1400, {0}}}, 0x33, 2000},
-        {"0x10 as breaks", {{0, {0}}, {1200, {0}}}, 0x10, 2000},
-        {"0x11 as breaks", {{0, {0}}, {400, {0}}, {1200, {0}}}, 0x11, 2000},
-        {"0x33, edges 30 ms off", {{0, {0}}, {630, {0}}, {1370, {0}}}, 0x33, 2000},
-        {"0x33, an edge 31 ms late", {{0, {0}}, {631, {0}}, {1400, {0}}}, -1, 0},
-        {"0x10, second break 100 ms late", {{0, {0}}, {1300, {0}}}, -1, 0},
-        {"0x11, middle break 100 ms early", {{0, {0}}, {300, {0}}, {1200, {0}}}, -1, 0},
-        {"two zeros read together are one break", {{0, {0, 0}}, {1200, {0}}}, 0x10, 2000},
-        {"a lone zero", {{0, {0}}}, -1, 0},
-        {"fast-init wake-up and a frame", {{0, {0}}, {50, {0x81, 0x10, 0xF1, 0x81, 0x03}}}, -1, 0},
-        {"a frame cuts the breaks short", {{0, {0}}, {600, {0}}, {900, {0x81}}, {1400, {0}}}, -1, 0},
-        {"breaks without 300 ms of silence before", {{0, {0x81}}, {200, {0}}, {1400, {0}}}, -1, 0},
-        {"lone 0x33", {{0, {0x33}}}, 0x33, 0},
-        {"lone 0x11 after 300 ms of silence", {{0, {0x7E}}, {300, {0x11}}}, 0x11, 300},
-        {"lone 0x10 after only 299 ms", {{0, {0x7E}}, {299, {0x10}}}, -1, 0},
-        {"a byte follows within 50 ms", {{0, {0x33}}, {49, {0x01}}}, -1, 0},
-        {"a byte 50 ms after it comes too late to matter", {{0, {0x33}}, {50, {0x01}}}, 0x33, 0},
-        {"an address inside a chunk", {{0, {0x33, 0x33}}}, -1, 0},
-        {"an address not served", {{0, {0x12}}}, -1, 0},
+    // what, the arrivals, the address heard (-1: nothing), when its init ended, a frame in progress
+    const std::vector<std::tuple<const char*, std::vector<Arrival>, int, int, bool>> rows = {
+        {"0x33 as breaks", {{0, {0}}, {600, {0}}, {1400, {0}}}, 0x33, 2000, false},
+        {"0x10 as breaks", {{0, {0}}, {1200, {0}}}, 0x10, 2000, false},
+        {"0x11 as breaks", {{0, {0}}, {400, {0}}, {1200, {0}}}, 0x11, 2000, false},
+        {"0x33, edges 30 ms off", {{0, {0}}, {630, {0}}, {1370, {0}}}, 0x33, 2000, false},
+        {"0x33, an edge 31 ms late", {{0, {0}}, {631, {0}}, {1400, {0}}}, -1, 0, false},
+        {"0x10, second break 100 ms late", {{0, {0}}, {1300, {0}}}, -1, 0, false},
+        {"0x11, middle break 100 ms early", {{0, {0}}, {300, {0}}, {1200, {0}}}, -1, 0, false},
+        {"two zeros read together are one break", {{0, {0, 0}}, {1200, {0}}}, 0x10, 2000, false},
+        {"a lone zero", {{0, {0}}}, -1, 0, false},
+        {"fast-init wake-up and a frame", {{0, {0}}, {50, {0x81, 0x10, 0xF1, 0x81, 0x03}}}, -1, 0, false},
+        {"a frame cuts the breaks short", {{0, {0}}, {600, {0}}, {900, {0x81}}, {1400, {0}}}, -1, 0, false},
+        {"breaks without 300 ms of silence before", {{0, {0x81}}, {200, {0}}, {1400, {0}}}, -1, 0, false},
+        {"lone 0x33", {{0, {0x33}}}, 0x33, 0, false},
+        {"lone 0x11 after 300 ms of silence", {{0, {0x7E}}, {300, {0x11}}}, 0x11, 300, false},
+        {"lone 0x10 after only 299 ms", {{0, {0x7E}}, {299, {0x10}}}, -1, 0, false},
+        {"a byte follows within 50 ms", {{0, {0x33}}, {49, {0x01}}}, -1, 0, false},
+        {"a byte 50 ms after it comes too late to matter", {{0, {0x33}}, {50, {0x01}}}, 0x33, 0, false},
+        {"an address inside a chunk", {{0, {0x33, 0x33}}}, -1, 0, false},
+        {"an address not served", {{0, {0x12}}}, -1, 0, false},
         {"an address inside a frame", {{0, {0x10}}}, -1, 0, true},
     };
-    for (const Row& row : rows) {
-        const auto heard = Hear(row.arrivals, row.frameInProgress);
-        if (row.address < 0) {
-            EXPECT_FALSE(heard) << row.what;
+    for (const auto& [what, arrivals, address, endMs, frameInProgress] : rows) {
+        const auto heard = Hear(arrivals, frameInProgress);
+        if (address < 0) {
+            EXPECT_FALSE(heard) << what;
             continue;
         }
-        ASSERT_TRUE(heard) << row.what;
-        EXPECT_EQ(heard->address, row.address) << row.what;
-        EXPECT_EQ(heard->end.time_since_epoch(), milliseconds(row.endMs)) << row.what;
+        ASSERT_TRUE(heard) << what;
+        EXPECT_EQ(heard->address, address) << what;
+        EXPECT_EQ(heard->end.time_since_epoch(), milliseconds(endMs)) << what;
     }
 }
 

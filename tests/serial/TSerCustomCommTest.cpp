@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <sstream>
+#include <tuple>
 
 namespace {
 
@@ -161,16 +162,12 @@ TEST(TSerCustomComm, FailedOpenStepsGiveTheirMessageAndLeaveThePortClosed) {
 TEST(TSerCustomComm, RefusedLineSettingLeavesTheLineAsItRan) {
     // What another program left on the line before Open.
     const TSerLineSettings foreign{9600, 0x1, 1024, 1024, 7, 2, 0, 0x11, 0x13, 0, 0, 0};
-    const auto refused = [](int code) { return std::map<std::string, int>{{"WriteLineSettings", code}}; };
+    using Failures = std::map<std::string, int>;
+    const auto refused = [](int code) { return Failures{{"WriteLineSettings", code}}; };
     const std::string dcb22 = "Error writing dcb (22), text of 22";
-    struct Row {
-        const char* what;
-        bool atOpen;
-        std::map<std::string, int> failures;
-        PortChange change;
-        std::string message;
-        bool restoreTried, lineAsBefore;
-    } rows[] = {
+    // what, refused at Open, the device's failures, the change, its message, whether a restore was
+    // tried, whether the line is as before
+    const std::tuple<const char*, bool, Failures, PortChange, std::string, bool, bool> rows[] = {
         {"user rate", false, refused(22), [](TSerComm& p) { p.SetUserBaudrate(7); }, dcb22, true, true},
         {"first record at Open", true, refused(22), [](TSerComm& p) { p.Open(); }, dcb22, true, true},
         {"line unreadable", false, {{"KeepLineState", 5}}, [](TSerComm& p) { p.SetParity(paOdd); },
@@ -179,23 +176,23 @@ TEST(TSerCustomComm, RefusedLineSettingLeavesTheLineAsItRan) {
         {"restore refused too", false, {{"WriteLineSettings", 22}, {"RestoreLineState", 5}},
          [](TSerComm& p) { p.SetParity(paOdd); }, dcb22, true, false},
     };
-    for (const Row& row : rows) {
+    for (const auto& [what, atOpen, failures, change, message, restoreTried, lineAsBefore] : rows) {
         FakePort fake;
         fake.port.SetDeviceName("COM1");
         fake.record.line = foreign;
-        if (!row.atOpen) fake.port.Open();
+        if (!atOpen) fake.port.Open();
         const TSerLineSettings lineBefore = fake.record.line;
         const TSerLineSettings propertiesBefore = fake.port.LineSettings();
         fake.record.calls.clear();
-        fake.record.failures = row.failures;
-        EXPECT_EQ(MessageOf<ESerCommError>([&] { row.change(fake.port); }), row.message) << row.what;
+        fake.record.failures = failures;
+        EXPECT_EQ(MessageOf<ESerCommError>([&fake, &change = change] { change(fake.port); }), message) << what;
         const auto& calls = fake.record.calls;
-        EXPECT_EQ(std::count(calls.begin(), calls.end(), "RestoreLineState"), row.restoreTried ? 1 : 0) << row.what;
-        if (row.lineAsBefore) {
-            EXPECT_EQ(fake.record.line, lineBefore) << row.what;
-            EXPECT_EQ(fake.port.LineSettings(), propertiesBefore) << row.what;
+        EXPECT_EQ(std::count(calls.begin(), calls.end(), "RestoreLineState"), restoreTried ? 1 : 0) << what;
+        if (lineAsBefore) {
+            EXPECT_EQ(fake.record.line, lineBefore) << what;
+            EXPECT_EQ(fake.port.LineSettings(), propertiesBefore) << what;
         }
-        EXPECT_EQ(fake.port.IsOpen(), !row.atOpen) << row.what;
+        EXPECT_EQ(fake.port.IsOpen(), !atOpen) << what;
     }
 }
 
