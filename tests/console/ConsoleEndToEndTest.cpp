@@ -35,7 +35,6 @@ protected:
     void Set(const char* control, float value) { Find<TUiAnalogCControl>(control)->SetValue(value); }
     QString Text(const char* edit) { return Find<QLineEdit>(edit)->text(); }
     bool Down(const char* button) { return Find<TUiColBitBtn>(button)->Checked(); }
-    bool Marked(const char* type) { return Find<QToolButton>(type)->property("marked").toBool(); }
     QTimer* Timer(const char* name) { return Find<QTimer>(name); }
     // 83 F1 10 C1 6B 8F 3F: communication started, keys 6B 8F
     void StartCommunication() {
@@ -52,7 +51,7 @@ TEST_F(ConsoleEndToEnd, StartsWithDefaultsAndMirrorsFollowTheControlsInTheUserLo
         {"Edit15", "0,0"}, {"Edit16", "11,4"}, {"Edit18", "0"}, {"Edit24", "0,00"}, {"Edit1", "0,0"}, {"Edit2", "V5V13J02"},
     };
     for (const auto& [edit, text] : mirrors) EXPECT_EQ(Text(edit), QString::fromUtf8(text)) << edit;
-    EXPECT_TRUE(Marked("Ja5"));
+    EXPECT_TRUE(Find<QToolButton>("Ja5")->property("marked").toBool());
     EXPECT_EQ(form_->windowTitle(), QStringLiteral("Тестер БК \"ВОРТА\" ЛОРН-7 Веролин"));
     EXPECT_EQ(form_->size(), QSize(781, 639));
     const QString nbsp(QChar(0x00A0));
@@ -105,14 +104,11 @@ TEST_F(ConsoleEndToEnd, TickedTroubleCodeIsReportedAndClearLampsGoDarkWhenTimer2
     list->setCurrentRow(0);
     list->setFocus();
     QTest::keyClick(list, Qt::Key_Space);
-    // 85 F1 10 58 01 01 02 E0 C2: one code, 0102, status E0
-    EXPECT_EQ(tester_.Exchange({0x81, 0x10, 0xF1, 0x18, 0x9A}),
-              Bytes({0x85, 0xF1, 0x10, 0x58, 0x01, 0x01, 0x02, 0xE0, 0xC2}));
+    // one code, 0102, status E0
+    EXPECT_EQ(tester_.Exchange(Hex("81 10 F1 18 9A")), Hex("85 F1 10 58 01 01 02 E0 C2"));
     // The wiring, not the 5 s, is under test; a second still outlasts the exchange on a slow machine.
     Timer("Timer2")->setInterval(1000);
-    // 83 F1 10 54 00 00 D8: cleared
-    EXPECT_EQ(tester_.Exchange({0x83, 0x10, 0xF1, 0x14, 0x00, 0x00, 0x98}),
-              Bytes({0x83, 0xF1, 0x10, 0x54, 0x00, 0x00, 0xD8}));
+    EXPECT_EQ(tester_.Exchange(Hex("83 10 F1 14 00 00 98")), Hex("83 F1 10 54 00 00 D8"));  // cleared
     EXPECT_TRUE(Lit("UiLED3") && Lit("UiLED5") && Timer("Timer2")->isActive());
     EXPECT_TRUE(QTest::qWaitFor([&] { return !Lit("UiLED3") && !Lit("UiLED5"); }, 5000));
     EXPECT_FALSE(Timer("Timer2")->isActive());

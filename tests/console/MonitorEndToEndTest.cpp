@@ -1,9 +1,7 @@
 #include <QFile>
 #include <QLabel>
-#include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
-#include <QToolButton>
 
 #include "ConsoleOnPty.h"
 #include "monitorview/MonitorModel.h"

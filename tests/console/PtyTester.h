@@ -51,11 +51,6 @@ public:
         }, 2000);
         return Take(whole ? size : Received() - taken_);
     }
-    // Everything not yet taken that came within ms (for "no answer").
-    Bytes Collect(int ms) {
-        QTest::qWait(ms);
-        return Take(Received() - taken_);
-    }
 
     // Waits (running the event loop) until `count` bytes have come since the start.
     bool WaitForBytes(std::size_t count) {
@@ -93,7 +88,7 @@ private:
     }
 
     PseudoTerminal pty_;
-    std::size_t taken_ = 0;  // bytes handed over by Reply and Collect
+    std::size_t taken_ = 0;  // bytes handed over by Reply
     std::atomic<bool> stop_{false};
     std::mutex lock_;
     Bytes bytes_;

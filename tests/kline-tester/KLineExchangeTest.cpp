@@ -7,14 +7,12 @@
 #include <tuple>
 
 #include "SerialDevice.h"
-#include "protocol/KwpFrame.h"
+#include "support/HexBytes.h"
 #include "support/PseudoTerminal.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-Bytes Hex(const std::string& text) { return ParseHexPayload(text).value(); }
 
 // StartCommunication to 0x10, and its positive reply
 const Bytes kRequest = Hex("81 10 F1 81 03");
@@ -80,7 +78,7 @@ TEST(KLineExchangeTest, LatencyCountsFromTheLastByteNotFromItsEcho) {
 
 TEST(KLineExchangeTest, AnswerOfSeveralFrames) {
     // 43 …: two frames of stored codes, as an OBD controller answers mode 03
-    const std::string first = "87 F1 10 43 01 02 03 00 01 12 E4 ", second = "87 F1 10 43 16 89 00 00 00 00 6A";
+    const std::string first = "87 F1 10 43 01 02 03 00 01 12 E4", second = "87 F1 10 43 16 89 00 00 00 00 6A";
     // What follows the first frame; further frames asked for; frames, checksums good, what is left over.
     const std::tuple<const char*, std::string, bool, std::size_t, bool, std::string> rows[] = {
         {"both frames", second, true, 2, true, ""},
@@ -90,7 +88,7 @@ TEST(KLineExchangeTest, AnswerOfSeveralFrames) {
         {"no frame start after", "00 87", true, 1, true, "00 87"},
     };
     for (const auto& [what, after, further, frames, checksumOk, trailing] : rows) {
-        ScriptedController controller(false, {{0, Hex(first + after)}});
+        ScriptedController controller(false, {{0, Hex(first + " " + after)}});
         KLineExchange exchange(controller.device, EchoMode::None, 1000);
         const ExchangeResult result = exchange.Exchange(kRequest, further);
         EXPECT_EQ(result.status, ExchangeResult::Status::Reply) << what << ": " << result.error;

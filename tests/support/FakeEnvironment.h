@@ -24,12 +24,9 @@ public:
                    {Mirror::Throttle, "0"},   {Mirror::IdleValve, "0"},    {Mirror::FuelFlow, "0.0"},
                    {Mirror::AirFlow, "0.0"},  {Mirror::Voltage, "11.4"},   {Mirror::IdleSpeed, "0"},
                    {Mirror::Injection, "0.00"}, {Mirror::Consumption, "0.0"}};
-        idents = {{IdentField::RomVersion, "V5V13J02"},
-                  {IdentField::Vin, "XTA2110498765432109"},
-                  {IdentField::EcuSerialNumber, "2112 -1411020-60"},
-                  {IdentField::EngineId, "SAMARA-1.5L, 8V"},
-                  {IdentField::ProgrammingDate, "05-07-1996"},
-                  {IdentField::HardwareNumber, "0261123456"},
+        idents = {{IdentField::RomVersion, "V5V13J02"},          {IdentField::Vin, "XTA2110498765432109"},
+                  {IdentField::EcuSerialNumber, "2112 -1411020-60"}, {IdentField::EngineId, "SAMARA-1.5L, 8V"},
+                  {IdentField::ProgrammingDate, "05-07-1996"},     {IdentField::HardwareNumber, "0261123456"},
                   {IdentField::SoftwareNumber, "1411000-00"}};
     }
 
