@@ -6,13 +6,13 @@
 // Every answer must be one line starting "OK" or "ERR".
 
 #include <QCoreApplication>
+#include <QMap>
 #include <QString>
 #include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -37,18 +37,14 @@ public:
 
     void SetValue(Mirror mirror, double value) override {
         const ControlTable::ValueRow& row = ControlTable::RowOf(mirror);
-        if (!row.settable) {
+        if (!row.settable)
             throw std::logic_error(std::string(row.word) + " follows from other values and is not set");
-        }
         if (!std::isfinite(value)) Broken("a value that is no number reached the console");
         const auto [low, high] = Range(mirror);
         if (value < low || value > high) Broken("a value outside its instrument reached the console");
         mirrors_[mirror] = QString::number(value, 'f', row.Decimals());
     }
-    QString MirrorText(Mirror mirror) const override {
-        const auto it = mirrors_.find(mirror);
-        return it == mirrors_.end() ? QStringLiteral("0") : it->second;
-    }
+    QString MirrorText(Mirror mirror) const override { return mirrors_.value(mirror, QStringLiteral("0")); }
     // One span for every instrument, as wide as the widest: the parser checks against it.
     std::pair<double, double> Range(Mirror) const override { return {-40.0, 8000.0}; }
     void Click(ControlButton button) override { clicks_[static_cast<std::size_t>(button) % clicks_.size()] ^= true; }
@@ -61,10 +57,7 @@ public:
     void SetTroubleCodeTicked(int index, bool ticked) override { ticked_[Checked(index)] = ticked; }
     bool TroubleCodeTicked(int index) const override { return ticked_[Checked(index)]; }
     void SetIdentText(IdentField field, const QString& text) override { idents_[field] = text; }
-    QString IdentText(IdentField field) const override {
-        const auto it = idents_.find(field);
-        return it == idents_.end() ? QString() : it->second;
-    }
+    QString IdentText(IdentField field) const override { return idents_.value(field); }
     bool LampOn(Lamp lamp) const override { return static_cast<int>(lamp) % 2 == 0; }
     void SetObdEnabled(bool on) override { obd_ = on; }
     bool ObdEnabled() const override { return obd_; }
@@ -130,11 +123,11 @@ private:
         return static_cast<std::size_t>(index);
     }
 
-    std::map<Mirror, QString> mirrors_;
+    QMap<Mirror, QString> mirrors_;
     std::array<bool, 16> clicks_{};
     EcuVariant variant_ = EcuVariant::Ja5;
     std::array<bool, kTroubleCodes> ticked_{};
-    std::map<IdentField, QString> idents_;
+    QMap<IdentField, QString> idents_;
     bool obd_ = false;
     bool slowInit_ = false;
     ObdProtocols protocols_;

@@ -77,70 +77,49 @@ public:
 
 private:
     void Step(int op) {
-        switch (op) {
-            case 0:
-            case 1:
-                Deliver(in_.Bytes(in_.Byte()));
-                break;
-            case 2:
-            case 3:
-                Request();
-                break;
-            case 4:
-                now_ += std::chrono::milliseconds(in_.Byte());
-                break;
-            case 5:
-                env_.variant = static_cast<EcuVariant>(in_.Byte() % 6);
-                break;
-            case 6:
-                env_.ignition = !env_.ignition;
-                break;
-            case 7: {
-                const auto mirror = static_cast<Mirror>(in_.Byte() % 11);
-                const std::uint8_t pick = in_.Byte();
-                env_.mirrors[mirror] = pick < 128 ? kOddTexts[pick % std::size(kOddTexts)] : in_.Text(pick % 16);
-                break;
-            }
-            case 8:
-                env_.format = kFormats[in_.Byte() % std::size(kFormats)];
-                break;
-            case 9:
-                env_.tripRunning = (in_.Byte() & 1) != 0;
-                emulator_.Timer4Timer();
-                break;
-            case 10:
-                emulator_.GetFluctuation().Configure((in_.Byte() & 1) != 0, in_.Byte());
-                break;
-            case 11:
-                Obd();
-                break;
-            case 12:
-                SlowInit();
-                break;
-            default:
-                Console();
-                break;
+        if (op < 2) {
+            Deliver(in_.Bytes(in_.Byte()));
+        } else if (op < 4) {
+            Request();
+        } else if (op == 4) {
+            now_ += std::chrono::milliseconds(in_.Byte());
+        } else if (op == 5) {
+            env_.variant = static_cast<EcuVariant>(in_.Byte() % 6);
+        } else if (op == 6) {
+            env_.ignition = !env_.ignition;
+        } else if (op == 7) {
+            const auto mirror = static_cast<Mirror>(in_.Byte() % 11);
+            const std::uint8_t pick = in_.Byte();
+            env_.mirrors[mirror] = pick < 128 ? kOddTexts[pick % std::size(kOddTexts)] : in_.Text(pick % 16);
+        } else if (op == 8) {
+            env_.format = kFormats[in_.Byte() % std::size(kFormats)];
+        } else if (op == 9) {
+            env_.tripRunning = (in_.Byte() & 1) != 0;
+            emulator_.Timer4Timer();
+        } else if (op == 10) {
+            emulator_.GetFluctuation().Configure((in_.Byte() & 1) != 0, in_.Byte());
+        } else if (op == 11) {
+            Obd();
+        } else if (op == 12) {
+            SlowInit();
+        } else {
+            Console();
         }
     }
 
     // Identification texts, trouble codes and start-up.
     void Console() {
-        switch (in_.Byte() % 4) {
-            case 0:
-                env_.idents[static_cast<IdentField>(in_.Byte() % 7)] = in_.Text(in_.Byte());
-                break;
-            case 1:
-                env_.troubleCodes.emplace_back(in_.Text(in_.Byte() % 12), (in_.Byte() & 1) != 0);
-                break;
-            case 2: {
-                // Many ticked codes: replies that would outgrow one frame.
-                const int n = env_.troubleCodes.size() < 600 ? in_.Byte() : 0;
-                for (int i = 0; i < n; ++i) env_.troubleCodes.emplace_back(std::to_string(1000 + i) + " x", true);
-                break;
-            }
-            default:
-                emulator_.ResetFlags();
-                break;
+        const int kind = in_.Byte() % 4;
+        if (kind == 0) {
+            env_.idents[static_cast<IdentField>(in_.Byte() % 7)] = in_.Text(in_.Byte());
+        } else if (kind == 1) {
+            env_.troubleCodes.emplace_back(in_.Text(in_.Byte() % 12), (in_.Byte() & 1) != 0);
+        } else if (kind == 2) {
+            // Many ticked codes: replies that would outgrow one frame.
+            const int n = env_.troubleCodes.size() < 600 ? in_.Byte() : 0;
+            for (int i = 0; i < n; ++i) env_.troubleCodes.emplace_back(std::to_string(1000 + i) + " x", true);
+        } else {
+            emulator_.ResetFlags();
         }
     }
 
@@ -162,25 +141,20 @@ private:
     // Slow-init options and timing, and the call-back at the moment the emulator asked for.
     void SlowInit() {
         const std::uint8_t pick = in_.Byte();
-        switch (pick % 4) {
-            case 0:
-                emulator_.SlowInit().Set(static_cast<EcuVariant>(pick / 4 % 6), (pick & 0x80) != 0);
-                break;
-            case 1:
-                emulator_.SetObdProtocols({(pick & 0x10) != 0, (pick & 0x20) != 0, (pick & 0x40) != 0});
-                break;
-            case 2:
-                if (env_.wake && *env_.wake > now_) now_ = *env_.wake;
-                try {
-                    emulator_.TimeReached();
-                } catch (const std::runtime_error&) {
-                }
-                env_.written.clear();
-                env_.timed.clear();
-                break;
-            default:
-                ((pick & 0x80) != 0 ? emulator_.InitTiming().w1Ms : emulator_.InitTiming().w4Ms) = in_.Byte() * 4;
-                break;
+        if (pick % 4 == 0) {
+            emulator_.SlowInit().Set(static_cast<EcuVariant>(pick / 4 % 6), (pick & 0x80) != 0);
+        } else if (pick % 4 == 1) {
+            emulator_.SetObdProtocols({(pick & 0x10) != 0, (pick & 0x20) != 0, (pick & 0x40) != 0});
+        } else if (pick % 4 == 2) {
+            if (env_.wake && *env_.wake > now_) now_ = *env_.wake;
+            try {
+                emulator_.TimeReached();
+            } catch (const std::runtime_error&) {
+            }
+            env_.written.clear();
+            env_.timed.clear();
+        } else {
+            ((pick & 0x80) != 0 ? emulator_.InitTiming().w1Ms : emulator_.InitTiming().w4Ms) = in_.Byte() * 4;
         }
     }
 
