@@ -83,7 +83,6 @@ TEST(ObdSessionTest, FunctionalStartPresentAndStop) {
 // what becomes of them with the option on and off.
 TEST(ObdReceptionTest, FunctionalFramesAreTakenOnlyWithTheOption) {
     const std::tuple<const char*, bool, const char*> rows[] = {
-        {"C1 33 F1 81 66", false, ""},
         // a functional frame to another address is passed over; the frame after it counts
         {"C1 10 F1 81 43 C1 33 F1 81 66", true, "83 F1 10 C1 EF 8F C3"},
         // with the option off it starts no frame, and the rest of its chunk goes with it
