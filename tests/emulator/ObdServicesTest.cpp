@@ -29,8 +29,7 @@ struct ObdBench {
                                : BuildFrame(target, 0xF1, data.data(), data.size(), FrameForm::Short), 100);
         return h.Replies();
     }
-    std::string Functional(const Bytes& data) { return HexFrames(Exchange(data, 0x33)); }
-    std::string Physical(const Bytes& data, std::uint8_t target) { return HexFrames(Exchange(data, target)); }
+    std::string Frames(const Bytes& data, std::uint8_t target = 0x33) { return HexFrames(Exchange(data, target)); }
 
     // The data bytes of every reply frame to a request at `target` (0x33: functional), the
     // session started there first. Each frame must be a short frame from `from` to F1 that
@@ -74,7 +73,7 @@ TEST(ObdSessionTest, FunctionalStartPresentAndStop) {
         ObdBench b(variant);
         for (std::size_t i = 0; i < exchange.size(); ++i) {
             const auto& [request, target, frames] = exchange[i];
-            EXPECT_EQ(HexFrames(b.Exchange(request, target)), frames) << static_cast<int>(variant) << " step " << i;
+            EXPECT_EQ(b.Frames(request, target), frames) << static_cast<int>(variant) << " step " << i;
         }
     }
 }
@@ -170,7 +169,7 @@ TEST(ObdCurrentDataTest, RoundingClampingAndFluctuation) {
 
     // A mirror that is no number abandons the reply.
     b.h.env.mirrors[Mirror::EngineSpeed] = "abc";
-    EXPECT_THROW(b.Functional({0x01, 0x0C}), ConversionError);
+    EXPECT_THROW(b.Frames({0x01, 0x0C}), ConversionError);
     EXPECT_TRUE(b.h.Replies().empty());
     EXPECT_EQ(b.Ask({0x01, 0x0D}), "41 0D 67");  // other PIDs go on
 }
@@ -198,8 +197,8 @@ TEST(ObdServicesTest, AnsweredAtThePhysicalAddressesOfTheType) {
     };
     for (const auto& [variant, target, frame] : rows) {
         ObdBench b(variant);
-        b.Functional({0x81});
-        EXPECT_EQ(b.Physical({0x01, 0x1C}, target), frame) << static_cast<int>(variant) << " at " << int(target);
+        b.Frames({0x81});
+        EXPECT_EQ(b.Frames({0x01, 0x1C}, target), frame) << static_cast<int>(variant) << " at " << int(target);
     }
 }
 
@@ -225,7 +224,7 @@ TEST(ObdTroubleCodesTest, StoredCodesThreeToAFrame) {
     EXPECT_EQ(b.Ask({0x07}), "47 00 00 00 00 00 00");  // never a pending code
     // an item that is no code abandons the whole answer
     b.h.env.troubleCodes.push_back({"01G2 x", true});
-    EXPECT_THROW(b.Functional({0x03}), ConversionError);
+    EXPECT_THROW(b.Frames({0x03}), ConversionError);
     EXPECT_TRUE(b.h.Replies().empty());
 }
 
@@ -243,23 +242,18 @@ TEST(ObdTroubleCodesTest, ClearEmptiesTheListAndLightsTheClearLamps) {
     }
 }
 
-// 49 PID n followed by four bytes, for n = 1 …
-std::string Numbered(std::uint8_t pid, const std::string& bytes) {
-    std::vector<Bytes> frames;
-    for (std::size_t at = 0; at < bytes.size(); at += 4) {
-        frames.push_back({0x49, pid, static_cast<std::uint8_t>(at / 4 + 1)});
-        frames.back().insert(frames.back().end(), bytes.begin() + at, bytes.begin() + at + 4);
-    }
-    return HexFrames(frames);
-}
-
 TEST(ObdVehicleInformationTest, VinAndCalibrationId) {
-    using namespace std::string_literals;
-    const std::tuple<std::string, std::string, std::string, std::string> rows[] = {  // VIN, ROM, 09 02, 09 04
-        {"XTA2110498765432109", "B104CD21", Numbered(0x02, "\0\0\0XTA21104987654321"s),
-         Numbered(0x04, "B104CD21\0\0\0\0\0\0\0\0"s)},
-        {"ХТА21104", "ПЗУ-0123456789ABCDEF", Numbered(0x02, "\0\0\0\0\0\0\0\0\0\0\0\0???21104"s),
-         Numbered(0x04, "?\?\?-0123456789AB"s)},
+    // VIN, ROM version; then 09 02 and 09 04: 49 PID n and four bytes, for n = 1 …, the VIN padded
+    // with zeros in front to 20 bytes, the calibration ID behind to 16, each character outside ASCII a "?"
+    const std::tuple<const char*, const char*, const char*, const char*> rows[] = {
+        {"XTA2110498765432109", "B104CD21",
+         "49 02 01 00 00 00 58 | 49 02 02 54 41 32 31 | 49 02 03 31 30 34 39 | 49 02 04 38 37 36 35 | "
+         "49 02 05 34 33 32 31",
+         "49 04 01 42 31 30 34 | 49 04 02 43 44 32 31 | 49 04 03 00 00 00 00 | 49 04 04 00 00 00 00"},
+        {"ХТА21104", "ПЗУ-0123456789ABCDEF",
+         "49 02 01 00 00 00 00 | 49 02 02 00 00 00 00 | 49 02 03 00 00 00 00 | 49 02 04 3F 3F 3F 32 | "
+         "49 02 05 31 31 30 34",
+         "49 04 01 3F 3F 3F 2D | 49 04 02 30 31 32 33 | 49 04 03 34 35 36 37 | 49 04 04 38 39 41 42"},
     };
     for (const auto& [vin, rom, vinFrames, calibrationFrames] : rows) {
         ObdBench b(V::b17);
@@ -279,17 +273,17 @@ TEST(ObdOptionTest, OffAnswersNothingAndLeavesTheManufacturerServicesAlone) {
     for (const V variant : {V::Ja5, V::B1, V::Ja7, V::B7, V::BMP, V::b17}) {
         ObdBench off(variant, false), on(variant, true);
         const std::uint8_t own = variant == V::BMP ? 0x11 : 0x10;
-        EXPECT_EQ(off.Functional({0x81}), "");
+        EXPECT_EQ(off.Frames({0x81}), "");
         for (ObdBench* b : {&off, &on}) {
             FillTroubleCodes(b->h.env, {{"0102", 1}});
-            b->Physical({0x81}, own);
+            b->Frames({0x81}, own);
         }
         for (const Bytes& request : {Bytes{0x01, 0x00}, Bytes{0x03}, Bytes{0x04}, Bytes{0x07}, Bytes{0x09, 0x02}}) {
-            EXPECT_EQ(off.Physical(request, own) + off.Functional(request), "") << static_cast<int>(variant);
+            EXPECT_EQ(off.Frames(request, own) + off.Frames(request), "") << static_cast<int>(variant);
         }
         EXPECT_TRUE(off.h.env.troubleCodes[0].second);
         for (const Bytes& request : {Bytes{0x21, 0x01}, Bytes{0x1A, 0x9A}, Bytes{0x18}, Bytes{0x3E}, Bytes{0x82}}) {
-            EXPECT_EQ(on.Physical(request, own), off.Physical(request, own)) << static_cast<int>(variant);
+            EXPECT_EQ(on.Frames(request, own), off.Frames(request, own)) << static_cast<int>(variant);
         }
     }
 }

@@ -42,19 +42,16 @@ struct PortRecord {
         ReplyPacer::Events e;
         e.started = [this] { ++started; };
         e.gone = [this] { ++gone; };
-        e.failed = [this](const std::string& m) {
-            std::lock_guard<std::mutex> guard(lock);
-            failures.push_back(m);
-        };
-        e.frameLeft = [this](const Bytes& frame, Clock::time_point, Clock::time_point) {
-            std::lock_guard<std::mutex> guard(lock);
-            left.push_back(frame);
-        };
-        e.frameRefused = [this](const Bytes& frame, Clock::time_point) {
-            std::lock_guard<std::mutex> guard(lock);
-            refused.push_back(frame);
-        };
+        e.failed = [this](const std::string& m) { Note(failures, m); };
+        e.frameLeft = [this](const Bytes& frame, Clock::time_point, Clock::time_point) { Note(left, frame); };
+        e.frameRefused = [this](const Bytes& frame, Clock::time_point) { Note(refused, frame); };
         return e;
+    }
+    // The pacer's thread tells its events while the test's thread may read.
+    template <typename T>
+    void Note(std::vector<T>& list, const T& item) {
+        std::lock_guard<std::mutex> guard(lock);
+        list.push_back(item);
     }
     bool WaitForGone(int count) {
         const auto until = Clock::now() + std::chrono::seconds(10);

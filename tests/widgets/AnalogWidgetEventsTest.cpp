@@ -12,13 +12,6 @@
 
 namespace {
 
-void Wheel(QWidget& widget, int delta) {
-    const QPointF at(widget.width() / 2.0, widget.height() / 2.0);
-    QWheelEvent event(at, widget.mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
-                      Qt::NoScrollPhase, false);
-    QApplication::sendEvent(&widget, &event);
-}
-
 // A 0–10000 engine speed dial with ChangeSmall 4 and ChangeLarge 10.
 TEST(AnalogWidgetEvents, KeysStepTheDigitAndReleaseFinishesTheChange) {
     struct Row { Qt::Key key; int start, digit, changes; } rows[] = {
@@ -55,8 +48,11 @@ TEST(AnalogWidgetEvents, OnlySingleWheelNotchesCount) {
     QSignalSpy change(&slider, &TUiVSlider::OnValueChange);
     const struct { int delta, digit; } notches[] = {
         {120, 101}, {240, 101}, {-120, 100}, {60, 100}, {-240, 100}};
+    const QPointF at(slider.width() / 2.0, slider.height() / 2.0);
     for (const auto& notch : notches) {
-        Wheel(slider, notch.delta);
+        QWheelEvent event(at, slider.mapToGlobal(at), QPoint(), QPoint(0, notch.delta), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&slider, &event);
         EXPECT_EQ(slider.Digit(), notch.digit) << notch.delta;
     }
     EXPECT_EQ(change.count(), 2);
