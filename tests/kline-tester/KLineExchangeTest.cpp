@@ -47,25 +47,6 @@ private:
     std::thread worker_;
 };
 
-// An echo filtered or missing, a bad checksum, silence and a cut reply are met by kline-tester
-// itself in the program scenarios ("no echo", "each fault mode as the tester meets it").
-TEST(KLineExchangeTest, ToleratedEchoAndATrailingByte) {
-    const std::tuple<const char*, bool, const char*> rows[] = {
-        {"echo tolerated", true, "83 F1 10 C1 6B 8F 3F"},
-        {"no echo tolerated", false, "83 F1 10 C1 6B 8F 3F"},
-        {"trailing byte", false, "83 F1 10 C1 6B 8F 3F 55"},
-    };
-    for (const auto& [what, echo, answer] : rows) {
-        ScriptedController controller(echo, {{0, Hex(answer)}});
-        // The scripted side is a thread of this process: a second covers a loaded machine.
-        KLineExchange exchange(controller.device, EchoMode::Tolerate, 1000);
-        const ExchangeResult result = exchange.Exchange(kRequest);
-        EXPECT_EQ(result.status, ExchangeResult::Status::Reply) << what << ": " << result.error;
-        EXPECT_TRUE(result.checksumOk) << what;
-        EXPECT_EQ(result.reply, kReply) << what;
-    }
-}
-
 // Byte by byte the tester reads each echo before it goes on; a reply that comes with a late
 // last echo came that late after the request, and the latency says so.
 TEST(KLineExchangeTest, LatencyCountsFromTheLastByteNotFromItsEcho) {
@@ -76,20 +57,28 @@ TEST(KLineExchangeTest, LatencyCountsFromTheLastByteNotFromItsEcho) {
     EXPECT_GE(result.latencyMs, 30.0);
 }
 
-TEST(KLineExchangeTest, AnswerOfSeveralFrames) {
+// An echo filtered or missing, a bad checksum, silence and a cut reply are met by kline-tester
+// itself in the program scenarios ("no echo", "each fault mode as the tester meets it"); here an
+// echo tolerated or not there, and what follows a reply: further frames when asked for, a rest.
+TEST(KLineExchangeTest, ToleratedEchoAndWhatFollowsTheReply) {
     // 43 …: two frames of stored codes, as an OBD controller answers mode 03
     const std::string first = "87 F1 10 43 01 02 03 00 01 12 E4", second = "87 F1 10 43 16 89 00 00 00 00 6A";
-    // What follows the first frame; further frames asked for; frames, checksums good, what is left over.
-    const std::tuple<const char*, std::string, bool, std::size_t, bool, std::string> rows[] = {
-        {"both frames", second, true, 2, true, ""},
-        {"only the first when not asked", second, false, 1, true, second},
-        {"bad checksum in the second", "87 F1 10 43 16 89 00 00 00 00 6B", true, 2, false, ""},
-        {"half a frame after", "87 F1", true, 1, true, "87 F1"},
-        {"no frame start after", "00 87", true, 1, true, "00 87"},
+    // what, echoed, an echo tolerated (else none looked for), what follows the first frame, further
+    // frames asked for; the frames, their checksums good, what is left over
+    const std::tuple<const char*, bool, bool, std::string, bool, std::size_t, bool, std::string> rows[] = {
+        {"echo tolerated", true, true, "", false, 1, true, ""},
+        {"no echo tolerated", false, true, "", false, 1, true, ""},
+        {"trailing byte", false, true, "55", false, 1, true, "55"},
+        {"both frames", false, false, second, true, 2, true, ""},
+        {"only the first when not asked", false, false, second, false, 1, true, second},
+        {"bad checksum in the second", false, false, "87 F1 10 43 16 89 00 00 00 00 6B", true, 2, false, ""},
+        {"half a frame after", false, false, "87 F1", true, 1, true, "87 F1"},
+        {"no frame start after", false, false, "00 87", true, 1, true, "00 87"},
     };
-    for (const auto& [what, after, further, frames, checksumOk, trailing] : rows) {
-        ScriptedController controller(false, {{0, Hex(first + " " + after)}});
-        KLineExchange exchange(controller.device, EchoMode::None, 1000);
+    for (const auto& [what, echo, tolerate, after, further, frames, checksumOk, trailing] : rows) {
+        ScriptedController controller(echo, {{0, Hex(after.empty() ? first : first + " " + after)}});
+        // The scripted side is a thread of this process: a second covers a loaded machine.
+        KLineExchange exchange(controller.device, tolerate ? EchoMode::Tolerate : EchoMode::None, 1000);
         const ExchangeResult result = exchange.Exchange(kRequest, further);
         EXPECT_EQ(result.status, ExchangeResult::Status::Reply) << what << ": " << result.error;
         EXPECT_EQ(result.reply, Hex(first)) << what;

