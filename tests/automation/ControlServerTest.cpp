@@ -74,21 +74,13 @@ TEST_F(ControlServerTest, RefusesAddressesThatCannotWorkAndSaysWhy) {
     plain.close();
     QTcpServer taken;
     ASSERT_TRUE(taken.listen(QHostAddress::LocalHost, 0));
-    const QString inDir = QStringLiteral("unix:") + dir.path() + '/';
-    const std::pair<QString, QString> places[] = {
-        {inDir + "none/c.sock", QStringLiteral("the folder %1 does not exist").arg(dir.path() + "/none")},
-        {inDir + "plain/c.sock", QStringLiteral("%1 is no folder").arg(plain.fileName())},
-        {inDir + QString(120, QLatin1Char('s')),
-         QStringLiteral("the path is longer than the 107 bytes a socket's name may have")},
-        {QStringLiteral("127.0.0.1:%1").arg(taken.serverPort()),
-         QStringLiteral("port %1 is in use by another program").arg(taken.serverPort())},
-    };
-    for (const auto& [endpoint, reason] : places) {
-        QString error;
-        EXPECT_FALSE(server.Listen(endpoint, &error)) << endpoint.toStdString();
-        EXPECT_EQ(error, QStringLiteral("cannot listen on %1: %2").arg(endpoint, reason));
-    }
-    const std::pair<const char*, const char*> rows[] = {
+    const QString in = QStringLiteral("unix:") + dir.path() + '/', port = QString::number(taken.serverPort());
+    const QString longPath = in + QString(120, QLatin1Char('s')), cannot = QStringLiteral("cannot listen on %1: %2");
+    const std::pair<QString, QString> rows[] = {  // the address, the refusal whole or a part of it
+        {in + "none/c.sock", cannot.arg(in + "none/c.sock", "the folder " + dir.path() + "/none does not exist")},
+        {in + "plain/c.sock", cannot.arg(in + "plain/c.sock", plain.fileName() + " is no folder")},
+        {longPath, cannot.arg(longPath, "the path is longer than the 107 bytes a socket's name may have")},
+        {"127.0.0.1:" + port, cannot.arg("127.0.0.1:" + port, "port " + port + " is in use by another program")},
         {"0.0.0.0:5555", "only loopback"}, {"192.168.1.10:5555", "only loopback"}, {"[::]:5555", "only loopback"},
         {"example.com:5555", "only loopback"}, {"127.0.0.1", "neither HOST:PORT"},
         {"127.0.0.1:99999", "control address '127.0.0.1:99999': port 99999 is outside 1 to 65535"},
@@ -98,8 +90,9 @@ TEST_F(ControlServerTest, RefusesAddressesThatCannotWorkAndSaysWhy) {
     };
     for (const auto& [endpoint, reason] : rows) {
         QString error;
-        EXPECT_FALSE(server.Listen(QString::fromUtf8(endpoint), &error)) << endpoint;
-        EXPECT_TRUE(error.contains(QLatin1String(reason))) << endpoint << ": " << error.toStdString();
+        EXPECT_FALSE(server.Listen(endpoint, &error)) << endpoint.toStdString();
+        const bool whole = reason.startsWith(QLatin1String("cannot listen"));
+        EXPECT_TRUE(whole ? error == reason : error.contains(reason)) << error.toStdString();
     }
 }
 
