@@ -55,25 +55,6 @@ TEST(ControlWords, EveryTableWordReachesItsMeaning) {
     }
 }
 
-// A value named like another "get" would hide it; the other queries still reach theirs.
-TEST(ControlWords, OtherQueriesAreNotShadowedByAValue) {
-    const std::pair<const char*, ControlQuery> rows[] = {
-        {"get variant", ControlQuery::Variant}, {"get dtc", ControlQuery::Dtc}, {"get trip", ControlQuery::Trip},
-        {"get fault", ControlQuery::Fault}, {"get ignition", ControlQuery::Ignition},
-        {"get engine", ControlQuery::Engine},
-        {"get obd protocols", ControlQuery::ObdProtocols},
-        {"get slowinit", ControlQuery::SlowInit},
-    };
-    for (const auto& [line, query] : rows) {
-        EXPECT_EQ(Parsed(line).query, query) << line;
-    }
-    for (const ControlTable::ValueRow& row : ControlTable::kValues) {
-        for (const char* other : {"ident", "lamp"}) {
-            EXPECT_STRNE(row.word, other);
-        }
-    }
-}
-
 // What the parser refuses, and why: the lists of choices word for word in table order, the
 // usage, the ranges of the numbers. A refused line changes nothing, as nothing was carried out.
 TEST(ControlWords, RefusalsSayWhy) {
