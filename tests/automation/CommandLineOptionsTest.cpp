@@ -11,8 +11,8 @@ CommandLineOptions::Parsed Parse(QStringList args) {
     return CommandLineOptions::Parse(args);
 }
 
-// The program's own runs read --port, --pty-link, --control, --hidden and --trace; these are
-// the defaults and what no run shows.
+// The program's own runs read --port, --pty-link, --control, --hidden, --trace and --no-echo;
+// these are the defaults and what no run shows.
 TEST(CommandLineOptionsTest, DefaultsEchoOffAndHelp) {
     const auto none = Parse({});
     ASSERT_EQ(none.action, CommandLineOptions::Action::Run);
@@ -20,10 +20,6 @@ TEST(CommandLineOptionsTest, DefaultsEchoOffAndHelp) {
     EXPECT_FALSE(none.options.pty);
     EXPECT_TRUE(none.options.echo);
     EXPECT_FALSE(none.options.hidden);
-    const auto quiet = Parse({"--port", "pty", "--no-echo", "--trace=/tmp/t.txt"});
-    ASSERT_EQ(quiet.action, CommandLineOptions::Action::Run) << quiet.text.toStdString();
-    EXPECT_FALSE(quiet.options.echo);
-    EXPECT_EQ(quiet.options.trace, "/tmp/t.txt");
     EXPECT_FALSE(none.options.obd.has_value());  // as the settings hold
     EXPECT_EQ(Parse({"--obd", "on"}).options.obd, std::optional<bool>(true));
     EXPECT_EQ(Parse({"--obd=off"}).options.obd, std::optional<bool>(false));

@@ -47,15 +47,11 @@ TEST(TesterOptionsTest, RefusesWhatCannotBeSent) {
         {"/dev/x", "--to", "10"},              // no data
         {"/dev/x", "--to", "1", "81"},         // address not two hex digits
         {"/dev/x", "--to", "10", "8"},         // half a byte
-        {"/dev/x", "--to", "10", "81", "--p2max", "0"},
-        {"/dev/x", "--to", "10", "81", "--repeat", "-1"},
-        {"/dev/x", "--to", "10", "81", "--echo", "maybe"},
-        {"/dev/x", "--to", "10", "81", "--decode", "ja5"},
-        {"/dev/x", "--to", "10", "81", "--bogus"},
-        {"/dev/x", "/dev/y", "--to", "10", "81"},
+        {"/dev/x", "--to", "10", "81", "--p2max", "0"}, {"/dev/x", "--to", "10", "81", "--repeat", "-1"},
+        {"/dev/x", "--to", "10", "81", "--echo", "maybe"}, {"/dev/x", "--to", "10", "81", "--decode", "ja5"},
+        {"/dev/x", "--to", "10", "81", "--bogus"}, {"/dev/x", "/dev/y", "--to", "10", "81"},
         {"/dev/x", "--to", "10", std::string(512, 'A')},        // over 255 data bytes
-        {"/dev/x", "--slowinit", "333"},
-        {"/dev/x", "--slowinit", "33", "--protocol", "9141"},
+        {"/dev/x", "--slowinit", "333"}, {"/dev/x", "--slowinit", "33", "--protocol", "9141"},
         {"/dev/x", "--protocol", "iso9141", "--to", "33", "01", "02", "03", "04", "05", "06", "07", "08"},
         {"/dev/x", "--functional", "--to", "33", "81", "--to", "10", "3E"},  // functional names 33
     };
