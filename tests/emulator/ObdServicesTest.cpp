@@ -189,9 +189,10 @@ TEST(ObdServicesTest, UnsupportedPidsAndModesAreNotAnswered) {
 }
 
 TEST(ObdServicesTest, AnsweredAtThePhysicalAddressesOfTheType) {
-    // M7.9.7 at both its addresses: the current-data and the clearing tables
+    // M7.9.7 at 0x11: the clearing table
     const std::tuple<V, std::uint8_t, const char*> rows[] = {
-        {V::BMP, 0x11, "83 F1 11 41 1C 06 E8"}, {V::BMP, 0x10, ""}, {V::Ja5, 0x11, ""}, {V::b17, 0x12, ""}};
+        {V::B7, 0x10, "83 F1 10 41 1C 06 E7"}, {V::BMP, 0x11, "83 F1 11 41 1C 06 E8"},
+        {V::BMP, 0x10, ""}, {V::Ja5, 0x11, ""}, {V::b17, 0x12, ""}};
     for (const auto& [variant, target, frame] : rows) {
         ObdBench b(variant);
         b.Frames({0x81});
