@@ -241,22 +241,26 @@ private:
                             .arg(words_[1].left(64),
                                  Words(ControlTable::kValues, &ControlTable::ValueRow::word, Settable)));
         }
-        // A refusal says what the instrument takes; with its range when that is known.
-        QString takes = QStringLiteral("%1 takes a number").arg(QLatin1String(row->word));
         std::optional<ValueRange> range;
         if (rangeOf_) {
-            range = ValueRange{ShownBound(rangeOf_(row->mirror).min), ShownBound(rangeOf_(row->mirror).max)};
-            takes += QStringLiteral(" from %1 to %2 %3")
-                         .arg(range->min)
-                         .arg(range->max)
-                         .arg(QString::fromUtf8(row->unit));
+            const ValueRange instrument = rangeOf_(row->mirror);
+            range = ValueRange{ShownBound(instrument.min), ShownBound(instrument.max)};
         }
+        // A refusal says what the instrument takes, with its range when that is known; written
+        // only for a refusal, as a script may set values many times a second.
+        const auto takes = [&] {
+            QString text = QStringLiteral("%1 takes a number").arg(QLatin1String(row->word));
+            if (range) {
+                text += QStringLiteral(" from %1 to %2 %3").arg(range->min).arg(range->max).arg(QString::fromUtf8(row->unit));
+            }
+            return text;
+        };
         const auto value = ParseDecimal(words_[2]);
         if (!value) {
-            return Fail(QStringLiteral("bad number '%1': %2").arg(words_[2].left(64), takes));
+            return Fail(QStringLiteral("bad number '%1': %2").arg(words_[2].left(64), takes()));
         }
         if (range && !(*value >= range->min && *value <= range->max)) {
-            return Fail(QStringLiteral("'%1' is out of range: %2").arg(words_[2].left(64), takes));
+            return Fail(QStringLiteral("'%1' is out of range: %2").arg(words_[2].left(64), takes()));
         }
         ControlCommand command;
         command.kind = ControlCommand::Kind::Set;
