@@ -203,6 +203,7 @@ void EcuEmulator::ResetFlags() {
 }
 
 void EcuEmulator::TimeReached() {
+    askedWake_.reset();  // the call-back has come: whatever is due now is asked for again
     RunDue(clock_());
     AskWake();
 }
@@ -214,6 +215,11 @@ void EcuEmulator::AskWake() {
             next = due;
         }
     }
+    // Asked only when it changes: every chunk would otherwise re-arm the console's timer.
+    if (askedWake_ && *askedWake_ == next) {
+        return;
+    }
+    askedWake_ = next;
     env_.WakeAt(next);
 }
 

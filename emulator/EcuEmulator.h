@@ -132,4 +132,7 @@ private:
     SlowInitSession session_;
     Iso9141Assembler iso9141_;
     std::optional<std::pair<std::uint8_t, FrameAssembler::TimePoint>> loneByte_;
+    // The call-back last asked of the environment; empty while that is not known (before the
+    // first, and once a call-back has come).
+    std::optional<std::optional<FrameAssembler::TimePoint>> askedWake_;
 };
