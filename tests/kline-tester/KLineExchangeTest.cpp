@@ -19,17 +19,19 @@ const Bytes kRequest = Hex("81 10 F1 81 03");
 const Bytes kReply = Hex("83 F1 10 C1 6B 8F 3F");
 
 // The controller's side of a pseudo-terminal: reads the request byte by byte, echoing each as
-// it comes when asked to, the last one `lastEchoPauseMs` late; then writes each step's bytes
-// after its pause in milliseconds. The tester's device is open on the other side.
+// it comes when asked to (after `beforeEcho`), the last one `lastEchoPauseMs` late; then writes
+// each step's bytes after its pause in milliseconds. The tester's device is open on the other side.
 class ScriptedController {
 public:
-    ScriptedController(bool echo, std::vector<std::pair<int, Bytes>> steps, int lastEchoPauseMs = 0) {
+    ScriptedController(bool echo, std::vector<std::pair<int, Bytes>> steps, int lastEchoPauseMs = 0,
+                       Bytes beforeEcho = {}) {
         std::string error;
         EXPECT_TRUE(device.Open(pty_.SlavePath(), 10400, &error)) << error;
-        worker_ = std::thread([this, echo, steps, lastEchoPauseMs] {
+        worker_ = std::thread([this, echo, steps, lastEchoPauseMs, beforeEcho] {
             for (std::size_t got = 1; got <= kRequest.size(); ++got) {
                 const Bytes byte = pty_.Receive(1);
                 if (byte.size() != 1) return;
+                if (got == 1 && !beforeEcho.empty()) pty_.Send(beforeEcho);
                 if (got == kRequest.size()) std::this_thread::sleep_for(std::chrono::milliseconds(lastEchoPauseMs));
                 if (echo) pty_.Send(byte);
             }
@@ -55,6 +57,20 @@ TEST(KLineExchangeTest, LatencyCountsFromTheLastByteNotFromItsEcho) {
     const ExchangeResult result = exchange.Exchange(kRequest);
     ASSERT_EQ(result.status, ExchangeResult::Status::Reply) << result.error;
     EXPECT_GE(result.latencyMs, 30.0);
+}
+
+// A fast init's wake-up zero echoed late, after the first request has gone, is no part of its
+// reply; a tester that sent no wake-up takes the same zero as the reply's start.
+TEST(KLineExchangeTest, ALateWakeUpEchoIsDroppedOnlyAfterAWakeUp) {
+    for (const bool wokeUp : {true, false}) {
+        ScriptedController controller(true, {{0, kReply}}, 0, Hex("00"));
+        KLineExchange exchange(controller.device, EchoMode::Tolerate, 1000);
+        if (wokeUp) exchange.AfterWakeUp();
+        const ExchangeResult result = exchange.Exchange(kRequest);
+        EXPECT_EQ(result.echoSeen, wokeUp);
+        EXPECT_EQ(result.status == ExchangeResult::Status::Reply && result.reply == kReply, wokeUp)
+            << HexText(result.reply);
+    }
 }
 
 // An echo filtered or missing, a bad checksum, silence and a cut reply are met by kline-tester

@@ -31,6 +31,8 @@ KLineExchange::KLineExchange(SerialDevice& device, EchoMode echo, int p2maxMs, i
 
 ExchangeResult KLineExchange::Exchange(const std::vector<std::uint8_t>& request, bool furtherFrames) {
     ExchangeResult result;
+    bool wakeUpEcho = wakeUpEcho_ && !request.empty() && request.front() != 0x00;
+    wakeUpEcho_ = false;
     // Leftovers of an earlier exchange are no reply to this one.
     if (device_.DiscardInput(&result.error) < 0) {
         result.status = ExchangeResult::Status::LinkError;
@@ -73,6 +75,10 @@ ExchangeResult KLineExchange::Exchange(const std::vector<std::uint8_t>& request,
         }
         for (int i = 0; i < n; ++i) {
             const std::uint8_t byte = buffer[i];
+            if (inEcho && echoed == 0 && wakeUpEcho && byte == 0x00) {
+                wakeUpEcho = false;  // the wake-up's own echo, come late
+                continue;
+            }
             if (inEcho) {
                 if (byte == request[echoed]) {
                     if (++echoed == request.size()) {

@@ -53,6 +53,9 @@ public:
     // With `furtherFrames`, frames that follow the first within P2max each belong to the
     // answer too, as OBD answers of several messages do.
     ExchangeResult Exchange(const std::vector<std::uint8_t>& request, bool furtherFrames = false);
+    // The next exchange is the first after a fast init's wake-up: the wake-up's zero may be
+    // echoed late, after that exchange's leftovers were dropped, and is then no part of it.
+    void AfterWakeUp() { wakeUpEcho_ = true; }
 
 private:
     void CollectFurther(ExchangeResult& result);
@@ -64,4 +67,5 @@ private:
     int p2maxMs_;
     int p1maxMs_;
     int pendingMaxMs_;
+    bool wakeUpEcho_ = false;
 };

@@ -212,6 +212,7 @@ int main(int argc, char** argv) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(options->intervalMs));
             }
             KLineExchange exchange(device, options->echo, options->p2maxMs, options->p1maxMs);
+            if (sent == 0 && options->wakeUp) exchange.AfterWakeUp();
             Iso9141Exchange iso9141(device, options->p2maxMs, options->p1maxMs);
             const ExchangeResult result =
                 options->iso9141 ? iso9141.Exchange(frame) : exchange.Exchange(frame, severalFrames[i]);
